@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace springtest {
+
+// Formats a value with a fixed number of decimals ("#0", "#0.0" … "#0.000000"); counts outside 0…6 are
+// treated as 0. Every value shown or stored as text uses the decimals of the channel that measured it.
+QString FormatByDecimals(int decimals, double value);
+
+// "#0.0000000": the format of calibration and compensation coefficients.
+QString FormatCoefficient(double value);
+
+}  // namespace springtest

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace springtest {
+
+// One INI profile file, read and written with the semantics operators' installations rely on:
+// section and key names compare without regard to case, a missing file or key gives the default,
+// a value that is not a number gives the default, and every write reaches the disk at once and
+// atomically. Files from older installations are GB18030; a file keeps its encoding when written.
+//
+// There is no cached copy: every read opens the file. For a reader that needs many keys at once,
+// `snapshot()` reads the file once and answers from that reading.
+class ProfileSnapshot;
+
+class ProfileFile {
+public:
+    explicit ProfileFile(QString path);
+
+    const QString& path() const { return m_path; }
+
+    ProfileSnapshot snapshot() const;
+
+    QString readString(const QString& section, const QString& key, const QString& def) const;
+    int readInt(const QString& section, const QString& key, int def) const;
+    double readDouble(const QString& section, const QString& key, double def) const;
+    bool readBool(const QString& section, const QString& key, bool def) const;
+
+    // Returns false when the file could not be written; the file is then left as it was.
+    bool writeString(const QString& section, const QString& key, const QString& value);
+    bool writeInt(const QString& section, const QString& key, int value);
+
+private:
+    QString m_path;
+};
+
+// The contents of a profile file as read at one moment.
+class ProfileSnapshot {
+public:
+    struct Entry {
+        QString key;
+        QString value;
+    };
+    struct Section {
+        QString name;
+        QList<Entry> entries;
+    };
+
+    static ProfileSnapshot fromText(const QString& text);
+
+    std::optional<QString> value(const QString& section, const QString& key) const;
+
+    QString readString(const QString& section, const QString& key, const QString& def) const;
+    int readInt(const QString& section, const QString& key, int def) const;
+    double readDouble(const QString& section, const QString& key, double def) const;
+    bool readBool(const QString& section, const QString& key, bool def) const;
+
+    QStringList sectionNames() const;
+
+private:
+    QList<Section> m_sections;
+};
+
+// Text-to-number rules of the profile layer, shared with everything that reads numbers typed by an operator
+// into a configuration file.
+std::optional<int> parseProfileInt(const QString& text);
+std::optional<double> parseProfileDouble(const QString& text);
+
+}  // namespace springtest

@@ -1,0 +1,203 @@
+#include "measurement/CardSlot.h"
+#include "measurement/TDisplacement.h"
+#include "measurement/TMotor.h"
+#include "measurement/Tload.h"
+#include "platform/ProfileFile.h"
+#include "support/FakeCard.h"
+#include "support/TempAppDir.h"
+
+#include <QtTest>
+
+using namespace springtest;
+using springtest::testing::FakeCard;
+using springtest::testing::TempAppDir;
+
+namespace {
+
+struct Rig {
+    TempAppDir dir;
+    CardDriver driver{FakeCard::api()};
+    CardSlot slot;
+
+    explicit Rig(const QByteArray& config = {}) {
+        FakeCard::reset();
+        if (!config.isEmpty()) dir.write("init0.dat", config);
+        build();
+    }
+    void build() {
+        slot.load = std::make_unique<Tload>(dir.path(), 0, driver, &slot);
+        slot.displacement = std::make_unique<TDisplacement>(dir.path(), 0, driver, &slot);
+        slot.motor = std::make_unique<TMotor>(dir.path(), 0, driver, &slot);
+    }
+    void restart() {
+        slot.motor.reset();
+        slot.displacement.reset();
+        slot.load.reset();
+        FakeCard::state(0).pulses = 0;  // the card's counter restarts with the program
+        build();
+    }
+    TDisplacement& disp() { return *slot.displacement; }
+    // One cycle of the acquisition loop for this card.
+    float cycle(int32_t pulses, int32_t count = 0) {
+        FakeCard::state(0).pulses = pulses;
+        FakeCard::state(0).count = count;
+        slot.record.load = slot.load->ReadLoad();
+        const float x = disp().ReadDisplacement();
+        slot.record.displacement = x;
+        slot.record.deformation = disp().ReadDeformation();
+        return x;
+    }
+};
+
+}  // namespace
+
+class TestTDisplacement : public QObject {
+    Q_OBJECT
+private slots:
+    void pulsesToMillimetres_data();
+    void pulsesToMillimetres();
+    void defaultsWithoutConfiguration();
+    void compensationAddsFrameDeflection();
+    void sidesKeepTheirOwnZero();
+    void presetReadsAtOnceAndCountsOn();
+    void deformationFromReference();
+    void stateContinuesAfterRestart();
+    void clearInPidControlMovesTheSetPoint_data();
+    void clearInPidControlMovesTheSetPoint();
+};
+
+void TestTDisplacement::pulsesToMillimetres_data() {
+    QTest::addColumn<int>("pulses");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<float>("expected");
+    QTest::newRow("4000") << 4000 << 1 << 1.00f;
+    QTest::newRow("4002") << 4002 << 1 << 1.00f;
+    QTest::newRow("4020 rounds up (float coefficient)") << 4020 << 1 << 1.01f;
+    QTest::newRow("4060") << 4060 << 1 << 1.02f;  // 1.015 exactly would round to even, as computed it is above
+    QTest::newRow("negative") << -4020 << 1 << -1.01f;
+    QTest::newRow("direction -1") << 4000 << -1 << -1.00f;
+}
+
+void TestTDisplacement::pulsesToMillimetres() {
+    QFETCH(int, pulses);
+    QFETCH(int, direction);
+    QFETCH(float, expected);
+    Rig rig("[Displacement]\ncoefficient=0.00025\nDirection=" + QByteArray::number(direction) + "\n");
+    QCOMPARE(rig.cycle(pulses), expected);
+}
+
+void TestTDisplacement::defaultsWithoutConfiguration() {
+    Rig rig;
+    QCOMPARE(rig.disp().coefficient(), 0.00025f);
+    QCOMPARE(rig.disp().decimals(), 3);
+    QCOMPARE(rig.disp().Name(), QString("位移"));
+    QCOMPARE(rig.disp().Units(), QString("mm"));
+    QCOMPARE(rig.disp().side(), 1);
+    QCOMPARE(rig.cycle(8000), 2.0f);
+}
+
+void TestTDisplacement::compensationAddsFrameDeflection() {
+    Rig rig("[Displacement]\nCompensation_coefficient=0.001\n");
+    const float with = rig.cycle(40000, 500);
+    QCOMPARE(rig.slot.load->load(), 500.0f);
+    QCOMPARE(with, 10.5f);
+    QVERIFY(rig.disp().SetCompensation(0.002f));
+    QCOMPARE(rig.cycle(40000, 500), 11.0f);
+    QCOMPARE(ProfileFile(rig.dir.file("init0.dat")).readString("Displacement", "Compensation_coefficient", ""),
+             QString("0.0020000"));
+}
+
+void TestTDisplacement::sidesKeepTheirOwnZero() {
+    Rig rig;
+    rig.cycle(4000);
+    rig.disp().ClearDisplacement();  // compression zero at 4000
+    rig.disp().setSide(-1);
+    QCOMPARE(rig.cycle(8000), -2.0f);  // tension zero still 0: (0 - 8000) × coefficient
+    rig.disp().ClearDisplacement();     // tension zero at 8000
+    QCOMPARE(rig.cycle(12000), -1.0f);
+    rig.disp().setSide(1);
+    QCOMPARE(rig.cycle(12000), 2.0f);  // compression side counts from its own zero
+}
+
+void TestTDisplacement::presetReadsAtOnceAndCountsOn() {
+    Rig rig;
+    rig.cycle(123456);
+    rig.disp().SetDisplacement(10.0f);
+    QCOMPARE(rig.cycle(123456), 10.0f);
+    QCOMPARE(rig.cycle(123456 + 4000), 11.0f);
+    rig.disp().setSide(-1);
+    rig.disp().SetDisplacement(5.0f);
+    QCOMPARE(rig.cycle(127456), 5.0f);
+    QCOMPARE(rig.cycle(127456 + 4000), 4.0f);
+}
+
+void TestTDisplacement::deformationFromReference() {
+    Rig rig;
+    rig.cycle(40000);  // 10 mm
+    rig.disp().MarkDeformationZero();
+    QCOMPARE(rig.disp().deformationReference(), 10.0);
+    rig.cycle(20000);  // crosshead came down 5 mm
+    QCOMPARE(rig.slot.record.deformation.load(), 5.0f);
+    QCOMPARE(rig.disp().deformation(), 5.0f);
+    rig.cycle(60000);  // 5 mm above the reference: still a positive magnitude, signed value negative
+    QCOMPARE(rig.slot.record.deformation.load(), 5.0f);
+    QCOMPARE(rig.disp().deformation(), -5.0f);
+    rig.disp().setSide(-1);
+    rig.cycle(60000);
+    QCOMPARE(rig.disp().deformation(), -25.0f);  // tension side: displacement (-15) - reference (10)
+}
+
+void TestTDisplacement::stateContinuesAfterRestart() {
+    Rig rig("[Displacement]\nDecimal_Places=2\n");
+    rig.cycle(40000);
+    rig.disp().setSide(-1);
+    rig.cycle(48000);  // compression 12.00, tension -12.00
+    rig.restart();
+    QCOMPARE(rig.disp().displacement(), 12.0f);
+    QCOMPARE(rig.cycle(0), 12.0f);
+    QCOMPARE(rig.cycle(4000), 13.0f);
+    rig.disp().setSide(-1);
+    QCOMPARE(rig.cycle(4000), -13.0f);
+    const ProfileFile ini(rig.dir.file("init0.dat"));
+    QCOMPARE(ini.readString("Displacement", "press_SAVE_VALUE", ""), QString("12.00"));
+    QCOMPARE(ini.readString("Displacement", "press_save_pulse", ""), QString("48000"));
+    QCOMPARE(ini.readString("Displacement", "pull_save_pulse", ""), QString("-48000"));
+    QCOMPARE(ini.readInt("close", "close_flag", 0), 1);
+}
+
+void TestTDisplacement::clearInPidControlMovesTheSetPoint_data() {
+    QTest::addColumn<QString>("motion");
+    QTest::addColumn<int>("pidMode");
+    QTest::addColumn<double>("setPoint");
+    QTest::addColumn<float>("rampRate");
+    QTest::newRow("stopped holds 0") << "stop" << 1 << 0.0 << 0.0f;
+    QTest::newRow("moving up ramps with -speed") << "up" << 3 << 0.0 << -2000.0f;
+    QTest::newRow("moving down ramps with +speed") << "down" << 3 << 0.0 << 2000.0f;
+}
+
+void TestTDisplacement::clearInPidControlMovesTheSetPoint() {
+    QFETCH(QString, motion);
+    QFETCH(int, pidMode);
+    QFETCH(double, setPoint);
+    QFETCH(float, rampRate);
+    Rig rig("[Motor]\nControlMode=1\n");
+    rig.cycle(4000);
+    TMotor& motor = *rig.slot.motor;
+    motor.SetSpeed(20.0f);
+    if (motion == "up") motor.CommandUp();
+    if (motion == "down") motor.CommandDown();
+    if (motion == "stop") motor.CommandStop();
+    rig.disp().ClearDisplacement();
+    const ServoBlock servo = motor.servo();
+    QCOMPARE(int(servo.pidMode), pidMode);
+    QCOMPARE(servo.setPoint, setPoint);
+    if (pidMode == 3) QCOMPARE(servo.rampRate, rampRate);
+    QCOMPARE(rig.cycle(4000), 0.0f);
+
+    rig.disp().SetDisplacement(7.5f);
+    QCOMPARE(int(motor.servo().pidMode), 1);
+    QCOMPARE(motor.servo().setPoint, 750.0);
+}
+
+QTEST_GUILESS_MAIN(TestTDisplacement)
+#include "tst_tdisplacement.moc"

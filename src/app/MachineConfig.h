@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace springtest {
+
+// The machine configuration: section `system` of "init0.dat". Read only; the program never writes it.
+struct MachineConfig {
+    int cardType = 2;
+    int machineType = 0;
+    QString machineName;
+    int cardCount = 1;  // clamped to the five card slots
+    QString logoPath;
+
+    static MachineConfig read(const QString& applicationFolder);
+};
+
+}  // namespace springtest

@@ -1,0 +1,87 @@
+#include "app/ApplicationFolder.h"
+#include "app/MonitorCommand.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+
+namespace {
+
+void print(FILE* to, const QString& text) { std::fprintf(to, "%s\n", text.toLocal8Bit().constData()); }
+
+const char* kUsage =
+    "usage: springtest [--appdir DIR] [COMMAND [OPTIONS]]\n"
+    "\n"
+    "Operator software of the microcomputer-controlled spring testing machine.\n"
+    "\n"
+    "commands:\n"
+    "  (none)            the live values of every card (the console comes with a later release)\n"
+    "  init DIR          lay out a working application folder in DIR (simulated card, default calibration);\n"
+    "                    files already there are kept\n"
+    "  monitor [--duration S] [--interval MS] [--speed MM_PER_MIN] [--yes]\n"
+    "                    live load, peak, gear, displacement and deformation of every card on the terminal;\n"
+    "                    on a terminal, keys move (u/d), stop (s), zero (z, x) and quit (q)\n"
+    "  --help            this text\n"
+    "\n"
+    "--appdir DIR chooses the application folder (configuration, databases); default: the program's folder.\n";
+
+int runInit(const QStringList& args) {
+    if (args.size() != 1) {
+        print(stderr, QStringLiteral("init needs exactly one folder: springtest init DIR"));
+        return 2;
+    }
+    const springtest::InitResult r = springtest::initialiseApplicationFolder(args[0]);
+    for (const QString& f : r.created) print(stdout, QStringLiteral("created %1").arg(f));
+    for (const QString& f : r.kept) print(stdout, QStringLiteral("kept    %1 (already there)").arg(f));
+    if (!r.error.isEmpty()) {
+        print(stderr, r.error);
+        return 1;
+    }
+    print(stdout, QStringLiteral("application folder ready: %1").arg(QDir(args[0]).absolutePath()));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("springtest"));
+
+    QStringList args = QCoreApplication::arguments().mid(1);
+    QString appFolder = QCoreApplication::applicationDirPath();
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--appdir")) {
+            if (i + 1 >= args.size()) {
+                print(stderr, QStringLiteral("--appdir needs a folder"));
+                return 2;
+            }
+            appFolder = args[i + 1];
+            args.remove(i, 2);
+            break;
+        }
+    }
+    if (!args.isEmpty() && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h") ||
+                            args[0] == QLatin1String("help"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    const QString command = args.isEmpty() ? QStringLiteral("monitor") : args.takeFirst();
+    if (command == QLatin1String("init")) return runInit(args);
+
+    // Everything else runs in the application folder, which is also the working directory, so that
+    // relative names in the configuration resolve as operators expect.
+    const QDir folder(appFolder);
+    if (!folder.exists()) {
+        print(stderr, QStringLiteral("application folder %1 does not exist; create one with: springtest init %1")
+                          .arg(QDir::toNativeSeparators(appFolder)));
+        return 2;
+    }
+    QDir::setCurrent(folder.absolutePath());
+    const QString absolute = folder.absolutePath();
+
+    if (command == QLatin1String("monitor")) return springtest::runMonitor(absolute, args);
+
+    print(stderr, QStringLiteral("unknown command: %1 (springtest --help lists the commands)").arg(command));
+    return 2;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <atomic>
+
+namespace springtest {
+
+// What the acquisition thread calls while a test runs. The test sequencer implements it; the procedure
+// runs on the acquisition thread, right after every card's record has been updated.
+class SampleProcedure {
+public:
+    virtual ~SampleProcedure() = default;
+    virtual void onSample(int cardIndex) = 0;
+};
+
+// The hand-off between the sequencer and the acquisition loop: the sequencer installs a procedure and
+// sets `running`; the loop reads the three fields once per cycle.
+struct SampleSlot {
+    std::atomic<bool> running{false};
+    std::atomic<int> cardIndex{0};
+    std::atomic<SampleProcedure*> procedure{nullptr};
+};
+
+}  // namespace springtest

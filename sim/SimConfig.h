@@ -1,0 +1,83 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace springtest::sim {
+
+inline constexpr int kMaxCards = 5;
+
+enum class SpecimenKind { None = 0, Compression = 1, Tension = 2, Leaf = 3, Lateral = 4 };
+
+// Everything that describes one card's machine and specimen. Kept as doubles so that one table of keys serves
+// the configuration file, SimSet and SimGet alike.
+struct CardConfig {
+    // Crosshead and drive
+    double lower_limit_mm = 5.0;
+    double upper_limit_mm = 400.0;
+    double start_position_mm = 150.0;
+    double rate_scale = 1.0;             // mm/min per unit of SetRate
+    double valve_zero = 2048.0;          // servo output that holds the crosshead still
+    double servo_gain_mm_per_min = 0.5;  // per servo output count above the valve zero
+    double mm_per_pulse = 0.00025;
+    double frame_compliance_mm_per_n = 0.00002;
+
+    // Specimen
+    double specimen = 0.0;         // SpecimenKind
+    double free_height_mm = 60.0;  // compression spring
+    double rate_n_per_mm = 10.0;
+    double solid_height_mm = 30.0;
+    double solid_rate_n_per_mm = 0.0;  // 0: 100 × rate_n_per_mm
+    double free_length_mm = 100.0;     // tension spring: platen gap at its free length
+    double initial_tension_n = 5.0;
+    double stretch_when = 1.0;  // 1: as the crosshead comes down, -1: as it rises
+    double load_sign = 1.0;     // -1: the cell is loaded in true tension
+
+    // Load cell and converter
+    double zero_offset_counts = 100.0;
+    double counts_per_unit = 4.0;
+    double base_magnification = 400.0;
+    double adc_limit = 32767.0;
+    double noise_counts = 1.5;
+    double noise_seed = 0.0;              // 0: seeded from the clock
+    double conversion_rate_hz = 68000.0;  // 0: no pacing
+    double fifo_depth = 1024.0;
+
+    // Operator box
+    double upper_limit_bit = 2.0;
+    double lower_limit_bit = 3.0;
+
+    SpecimenKind specimenKind() const;
+    double solidRate() const {
+        return solid_rate_n_per_mm > 0.0 ? solid_rate_n_per_mm : 100.0 * rate_n_per_mm;
+    }
+};
+
+struct MachineConfig {
+    int cards = kMaxCards;
+    std::array<CardConfig, kMaxCards> card{};
+};
+
+// The per-card keys by name. Lookups ignore case.
+double* cardConfigField(CardConfig& config, std::string_view key);
+const double* cardConfigField(const CardConfig& config, std::string_view key);
+
+// Checks a value for a key before it is stored: specimen kinds, stretch senses and bit numbers have few valid
+// values.
+bool validCardConfigValue(std::string_view key, double value);
+
+// Parses a value as the configuration file writes it: a number, or for "specimen" and "stretch_when" a name
+// (none, compression, tension, leaf, lateral; down, up). Returns false for text that is neither.
+bool parseCardConfigValue(std::string_view key, std::string_view text, double& value);
+
+// Reads an INI text: [machine] holds "cards" and defaults for every card, [card0] … [card4] hold one card's
+// keys. Unknown sections, keys and unparsable values are skipped, so an old file never stops the machine.
+MachineConfig parseMachineConfig(std::string_view text);
+
+// Reads the file; returns false (and the defaults) when it cannot be read.
+bool loadMachineConfig(const std::string& path, MachineConfig& config);
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+}  // namespace springtest::sim

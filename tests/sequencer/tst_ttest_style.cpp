@@ -1,0 +1,205 @@
+#include "SequencerRig.h"
+#include "sequencer/CurveSink.h"
+
+#include <QtTest>
+
+using namespace springtest;
+using namespace springtest::testing;
+
+namespace {
+
+// Ends a test at once: the spring is never felt, the crosshead returns to the start.
+void runShortTest(SequencerRig& rig) {
+    rig.sample(0, 50);
+    rig.sample(0, 100);
+}
+
+struct RecordingSink : CurveSink {
+    int clears = 0;
+    QList<QPair<int, QPointF>> points;
+    double bottomMax = -1, leftMax = -1, leftStep = -1;
+    void clearCurve() override { ++clears; }
+    void appendPoint(int series, double x, double load) override { points << qMakePair(series, QPointF(x, load)); }
+    void setAxes(double b, double, double l, double ls) override {
+        bottomMax = b;
+        leftMax = l;
+        leftStep = ls;
+    }
+};
+
+}  // namespace
+
+class TestTTestStyle : public QObject {
+    Q_OBJECT
+private slots:
+    void storedTestAdvancesSerial();
+    void failedStoreKeepsSerial();
+    void stopFromPanelStoresNothing();
+    void seriesOfThreeStoresConsecutiveSerials();
+    void autoRepeatSwitchedOnLateDoesNotContinue();
+    void failedStoreEndsSeries();
+    void chartFeedStretchesAxesAndRecordsText();
+    void nullChartKeepsPrevious();
+};
+
+void TestTTestStyle::storedTestAdvancesSerial() {
+    SequencerRig rig;
+    rig.setScheme(0, {40}, 5.0);
+    QList<int> stored;
+    rig.seq->setTestStorer([&](const ttest_info& s, const ResultArray&, const ttest_chart&) {
+        stored << s.xuhao;
+        return TTestStyle::StoreOutcome{true, {}};
+    });
+    rig.start(100);
+    runShortTest(rig);
+    QVERIFY(rig.seq->saveTimerActive());
+    QTRY_COMPARE(rig.seq->state(), TestState::Stored);
+    QCOMPARE(stored, QList<int>{1});
+    QCOMPARE(rig.seq->xuhao(), 2);
+    QCOMPARE(rig.states, (QList<TestState>{TestState::Started, TestState::Stopped, TestState::Storing,
+                                          TestState::Stored}));
+}
+
+void TestTTestStyle::failedStoreKeepsSerial() {
+    SequencerRig rig;
+    rig.setScheme(0, {40}, 5.0);
+    rig.seq->setTestStorer([](const ttest_info&, const ResultArray&, const ttest_chart&) {
+        return TTestStyle::StoreOutcome{false, "disk full"};
+    });
+    rig.start(100);
+    runShortTest(rig);
+    QTRY_COMPARE(rig.seq->state(), TestState::StoreFailed);
+    QCOMPARE(rig.seq->xuhao(), 1);
+}
+
+void TestTTestStyle::stopFromPanelStoresNothing() {
+    SequencerRig rig;
+    rig.setScheme(0, {40}, 5.0);
+    int calls = 0;
+    rig.seq->setTestStorer([&](const ttest_info&, const ResultArray&, const ttest_chart&) {
+        ++calls;
+        return TTestStyle::StoreOutcome{true, {}};
+    });
+    rig.start(100);
+    rig.sample(5, 60);
+    rig.takeMoves();
+    rig.seq->StopTest();
+    QCOMPARE(rig.takeMoves(), (std::vector<std::string>{"stop"}));
+    QCOMPARE(rig.cards.cards[0].motor->pendantLatch(), uint8_t(1));
+    QVERIFY(!rig.seq->running());
+    QTest::qWait(700);
+    QCOMPARE(calls, 0);
+    QCOMPARE(rig.seq->xuhao(), 1);
+}
+
+void TestTTestStyle::seriesOfThreeStoresConsecutiveSerials() {
+    SequencerRig rig;
+    rig.setScheme(0, {40}, 5.0);
+    QList<int> stored;
+    rig.seq->setTestStorer([&](const ttest_info& s, const ResultArray&, const ttest_chart&) {
+        stored << s.xuhao;
+        return TTestStyle::StoreOutcome{true, {}};
+    });
+    rig.seq->SetAutoRepeat(true);
+    rig.seq->SetRepeatCount(3);
+    rig.seq->SetRepeatPause(0);
+    rig.start(100);
+    for (int test = 1; test <= 3; ++test) {
+        QTRY_VERIFY(rig.seq->running());
+        QCOMPARE(rig.seq->repeatsDone(), test);
+        runShortTest(rig);
+        QTRY_COMPARE(stored.size(), test);
+    }
+    QTRY_COMPARE(rig.seq->xuhao(), 4);
+    QCOMPARE(stored, (QList<int>{1, 2, 3}));
+    QVERIFY(!rig.seq->running());
+}
+
+void TestTTestStyle::autoRepeatSwitchedOnLateDoesNotContinue() {
+    SequencerRig rig;
+    rig.setScheme(0, {40}, 5.0);
+    int calls = 0;
+    rig.seq->setTestStorer([&](const ttest_info&, const ResultArray&, const ttest_chart&) {
+        ++calls;
+        return TTestStyle::StoreOutcome{true, {}};
+    });
+    rig.start(100);
+    rig.seq->SetAutoRepeat(true);
+    rig.seq->SetRepeatCount(3);
+    runShortTest(rig);
+    QTRY_COMPARE(rig.seq->state(), TestState::Stored);
+    QTest::qWait(200);
+    QCOMPARE(calls, 1);
+    QVERIFY(!rig.seq->repeatTimerActive());
+    QVERIFY(!rig.seq->running());
+}
+
+void TestTTestStyle::failedStoreEndsSeries() {
+    SequencerRig rig;
+    rig.setScheme(0, {40}, 5.0);
+    int calls = 0;
+    rig.seq->setTestStorer([&](const ttest_info&, const ResultArray&, const ttest_chart&) {
+        ++calls;
+        return TTestStyle::StoreOutcome{false, {}};
+    });
+    rig.seq->SetAutoRepeat(true);
+    rig.seq->SetRepeatCount(3);
+    rig.start(100);
+    runShortTest(rig);
+    QTRY_COMPARE(rig.seq->state(), TestState::StoreFailed);
+    QTest::qWait(200);
+    QCOMPARE(calls, 1);
+    QCOMPARE(rig.seq->xuhao(), 1);
+    QVERIFY(!rig.seq->running());
+}
+
+void TestTTestStyle::chartFeedStretchesAxesAndRecordsText() {
+    SequencerRig rig;
+    RecordingSink sink;
+    rig.seq->SetCurveChart(&sink);
+    rig.setScheme(1, {10}, 5.0);  // deformation on the bottom axis
+    rig.start(100);
+    QCOMPARE(sink.clears, 1);
+    rig.record().load = -50.0f;  // the curve plots the magnitude
+    rig.record().displacement = 40.0f;
+    rig.record().deformation = 10.0f;
+    rig.seq->ChartFeed();
+    QCOMPARE(sink.leftMax, 60.0);
+    QCOMPARE(sink.leftStep, 6.0);
+    QCOMPARE(sink.bottomMax, 12.0);
+    rig.record().load = 52.0f;  // below 0.9 × 60: axes stay
+    rig.seq->ChartFeed();
+    QCOMPARE(sink.leftMax, 60.0);
+    rig.seq->setStroke(2);
+    rig.record().load = 100.0f;
+    rig.seq->ChartFeed();
+    QCOMPARE(sink.leftMax, 60.0);  // the return stroke leaves the axes alone
+    QCOMPARE(sink.points.size(), 3);
+    QCOMPARE(sink.points[0].first, 0);
+    QCOMPARE(sink.points[2].first, 1);
+    const ttest_chart c = rig.seq->curve();
+    QCOMPARE(c.count, 3);
+    QCOMPARE(c.stroke, (QStringList{"1", "1", "2"}));
+    QCOMPARE(c.load[0], QString("50.000"));
+    QCOMPARE(c.displacement[0], QString("40.000"));
+    QCOMPARE(c.deformation[0], QString("10.000"));
+
+    rig.seq->StopTest();
+    rig.seq->StartCurveTimer();
+    rig.seq->ChartFeed();  // not running: the feed stops its own timer
+    QVERIFY(!rig.seq->curveTimerActive());
+    QCOMPARE(rig.seq->curve().count, 3);
+}
+
+void TestTTestStyle::nullChartKeepsPrevious() {
+    SequencerRig rig;
+    RecordingSink sink;
+    rig.seq->SetCurveChart(&sink);
+    rig.seq->SetCurveChart(nullptr);
+    rig.setScheme(0, {40}, 5.0);
+    rig.start(100);
+    QCOMPARE(sink.clears, 1);
+}
+
+QTEST_GUILESS_MAIN(TestTTestStyle)
+#include "tst_ttest_style.moc"

@@ -1,0 +1,509 @@
+#include <QElapsedTimer>
+#include <QLibrary>
+#include <QThread>
+#include <QtTest>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <iterator>
+#include <thread>
+#include <vector>
+
+#include "SimCardTestApi.h"
+#include "platform/CardDriver.h"
+#include "support/TempAppDir.h"
+
+using namespace springtest;
+using namespace springtest::sim;
+
+namespace {
+
+constexpr double kPulsesPerMm = 4000.0;
+
+enum Specimen { None = 0, Compression = 1, Tension = 2 };
+
+const QString kDrivers[] = {QStringLiteral("RX640K"), QStringLiteral("PCI_CARD"), QStringLiteral("RX720")};
+
+}  // namespace
+
+// Every case talks to the real driver file, as the program does. The machine is put back to its defaults
+// before each case, with the converter unpaced and noiseless unless a case wants otherwise.
+class TestSimCard : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void exportsEveryFunction_data();
+    void exportsEveryFunction();
+    void cardOpen_data();
+    void cardOpen();
+    void encoderFollowsPosition_data();
+    void encoderFollowsPosition();
+    void specimenForce_data();
+    void specimenForce();
+    void magnificationAndClipping_data();
+    void magnificationAndClipping();
+    void travelLimits_data();
+    void travelLimits();
+    void keysAndRelays();
+    void servoVelocity_data();
+    void servoVelocity();
+    void lastCommandWins();
+    void motionFollowsTheClock();
+    void seededNoiseRepeats();
+    void pacedConverterUnderConcurrentCallers();
+    void configurationFile();
+    void shippedConfiguration();
+
+private:
+    bool set(int card, const char* key, double value) { return m_set(card, key, value) == 0; }
+    double get(int card, const char* key) { return m_get(card, key); }
+
+    // All three stay loaded for the whole run: unloading one QLibrary unloads the file under every other
+    // handle.
+    std::array<CardDriverLibrary, 3> m_drivers;
+    CardDriverApi m_api;
+    QLibrary m_sim;
+    SimSetFn m_set = nullptr;
+    SimGetFn m_get = nullptr;
+    SimLoadConfigFn m_loadConfig = nullptr;
+    SimResetFn m_reset = nullptr;
+};
+
+void TestSimCard::initTestCase() {
+    for (size_t i = 0; i < m_drivers.size(); ++i) {
+        QVERIFY2(m_drivers[i].load(kDrivers[i], QStringLiteral(SIM_LIBRARY_DIR)),
+                 qPrintable(m_drivers[i].errorString()));
+    }
+    m_api = m_drivers[2].resolve();
+    m_sim.setFileName(
+        QDir(QStringLiteral(SIM_LIBRARY_DIR)).filePath(driverFileName(QStringLiteral("RX720"))));
+    QVERIFY2(m_sim.load(), qPrintable(m_sim.errorString()));
+    m_set = reinterpret_cast<SimSetFn>(m_sim.resolve("SimSet"));
+    m_get = reinterpret_cast<SimGetFn>(m_sim.resolve("SimGet"));
+    m_loadConfig = reinterpret_cast<SimLoadConfigFn>(m_sim.resolve("SimLoadConfig"));
+    m_reset = reinterpret_cast<SimResetFn>(m_sim.resolve("SimReset"));
+    QVERIFY(m_set && m_get && m_loadConfig && m_reset && m_api.CardOpen);
+}
+
+void TestSimCard::init() {
+    QCOMPARE(m_loadConfig(nullptr), 0);
+    for (int card = 0; card < 5; ++card) {
+        QVERIFY(set(card, "conversion_rate_hz", 0));
+        QVERIFY(set(card, "noise_counts", 0));
+    }
+    QCOMPARE(m_api.CardOpen(0), uint8_t(1));
+}
+
+void TestSimCard::exportsEveryFunction_data() {
+    QTest::addColumn<int>("driver");
+    for (int i = 0; i < 3; ++i) QTest::newRow(qPrintable(kDrivers[i])) << i;
+}
+
+void TestSimCard::exportsEveryFunction() {
+    QFETCH(int, driver);
+    const CardDriverApi api = m_drivers[size_t(driver)].resolve();
+    const void* const resolved[] = {
+        reinterpret_cast<const void*>(api.CardOpen),      reinterpret_cast<const void*>(api.CardClose),
+        reinterpret_cast<const void*>(api.LoadGetAd),     reinterpret_cast<const void*>(api.DeforGetAd),
+        reinterpret_cast<const void*>(api.SetLoadAmp),    reinterpret_cast<const void*>(api.LoadHardZero),
+        reinterpret_cast<const void*>(api.ReadPulse),     reinterpret_cast<const void*>(api.ResetMainCountor),
+        reinterpret_cast<const void*>(api.SetRate),       reinterpret_cast<const void*>(api.MoveUp),
+        reinterpret_cast<const void*>(api.MoveDown),      reinterpret_cast<const void*>(api.Stop),
+        reinterpret_cast<const void*>(api.GetOutCommand), reinterpret_cast<const void*>(api.SetDeforAmp),
+        reinterpret_cast<const void*>(api.RLY),           reinterpret_cast<const void*>(api.servodata),
+        reinterpret_cast<const void*>(api.DASTART)};
+    static_assert(std::size(resolved) == std::size(kCardDriverFunctionNames));
+    for (size_t i = 0; i < std::size(resolved); ++i)
+        QVERIFY2(resolved[i] != nullptr, kCardDriverFunctionNames[i]);
+
+    QLibrary sim(QDir(QStringLiteral(SIM_LIBRARY_DIR)).filePath(driverFileName(kDrivers[driver])));
+    for (const char* name : {"SimSet", "SimGet", "SimLoadConfig", "SimReset"})
+        QVERIFY2(sim.resolve(name), name);
+}
+
+void TestSimCard::cardOpen_data() {
+    QTest::addColumn<int>("cards");
+    QTest::addColumn<int>("refusingCard");
+    QTest::addColumn<int>("card");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("first") << 5 << -1 << 0 << true;
+    QTest::newRow("last") << 5 << -1 << 4 << true;
+    QTest::newRow("past the slots") << 5 << -1 << 5 << false;
+    QTest::newRow("negative index") << 5 << -1 << -1 << false;
+    QTest::newRow("beyond the configured cards") << 2 << -1 << 2 << false;
+    QTest::newRow("within the configured cards") << 2 << -1 << 1 << true;
+    QTest::newRow("refuses") << 5 << 3 << 3 << false;
+    QTest::newRow("another refuses") << 5 << 3 << 2 << true;
+}
+
+void TestSimCard::cardOpen() {
+    QFETCH(int, cards);
+    QFETCH(int, refusingCard);
+    QFETCH(int, card);
+    QFETCH(bool, opens);
+    QVERIFY(set(0, "cards", cards));
+    if (refusingCard >= 0) QVERIFY(set(refusingCard, "fail_open", 1));
+    QCOMPARE(m_api.CardOpen(card) != 0, opens);
+}
+
+void TestSimCard::encoderFollowsPosition_data() {
+    QTest::addColumn<double>("position_mm");
+    QTest::addColumn<int>("pulses");
+    QTest::newRow("at the start") << 150.0 << 0;
+    QTest::newRow("1 mm up") << 151.0 << 4000;
+    QTest::newRow("half a mm down") << 149.5 << -2000;
+    QTest::newRow("one pulse") << 150.00025 << 1;
+    QTest::newRow("at the upper limit") << 400.0 << 1000000;
+    QTest::newRow("past the upper limit stays at it") << 450.0 << 1000000;
+    QTest::newRow("past the lower limit stays at it") << 0.0 << -580000;
+}
+
+void TestSimCard::encoderFollowsPosition() {
+    QFETCH(double, position_mm);
+    QFETCH(int, pulses);
+    QCOMPARE(m_api.ReadPulse(0), 0);
+    QVERIFY(set(0, "position_mm", position_mm));
+    QCOMPARE(m_api.ReadPulse(0), pulses);
+    m_api.ResetMainCountor(0);
+    QCOMPARE(m_api.ReadPulse(0), 0);
+}
+
+void TestSimCard::specimenForce_data() {
+    QTest::addColumn<int>("specimen");
+    QTest::addColumn<double>("stretchWhen");
+    QTest::addColumn<double>("loadSign");
+    QTest::addColumn<double>("compliance_mm_per_n");
+    QTest::addColumn<double>("position_mm");
+    QTest::addColumn<double>("force_n");
+    QTest::addColumn<double>("gap_mm");
+    QTest::addColumn<double>("rate_n_per_mm");
+    QTest::addColumn<int>("counts");
+
+    // Compression spring: free height 60, rate 10, solid at 30 with 1000 N/mm past it.
+    QTest::newRow("compression, clear") << 1 << 1.0 << 1.0 << 0.0 << 70.0 << 0.0 << 70.0 << 10.0 << 100;
+    QTest::newRow("compression, touching") << 1 << 1.0 << 1.0 << 0.0 << 60.0 << 0.0 << 60.0 << 10.0 << 100;
+    QTest::newRow("compression, 10 mm") << 1 << 1.0 << 1.0 << 0.0 << 50.0 << 100.0 << 50.0 << 10.0 << 500;
+    QTest::newRow("compression, short of solid")
+        << 1 << 1.0 << 1.0 << 0.0 << 30.5 << 295.0 << 30.5 << 10.0 << 1280;
+    QTest::newRow("compression, past solid")
+        << 1 << 1.0 << 1.0 << 0.0 << 29.0 << 1300.0 << 29.0 << 1000.0 << 5300;
+    // With the frame yielding the gap opens by c·F and the force satisfies F = rate·(free height − gap).
+    QTest::newRow("compression, frame yields")
+        << 1 << 1.0 << 1.0 << 0.001 << 50.0 << 100.0 / 1.01 << 50.0 + 0.1 / 1.01 << 10.0 << 496;
+    // Past solid by the crosshead, but the frame's give keeps the spring on its linear part.
+    QTest::newRow("compression, frame holds it short of solid")
+        << 1 << 1.0 << 1.0 << 0.001 << 29.9 << 301.0 / 1.01 << 29.9 + 0.301 / 1.01 << 10.0 << 1292;
+    QTest::newRow("compression, frame yields past solid")
+        << 1 << 1.0 << 1.0 << 0.001 << 25.0 << 2650.0 << 27.65 << 1000.0 << 10700;
+
+    // Tension spring: free length 100, initial tension 5 reached within 0.005 mm, then 10 N/mm.
+    QTest::newRow("tension down, slack") << 2 << 1.0 << 1.0 << 0.0 << 110.0 << 0.0 << 110.0 << 10.0 << 100;
+    QTest::newRow("tension down, opening")
+        << 2 << 1.0 << 1.0 << 0.0 << 99.998 << 2.0 << 99.998 << 1000.0 << 108;
+    QTest::newRow("tension down, 10 mm") << 2 << 1.0 << 1.0 << 0.0 << 90.0 << 104.95 << 90.0 << 10.0 << 520;
+    QTest::newRow("tension up, slack") << 2 << -1.0 << -1.0 << 0.0 << 90.0 << 0.0 << 90.0 << 10.0 << 100;
+    QTest::newRow("tension up, 10 mm")
+        << 2 << -1.0 << -1.0 << 0.0 << 110.0 << 104.95 << 110.0 << 10.0 << -320;
+    // Under tension the frame shortens: the gap is less than the crosshead position says.
+    QTest::newRow("tension up, frame yields")
+        << 2 << -1.0 << -1.0 << 0.001 << 110.0 << 104.95 / 1.01 << 110.0 - 0.10495 / 1.01 << 10.0 << -316;
+
+    QTest::newRow("no specimen") << 0 << 1.0 << 1.0 << 0.001 << 20.0 << 0.0 << 20.0 << 0.0 << 100;
+}
+
+void TestSimCard::specimenForce() {
+    QFETCH(int, specimen);
+    QFETCH(double, stretchWhen);
+    QFETCH(double, loadSign);
+    QFETCH(double, compliance_mm_per_n);
+    QFETCH(double, position_mm);
+    QFETCH(double, force_n);
+    QFETCH(double, gap_mm);
+    QFETCH(double, rate_n_per_mm);
+    QFETCH(int, counts);
+
+    QVERIFY(set(0, "specimen", specimen));
+    QVERIFY(set(0, "stretch_when", stretchWhen));
+    QVERIFY(set(0, "load_sign", loadSign));
+    QVERIFY(set(0, "frame_compliance_mm_per_n", compliance_mm_per_n));
+    QVERIFY(set(0, "position_mm", position_mm));
+
+    QVERIFY(std::fabs(get(0, "force") - force_n) < 1e-9 * std::max(1.0, force_n));
+    QVERIFY(std::fabs(get(0, "cell_force") - loadSign * force_n) < 1e-9 * std::max(1.0, force_n));
+    QVERIFY(std::fabs(get(0, "gap_mm") - gap_mm) < 1e-9);
+    QCOMPARE(get(0, "rate_n_per_mm"), rate_n_per_mm);
+    QCOMPARE(m_api.LoadGetAd(0), counts);
+}
+
+void TestSimCard::magnificationAndClipping_data() {
+    QTest::addColumn<int>("magnification");
+    QTest::addColumn<double>("position_mm");
+    QTest::addColumn<double>("loadSign");
+    QTest::addColumn<int>("counts");
+    QTest::newRow("base") << 400 << 50.0 << 1.0 << 500;
+    QTest::newRow("doubled") << 800 << 50.0 << 1.0 << 900;
+    QTest::newRow("halved") << 200 << 50.0 << 1.0 << 300;
+    QTest::newRow("offset alone") << 800 << 100.0 << 1.0 << 100;
+    QTest::newRow("clipped high") << 400 << 5.0 << 1.0 << 32767;
+    QTest::newRow("clipped low") << 400 << 5.0 << -1.0 << -32767;
+}
+
+void TestSimCard::magnificationAndClipping() {
+    QFETCH(int, magnification);
+    QFETCH(double, position_mm);
+    QFETCH(double, loadSign);
+    QFETCH(int, counts);
+    QVERIFY(set(0, "specimen", Compression));
+    QVERIFY(set(0, "frame_compliance_mm_per_n", 0));
+    QVERIFY(set(0, "load_sign", loadSign));
+    QVERIFY(set(0, "position_mm", position_mm));
+    QCOMPARE(get(0, "magnification"), 400.0);
+    m_api.SetLoadAmp(0, magnification);
+    QCOMPARE(get(0, "magnification"), double(magnification));
+    QCOMPARE(m_api.LoadGetAd(0), counts);
+}
+
+void TestSimCard::travelLimits_data() {
+    QTest::addColumn<bool>("up");
+    QTest::addColumn<int>("upperBit");
+    QTest::addColumn<int>("lowerBit");
+    QTest::newRow("upper, standard switches") << true << 2 << 3;
+    QTest::newRow("lower, standard switches") << false << 2 << 3;
+    QTest::newRow("upper, type 6 switches") << true << 0 << 1;
+    QTest::newRow("lower, type 6 switches") << false << 0 << 1;
+}
+
+void TestSimCard::travelLimits() {
+    QFETCH(bool, up);
+    QFETCH(int, upperBit);
+    QFETCH(int, lowerBit);
+    QVERIFY(set(0, "upper_limit_bit", upperBit));
+    QVERIFY(set(0, "lower_limit_bit", lowerBit));
+    const double limit_mm = up ? 400.0 : 5.0;
+    const uint8_t bit = uint8_t(1u << (up ? upperBit : lowerBit));
+
+    QVERIFY(set(0, "position_mm", up ? 399.0 : 6.0));
+    QCOMPARE(m_api.GetOutCommand(0), uint8_t(0));
+    m_api.SetRate(0, 6000.0f);
+    up ? m_api.MoveUp(0) : m_api.MoveDown(0);
+    QTRY_COMPARE(m_api.GetOutCommand(0), bit);
+    QCOMPARE(get(0, "position_mm"), limit_mm);
+    QCOMPARE(get(0, "moving"), 0.0);
+
+    // Further into the switch: cut at once.
+    up ? m_api.MoveUp(0) : m_api.MoveDown(0);
+    QCOMPARE(get(0, "moving"), 0.0);
+    QCOMPARE(get(0, "position_mm"), limit_mm);
+
+    // Away from it: the switch opens.
+    up ? m_api.MoveDown(0) : m_api.MoveUp(0);
+    QCOMPARE(get(0, "moving"), 1.0);
+    QTRY_COMPARE(m_api.GetOutCommand(0), uint8_t(0));
+    m_api.Stop(0);
+}
+
+void TestSimCard::keysAndRelays() {
+    QVERIFY(set(0, "keys", 1));
+    QCOMPARE(m_api.GetOutCommand(0), uint8_t(1));
+    QVERIFY(set(0, "keys", 3));
+    QCOMPARE(m_api.GetOutCommand(0), uint8_t(3));
+    QVERIFY(set(0, "position_mm", 400));
+    QCOMPARE(m_api.GetOutCommand(0), uint8_t(3 | 4));
+    QCOMPARE(m_api.GetOutCommand(1), uint8_t(0));  // the other cards' boxes are untouched
+
+    uint8_t relays[8] = {1, 0, 1, 0, 0, 0, 0, 1};
+    m_api.RLY(0, relays, 7);
+    relays[0] = 0;  // the card keeps its own copy
+    const double expected[8] = {1, 0, 1, 0, 0, 0, 0, 1};
+    for (int position = 1; position <= 8; ++position)
+        QCOMPARE(get(0, qPrintable(QStringLiteral("relay%1").arg(position))), expected[position - 1]);
+    QCOMPARE(get(1, "relay1"), 0.0);
+}
+
+void TestSimCard::servoVelocity_data() {
+    QTest::addColumn<bool>("started");
+    QTest::addColumn<int>("output");
+    QTest::addColumn<double>("velocity_mm_per_min");
+    QTest::newRow("valve zero") << true << 2048 << 0.0;
+    QTest::newRow("above zero rises") << true << 2248 << 100.0;
+    QTest::newRow("below zero descends") << true << 1848 << -100.0;
+    QTest::newRow("output not started") << false << 2248 << 0.0;
+}
+
+void TestSimCard::servoVelocity() {
+    QFETCH(bool, started);
+    QFETCH(int, output);
+    QFETCH(double, velocity_mm_per_min);
+    if (started) m_api.DASTART(0);
+    QCOMPARE(get(0, "velocity_mm_per_min"), 0.0);  // starting the output moves nothing by itself
+    m_api.servodata(0, uint16_t(output));
+    QCOMPARE(get(0, "servo_output"), double(output));
+    QCOMPARE(get(0, "velocity_mm_per_min"), velocity_mm_per_min);
+}
+
+void TestSimCard::lastCommandWins() {
+    m_api.DASTART(0);
+    m_api.servodata(0, 2148);
+    QCOMPARE(get(0, "velocity_mm_per_min"), 50.0);
+    m_api.SetRate(0, 30.0f);  // a rate alone does not take the crosshead from the valve
+    QCOMPARE(get(0, "velocity_mm_per_min"), 50.0);
+    m_api.MoveDown(0);
+    QCOMPARE(get(0, "velocity_mm_per_min"), -30.0);
+    m_api.SetRate(0, 60.0f);  // while moving, a new rate acts at once
+    QCOMPARE(get(0, "velocity_mm_per_min"), -60.0);
+    QVERIFY(set(0, "rate_scale", 0.5));
+    QCOMPARE(get(0, "velocity_mm_per_min"), -30.0);
+    m_api.servodata(0, 1948);
+    QCOMPARE(get(0, "velocity_mm_per_min"), -50.0);
+    m_api.Stop(0);
+    QCOMPARE(get(0, "velocity_mm_per_min"), 0.0);
+    m_api.SetRate(0, 60.0f);  // stopped stays stopped
+    QCOMPARE(get(0, "moving"), 0.0);
+}
+
+void TestSimCard::motionFollowsTheClock() {
+    constexpr double speed_mm_per_min = 600.0;
+    QVERIFY(set(0, "specimen", None));
+    m_api.SetRate(0, float(speed_mm_per_min));
+    const int32_t before = m_api.ReadPulse(0);
+
+    QElapsedTimer outer;
+    outer.start();
+    m_api.MoveDown(0);
+    QElapsedTimer inner;
+    inner.start();
+    QThread::msleep(80);
+    const qint64 inner_ns = inner.nsecsElapsed();
+    m_api.Stop(0);
+    const qint64 outer_ns = outer.nsecsElapsed();
+
+    const double travelled_mm = 150.0 - get(0, "position_mm");
+    const double per_ns = speed_mm_per_min / 60e9;
+    QVERIFY2(travelled_mm >= inner_ns * per_ns - 1e-6 && travelled_mm <= outer_ns * per_ns + 1e-6,
+             qPrintable(QStringLiteral("%1 mm in %2…%3 ns").arg(travelled_mm).arg(inner_ns).arg(outer_ns)));
+    QVERIFY(std::abs((before - m_api.ReadPulse(0)) - travelled_mm * kPulsesPerMm) <= 1.0);
+
+    // Stopped means stopped.
+    const double stopped_at = get(0, "position_mm");
+    QThread::msleep(5);
+    QCOMPARE(get(0, "position_mm"), stopped_at);
+}
+
+void TestSimCard::seededNoiseRepeats() {
+    QVERIFY(set(0, "noise_counts", 1.5));
+    const auto read = [this](double seed) {
+        set(0, "noise_seed", seed);
+        std::vector<int32_t> counts(2000);
+        for (int32_t& c : counts) c = m_api.LoadGetAd(0);
+        return counts;
+    };
+    const std::vector<int32_t> first = read(42);
+    QCOMPARE(read(42), first);
+    QVERIFY(read(43) != first);
+
+    double sum = 0.0, squares = 0.0;
+    for (int32_t c : first) {
+        sum += c;
+        squares += double(c) * c;
+    }
+    const double mean = sum / first.size();
+    const double sigma = std::sqrt(squares / first.size() - mean * mean);
+    QVERIFY2(std::fabs(mean - 100.0) < 0.3, qPrintable(QString::number(mean)));
+    QVERIFY2(sigma > 1.2 && sigma < 1.9, qPrintable(QString::number(sigma)));
+}
+
+// Two acquisition-like readers sleep in the paced converter while another thread drives the crosshead: every
+// reader gets its own conversions and a plausible count, and nothing deadlocks.
+void TestSimCard::pacedConverterUnderConcurrentCallers() {
+    QVERIFY(set(0, "specimen", Compression));
+    QVERIFY(set(0, "position_mm", 55));  // 50 N: 300 counts
+    // Started after the move, so that no conversion waiting in the FIFO still shows the empty platens.
+    QVERIFY(set(0, "conversion_rate_hz", 68000));
+    constexpr int kReads = 3000;
+    std::atomic<int> implausible{0};
+    std::atomic<bool> reading{true};
+    const auto reader = [&] {
+        for (int i = 0; i < kReads; ++i) {
+            const int32_t c = m_api.LoadGetAd(0);
+            if (c < 290 || c > 310) ++implausible;
+        }
+    };
+    std::thread a(reader);
+    std::thread b(reader);
+    std::thread driver([&] {
+        while (reading.load()) {
+            m_api.SetRate(0, 1.0f);
+            m_api.MoveUp(0);
+            m_api.ReadPulse(0);
+            m_api.Stop(0);
+            m_api.GetOutCommand(0);
+        }
+    });
+    a.join();
+    b.join();
+    reading = false;
+    driver.join();
+    QCOMPARE(implausible.load(), 0);
+    QCOMPARE(get(0, "conversions"), 2.0 * kReads);
+}
+
+void TestSimCard::configurationFile() {
+    testing::TempAppDir dir;
+    dir.write(QStringLiteral("sim.ini"),
+              "; a comment\n"
+              "[Machine]\n"
+              "Cards = 3\n"
+              "specimen = tension   ; every card unless it says otherwise\n"
+              "conversion_rate_hz = 0\n"
+              "noise_counts = 0\n"
+              "[card1]\n"
+              "specimen = compression\n"
+              "FREE_HEIGHT_MM = 80\n"
+              "[CARD2]\n"
+              "stretch_when = up\n"
+              "load_sign = -1\n"
+              "rate_n_per_mm = not a number\n"
+              "[card9]\n"
+              "specimen = compression\n");
+    QCOMPARE(m_loadConfig(qPrintable(dir.file(QStringLiteral("sim.ini")))), 0);
+    QCOMPARE(get(0, "cards"), 3.0);
+    QCOMPARE(m_api.CardOpen(2), uint8_t(1));
+    QCOMPARE(m_api.CardOpen(3), uint8_t(0));
+    QCOMPARE(get(0, "specimen"), double(Tension));
+    QCOMPARE(get(1, "specimen"), double(Compression));
+    QCOMPARE(get(1, "free_height_mm"), 80.0);
+    QCOMPARE(get(0, "free_height_mm"), 60.0);
+    QCOMPARE(get(2, "stretch_when"), -1.0);
+    QCOMPARE(get(2, "rate_n_per_mm"), 10.0);
+    QCOMPARE(get(4, "specimen"), double(Tension));
+    QCOMPARE(get(1, "conversion_rate_hz"), 0.0);
+
+    // A SimSet lasts until the next reset to the file.
+    QVERIFY(set(1, "free_height_mm", 90));
+    m_reset();
+    QCOMPARE(get(1, "free_height_mm"), 80.0);
+
+    QVERIFY(!set(0, "no_such_key", 1));
+    QVERIFY(!set(0, "specimen", 7));
+    QVERIFY(std::isnan(get(0, "no_such_key")));
+
+    QCOMPARE(m_loadConfig(qPrintable(dir.file(QStringLiteral("missing.ini")))), -1);
+    QCOMPARE(get(0, "cards"), 5.0);
+    QCOMPARE(get(0, "specimen"), double(None));
+}
+
+void TestSimCard::shippedConfiguration() {
+    QCOMPARE(m_loadConfig(SIM_DEFAULT_INI), 0);
+    QCOMPARE(get(0, "cards"), 5.0);
+    QCOMPARE(get(0, "specimen"), double(Compression));
+    QCOMPARE(get(1, "specimen"), double(None));
+    QCOMPARE(get(0, "conversion_rate_hz"), 68000.0);
+    QCOMPARE(get(0, "stretch_when"), 1.0);
+    QCOMPARE(get(0, "solid_rate_n_per_mm"), 1000.0);
+    QCOMPARE(get(0, "position_mm"), 150.0);
+}
+
+QTEST_GUILESS_MAIN(TestSimCard)
+#include "tst_simcard.moc"

@@ -126,8 +126,8 @@ private:
     bool m_manualControl = false;
     float m_stepMotorSpeed = 1.0f;
     float m_stepMotorMinSpeed = 1.0f;
-    // In the order MapInput compares them: Up, Down, Stop, Test, Upper, UpperUp, UpperDown, Low, LowUp, LowDown.
-    // Kept as read, so a value that no byte can take never matches.
+    // In the order MapInput compares them: Up, Down, Stop, Test, Upper, UpperUp, UpperDown, Low, LowUp,
+    // LowDown. Kept as read, so a value that no byte can take never matches.
     std::array<int, 10> m_switchValues{1, 2, 0, 3, 4, 5, 6, 8, 9, 10};
 
     // Serialises the motion commands: an overload stop from the acquisition thread must not interleave with

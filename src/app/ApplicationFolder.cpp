@@ -1,5 +1,9 @@
 #include "ApplicationFolder.h"
 
+#include "app/MachineConfig.h"
+#include "platform/ProfileFile.h"
+#include "schemes/Schema.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,7 +24,7 @@ constexpr Shipped kShipped[] = {
 
 }  // namespace
 
-InitResult initialiseApplicationFolder(const QString& folder) {
+InitResult initialiseApplicationFolder(const QString& folder, int machineType) {
     InitResult result;
     QDir dir(folder);
     if (!dir.exists() && !QDir().mkpath(folder)) {
@@ -46,7 +50,16 @@ InitResult initialiseApplicationFolder(const QString& folder) {
             return result;
         }
         result.created << QString::fromLatin1(s.name);
+        if (machineType >= 0 && QLatin1String(s.name) == QLatin1String("init0.dat") &&
+            !ProfileFile(target).writeInt(QStringLiteral("system"), QStringLiteral("MachineType"), machineType)) {
+            result.error = QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(target));
+            return result;
+        }
     }
+    const DatabaseFilesResult databases = ensureDatabaseFiles(folder, MachineConfig::read(folder).machineType);
+    result.created << databases.created;
+    result.kept << databases.kept;
+    result.error = databases.error;
     return result;
 }
 

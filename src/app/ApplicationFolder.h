@@ -5,15 +5,16 @@
 
 namespace springtest {
 
-// Lays out a working application folder: the machine configuration for the simulated card and the
-// simulator's settings. Files already there are kept as they are: an operator's calibration is never
-// overwritten.
+// Lays out a working application folder: the machine configuration for the simulated card, the simulator's
+// settings, the scheme database and the database template. Files already there are kept as they are: an
+// operator's calibration and schemes are never overwritten.
 struct InitResult {
     QStringList created;
     QStringList kept;
     QString error;  // empty on success
 };
 
-InitResult initialiseApplicationFolder(const QString& folder);
+// machineType -1 keeps the shipped configuration's type (or the folder's own, when it has one).
+InitResult initialiseApplicationFolder(const QString& folder, int machineType = -1);
 
 }  // namespace springtest

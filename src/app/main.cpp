@@ -1,5 +1,9 @@
 #include "app/ApplicationFolder.h"
+#include "app/BatchCommand.h"
+#include "app/MachineConfig.h"
 #include "app/MonitorCommand.h"
+#include "app/RunCommand.h"
+#include "app/SchemeCommand.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,8 +21,19 @@ const char* kUsage =
     "\n"
     "commands:\n"
     "  (none)            the live values of every card (the console comes with a later release)\n"
-    "  init DIR          lay out a working application folder in DIR (simulated card, default calibration);\n"
-    "                    files already there are kept\n"
+    "  init DIR [--machine-type N]\n"
+    "                    lay out a working application folder in DIR (simulated card, default calibration,\n"
+    "                    scheme database, database template); files already there are kept\n"
+    "  scheme add --name NAME --points P1,P2,... [--upper U1,...] [--lower L1,...] [--style 0-3]\n"
+    "             [--initial-force F] [--return] [--solid] [--tension] [--stiffness-max X] [--stiffness-min Y]\n"
+    "  scheme add --file FILE   the same from a file with a [scheme] section (name=, points=, ...)\n"
+    "  scheme list       the standard schemes of the scheme database\n"
+    "  batch new --batch NUMBER --scheme NAME [--overwrite]\n"
+    "                    a batch database for the scheme in the machine type's batch folder\n"
+    "  run --batch FILE_OR_NUMBER --speed MM_PER_MIN [--variable] [--series N --pause S] [--card N]\n"
+    "      [--displacement MM] [--timeout S] [--json] [--yes]\n"
+    "                    open the batch, run tests on the machine to their stored rows, print each state and\n"
+    "                    point as it happens (--json: one JSON object per line)\n"
     "  monitor [--duration S] [--interval MS] [--speed MM_PER_MIN] [--yes]\n"
     "                    live load, peak, gear, displacement and deformation of every card on the terminal;\n"
     "                    on a terminal, keys move (u/d), stop (s), zero (z, x) and quit (q)\n"
@@ -26,12 +41,23 @@ const char* kUsage =
     "\n"
     "--appdir DIR chooses the application folder (configuration, databases); default: the program's folder.\n";
 
-int runInit(const QStringList& args) {
+int runInit(QStringList args) {
+    int machineType = -1;
+    const qsizetype m = args.indexOf(QStringLiteral("--machine-type"));
+    if (m >= 0) {
+        bool ok = false;
+        if (m + 1 < args.size()) machineType = args[m + 1].toInt(&ok);
+        if (!ok || machineType < 0 || machineType > 7) {
+            print(stderr, QStringLiteral("--machine-type must be 0 to 7"));
+            return 2;
+        }
+        args.remove(m, 2);
+    }
     if (args.size() != 1) {
-        print(stderr, QStringLiteral("init needs exactly one folder: springtest init DIR"));
+        print(stderr, QStringLiteral("init needs exactly one folder: springtest init DIR [--machine-type N]"));
         return 2;
     }
-    const springtest::InitResult r = springtest::initialiseApplicationFolder(args[0]);
+    const springtest::InitResult r = springtest::initialiseApplicationFolder(args[0], machineType);
     for (const QString& f : r.created) print(stdout, QStringLiteral("created %1").arg(f));
     for (const QString& f : r.kept) print(stdout, QStringLiteral("kept    %1 (already there)").arg(f));
     if (!r.error.isEmpty()) {
@@ -81,6 +107,10 @@ int main(int argc, char** argv) {
     const QString absolute = folder.absolutePath();
 
     if (command == QLatin1String("monitor")) return springtest::runMonitor(absolute, args);
+    if (command == QLatin1String("scheme")) return springtest::runSchemeCommand(absolute, args);
+    if (command == QLatin1String("batch"))
+        return springtest::runBatchCommand(absolute, springtest::MachineConfig::read(absolute).machineType, args);
+    if (command == QLatin1String("run")) return springtest::runTestsCommand(absolute, args);
 
     print(stderr, QStringLiteral("unknown command: %1 (springtest --help lists the commands)").arg(command));
     return 2;

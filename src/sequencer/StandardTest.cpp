@@ -248,9 +248,7 @@ void StandardTest::returnStroke(const Sample& s) {
     const float start = m_seq.startPosition();
 
     if (compression ? s.D >= start : s.D <= start) {
-        m_seq.StopTest();
-        if (m_seq.curveTimerActive()) m_seq.StopCurveTimer();
-        m_seq.EnableSaveTimer();
+        m_seq.FinishTest();
         return;
     }
     if (scheme.scheme_jh != 2) return;

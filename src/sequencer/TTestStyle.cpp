@@ -179,16 +179,35 @@ void TTestStyle::ChartFeed() {
     ++m_curve.count;
 }
 
+void TTestStyle::FinishTest() {
+    // Marked before the test stops, so that nobody watching sees an idle sequencer between the stop and the save.
+    m_storePending.store(true, std::memory_order_release);
+    StopTest();
+    if (curveTimerActive()) StopCurveTimer();
+    EnableSaveTimer();
+}
+
 void TTestStyle::EnableSaveTimer() {
+    m_storePending.store(true, std::memory_order_release);
     runOnOwnerThread(this, [this] { m_saveTimer->start(); });
+}
+
+bool TTestStyle::isIdle() const {
+    return !running() && !m_storePending.load(std::memory_order_acquire) && !m_saveTimer->isActive() &&
+           !m_repeatTimer->isActive();
 }
 
 bool TTestStyle::saveTimerActive() const { return m_saveTimer->isActive(); }
 bool TTestStyle::repeatTimerActive() const { return m_repeatTimer->isActive(); }
 
 bool TTestStyle::store() {
-    if (!m_storer) return false;
-    return m_storer(scheme(), results(), curve()).ok;
+    if (!m_storer) {
+        m_lastStoreError = QStringLiteral("no storage for this machine type");
+        return false;
+    }
+    const StoreOutcome outcome = m_storer(scheme(), results(), curve());
+    m_lastStoreError = outcome.error;
+    return outcome.ok;
 }
 
 void TTestStyle::OnSaveTimer() {
@@ -199,19 +218,21 @@ void TTestStyle::OnSaveTimer() {
         QTimer::singleShot(100, this, [this] {
             if (!store()) {
                 SetState(TestState::StoreFailed);
-                return;
+            } else {
+                SetState(TestState::Stored);
+                m_xuhao.fetch_add(1, std::memory_order_relaxed);
             }
-            SetState(TestState::Stored);
-            m_xuhao.fetch_add(1, std::memory_order_relaxed);
+            m_storePending.store(false, std::memory_order_release);
         });
         return;
     }
     if (!store()) {
         SetState(TestState::StoreFailed);
-        return;
+    } else {
+        SetState(TestState::Stored);
+        startRepeatTimer();
     }
-    SetState(TestState::Stored);
-    startRepeatTimer();
+    m_storePending.store(false, std::memory_order_release);
 }
 
 void TTestStyle::startRepeatTimer() {

@@ -104,11 +104,17 @@ public:
     // One tick of the curve timer; public so tests can feed by hand.
     void ChartFeed();
 
+    // The end of a test that is to be stored: stops it, stops the curve and arms the save timer.
+    void FinishTest();
     // Arms the save timer (from any thread); the test is stored 500 ms later on the GUI thread.
     void EnableSaveTimer();
+    // No test running, none waiting to be stored and no series waiting for its next test. GUI thread.
+    bool isIdle() const;
     void OnSaveTimer();
     void OnRepeatTimer();
     bool saveTimerActive() const;
+    // Why the last store failed, in the engine's words. GUI thread.
+    QString lastStoreError() const { return m_lastStoreError; }
     bool repeatTimerActive() const;
 
     // --- what the per-sample procedures work on ---
@@ -159,6 +165,7 @@ private:
     std::atomic<int> m_speedMode{0};
 
     std::atomic<WindowTarget*> m_panel{nullptr};
+    std::atomic<bool> m_storePending{false};
 
     mutable std::mutex m_resultMutex;
     ResultArray m_results;
@@ -169,6 +176,7 @@ private:
     double m_bottomMax = 0, m_leftMax = 0;
     PeriodicTimer m_curveTimer;
 
+    QString m_lastStoreError;
     QTimer* m_saveTimer = nullptr;
     QTimer* m_repeatTimer = nullptr;
 };

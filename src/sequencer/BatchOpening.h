@@ -1,0 +1,23 @@
+#pragma once
+
+#include "sequencer/TTestStyle.h"
+
+namespace springtest {
+
+// Fits the scheme loader and the test storer of a machine type into the sequencer: the standard ones for the
+// coil-spring machines (0, 1, 2, 4, 6, 7); a loader that refuses with a message on the machines whose test
+// procedures this release does not have (3, 5); nothing for unknown types.
+void installProceduresForMachineType(TTestStyle& sequencer);
+
+struct OpenBatchOutcome {
+    bool ok = false;
+    QString message;           // for the operator when not ok
+    bool compression = true;   // the opened scheme's spring kind: the caller sets the test direction by it
+};
+
+// Opens a batch database for testing: refuses an empty name, a missing file and a file in use, then has the
+// sequencer's loader read the scheme and lay out the grid, and hands the scheme to the sequencer (also when
+// the loader complained: the sequencer keeps what the loader filled in).
+OpenBatchOutcome openBatchForTesting(TTestStyle& sequencer, ResultGrid* grid, const QString& batchPath);
+
+}  // namespace springtest

@@ -1,12 +1,11 @@
 #include "schemes/Batch.h"
 
-#include "schemes/Schema.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <cstring>
+
+#include "schemes/Schema.h"
 
 namespace springtest {
 
@@ -33,7 +32,8 @@ constexpr int kMaxFileNameBytes = 255;
 bool isDeviceName(const QString& batchNumber) {
     const QString base = batchNumber.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
     if (kDeviceNames.contains(base)) return true;
-    return base.size() == 4 && (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT"))) &&
+    return base.size() == 4 &&
+           (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT"))) &&
            base[3] >= QLatin1Char('1') && base[3] <= QLatin1Char('9');
 }
 
@@ -41,9 +41,9 @@ bool isDeviceName(const QString& batchNumber) {
 QStringList copiedTexts(SchemeTable table) {
     QStringList columns =
         table == SchemeTable::LeafSpring
-            ? QStringList{"scheme_name",   "scheme_style",  "scheme_jh",        "scheme_height",
-                          "scheme_load",   "scheme_sum",    "scheme_sdload",    "scheme_th_height",
-                          "scheme_xc_height", "scheme_xbbj", "scheme_yyload",   "scheme_returnLOAD"}
+            ? QStringList{"scheme_name",      "scheme_style", "scheme_jh",     "scheme_height",
+                          "scheme_load",      "scheme_sum",   "scheme_sdload", "scheme_th_height",
+                          "scheme_xc_height", "scheme_xbbj",  "scheme_yyload", "scheme_returnLOAD"}
             : QStringList{"scheme_name", "scheme_style",      "scheme_jh",        "scheme_load",
                           "scheme_sum",  "scheme_gangdu_max", "scheme_gangdu_min"};
     for (int k = 1; k <= kSchemePoints; ++k) {
@@ -66,28 +66,28 @@ BatchOutcome failed(BatchOutcome outcome, const QString& message = {}) {
 
 QString batchFolder(BatchKind kind) {
     switch (kind) {
-    case BatchKind::Lateral:
-        return QStringLiteral("database_HXGD/");
-    case BatchKind::LeafSpring:
-        return QStringLiteral("databaseGBTH/");
-    case BatchKind::Standard:
-        break;
+        case BatchKind::Lateral:
+            return QStringLiteral("database_HXGD/");
+        case BatchKind::LeafSpring:
+            return QStringLiteral("databaseGBTH/");
+        case BatchKind::Standard:
+            break;
     }
     return QStringLiteral("database/");
 }
 
 QString batchFolderForMachineType(int machineType) {
     switch (machineType) {
-    case 0:
-    case 2:
-    case 6:
-        return batchFolder(BatchKind::Standard);
-    case 3:
-        return batchFolder(BatchKind::LeafSpring);
-    case 5:
-        return batchFolder(BatchKind::Lateral);
-    default:
-        return {};
+        case 0:
+        case 2:
+        case 6:
+            return batchFolder(BatchKind::Standard);
+        case 3:
+            return batchFolder(BatchKind::LeafSpring);
+        case 5:
+            return batchFolder(BatchKind::Lateral);
+        default:
+            return {};
     }
 }
 
@@ -97,7 +97,8 @@ SchemeTable schemeTableOf(BatchKind kind) {
 
 QString batchNumberError(const QString& batchNumber) {
     if (batchNumber.isEmpty()) return kNoBatchNumber;
-    if (batchNumber == QLatin1String(".") || batchNumber.startsWith(QLatin1String(".."))) return kBadBatchNumber;
+    if (batchNumber == QLatin1String(".") || batchNumber.startsWith(QLatin1String("..")))
+        return kBadBatchNumber;
     if (!batchNumber.isValidUtf16()) return kBadBatchNumber;
     for (const QChar c : batchNumber) {
         const QChar::Category category = c.category();
@@ -105,11 +106,15 @@ QString batchNumberError(const QString& batchNumber) {
             category == QChar::Separator_Paragraph) {
             return kBadBatchNumber;
         }
-        if (c.unicode() < 0x80 && std::strchr(kForbiddenCharacters, c.toLatin1()) != nullptr) return kBadBatchNumber;
+        if (c.unicode() < 0x80 && std::strchr(kForbiddenCharacters, c.toLatin1()) != nullptr)
+            return kBadBatchNumber;
     }
-    if (batchNumber.endsWith(QLatin1Char('.')) || batchNumber.endsWith(QLatin1Char(' '))) return kBadBatchNumber;
+    if (batchNumber.endsWith(QLatin1Char('.')) || batchNumber.endsWith(QLatin1Char(' ')))
+        return kBadBatchNumber;
     if (isDeviceName(batchNumber)) return kBadBatchNumber;
-    if ((batchNumber + QStringLiteral(".mdb")).toUtf8().size() > kMaxFileNameBytes) return kBadBatchNumber;
+    // SQLite keeps its journal beside the batch under the batch's name + "-journal" (or "-wal", "-shm").
+    if ((batchNumber + QStringLiteral(".mdb-journal")).toUtf8().size() > kMaxFileNameBytes)
+        return kBadBatchNumber;
     return {};
 }
 
@@ -120,7 +125,8 @@ QString batchDatabasePath(const QString& appFolder, BatchKind kind, const QStrin
 BatchOutcome createBatchDatabase(const QString& appFolder, BatchKind kind, const QString& batchNumber,
                                  const QString& schemeName, const YesNoQuestion& ask) {
     BatchOutcome outcome;
-    if (const QString refusal = batchNumberError(batchNumber); !refusal.isEmpty()) return failed(outcome, refusal);
+    if (const QString refusal = batchNumberError(batchNumber); !refusal.isEmpty())
+        return failed(outcome, refusal);
 
     const QString templ = databaseTemplatePath(appFolder);
     if (!QFileInfo::exists(templ)) return failed(outcome, kNoTemplate);
@@ -136,13 +142,15 @@ BatchOutcome createBatchDatabase(const QString& appFolder, BatchKind kind, const
         if (IsFileInUse(outcome.path)) return failed(outcome, kCopyFailed);
         for (const char* suffix : {"-wal", "-shm", "-journal"}) {
             const QString companion = outcome.path + QLatin1String(suffix);
-            if (QFileInfo::exists(companion) && !QFile::remove(companion)) return failed(outcome, kCopyFailed);
+            if (QFileInfo::exists(companion) && !QFile::remove(companion))
+                return failed(outcome, kCopyFailed);
         }
         if (!QFile::remove(outcome.path)) return failed(outcome, kCopyFailed);
     }
     // QFile::copy writes a temporary file and renames it: a half-copied batch never appears.
     if (!QFile::copy(templ, outcome.path)) return failed(outcome, kCopyFailed);
-    QFile::setPermissions(outcome.path, QFile::permissions(outcome.path) | QFile::WriteOwner | QFile::ReadOwner);
+    QFile::setPermissions(outcome.path,
+                          QFile::permissions(outcome.path) | QFile::WriteOwner | QFile::ReadOwner);
 
     // From here on a failure leaves the copied batch without its scheme, as it always has.
     const SchemeTable table = schemeTableOf(kind);
@@ -166,10 +174,11 @@ BatchOutcome createBatchDatabase(const QString& appFolder, BatchKind kind, const
     return outcome;
 }
 
-BatchOutcome newBatch(const QString& appFolder, BatchKind kind, const QString& batchNumber, const QString& schemeName,
-                      const YesNoQuestion& ask) {
+BatchOutcome newBatch(const QString& appFolder, BatchKind kind, const QString& batchNumber,
+                      const QString& schemeName, const YesNoQuestion& ask) {
     BatchOutcome outcome;
-    if (const QString refusal = batchNumberError(batchNumber); !refusal.isEmpty()) return failed(outcome, refusal);
+    if (const QString refusal = batchNumberError(batchNumber); !refusal.isEmpty())
+        return failed(outcome, refusal);
     if (schemeName.isEmpty()) return failed(outcome, kNoSchemeName);
     QString error;
     if (!schemeExists(schemeDatabasePath(appFolder), schemeTableOf(kind), schemeName, &error)) {
@@ -182,8 +191,10 @@ BatchOutcome newBatch(const QString& appFolder, BatchKind kind, const QString& b
 
 std::optional<int> nextSerial(Database& batch, ResultTable table) {
     // The last row of "order by xuhao asc", read as the first of the descending order.
-    const QString name = table == ResultTable::LeafSpring ? QStringLiteral("GBTH_result") : QStringLiteral("test_result");
-    const auto rows = batch.select(QStringLiteral("SELECT xuhao FROM %1 ORDER BY xuhao DESC LIMIT 1").arg(name));
+    const QString name =
+        table == ResultTable::LeafSpring ? QStringLiteral("GBTH_result") : QStringLiteral("test_result");
+    const auto rows =
+        batch.select(QStringLiteral("SELECT xuhao FROM %1 ORDER BY xuhao DESC LIMIT 1").arg(name));
     if (!rows) return std::nullopt;
     if (rows->isEmpty()) return 1;
     return rows->first().toInt(QStringLiteral("xuhao"), 0) + 1;

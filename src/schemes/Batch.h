@@ -1,13 +1,12 @@
 #pragma once
 
-#include "schemes/Database.h"
-#include "schemes/Schemes.h"
-
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <optional>
+
+#include "schemes/Database.h"
+#include "schemes/Schemes.h"
 
 namespace springtest {
 
@@ -48,8 +47,8 @@ BatchOutcome createBatchDatabase(const QString& appFolder, BatchKind kind, const
 
 // The editors' "新建批次": checks the batch number and the scheme name, creates the batch, and ends the
 // messages with "批次数据库建立完成!!" or "批次数据库建立失败!!" once the creation itself was tried.
-BatchOutcome newBatch(const QString& appFolder, BatchKind kind, const QString& batchNumber, const QString& schemeName,
-                      const YesNoQuestion& ask);
+BatchOutcome newBatch(const QString& appFolder, BatchKind kind, const QString& batchNumber,
+                      const QString& schemeName, const YesNoQuestion& ask);
 
 // The serial of the next test stored in a batch: 1 when the result table is empty, else one more than the
 // largest serial present. Nothing on a database error (see batch.lastError()). Call it inside the

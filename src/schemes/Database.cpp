@@ -6,7 +6,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -50,14 +49,14 @@ QString errorText(const QSqlError& error) {
 
 QVariant storedValue(const QVariant& value) {
     switch (value.typeId()) {
-    case QMetaType::QString:
-        return value.toString().isEmpty() ? QVariant() : value;
-    case QMetaType::Bool:
-        return value.toBool() ? 1 : 0;
-    case QMetaType::QDateTime:
-        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-    default:
-        return value;
+        case QMetaType::QString:
+            return value.toString().isEmpty() ? QVariant() : value;
+        case QMetaType::Bool:
+            return value.toBool() ? 1 : 0;
+        case QMetaType::QDateTime:
+            return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        default:
+            return value;
     }
 }
 
@@ -97,7 +96,8 @@ double DbRow::toDouble(const QString& column, double def) const {
     const QVariant v = value(column);
     if (v.isNull()) return def;
     bool ok = false;
-    const double d = v.typeId() == QMetaType::QString ? v.toString().trimmed().toDouble(&ok) : v.toDouble(&ok);
+    const double d =
+        v.typeId() == QMetaType::QString ? v.toString().trimmed().toDouble(&ok) : v.toDouble(&ok);
     return ok && std::isfinite(d) ? d : def;
 }
 
@@ -109,7 +109,8 @@ int DbRow::toInt(const QString& column, int def) const {
     if (ok) return i;
     // "3.0" typed where a count was meant
     const double d = toDouble(column, std::numeric_limits<double>::quiet_NaN());
-    if (std::isnan(d) || d < std::numeric_limits<int>::min() || d > std::numeric_limits<int>::max()) return def;
+    if (std::isnan(d) || d < std::numeric_limits<int>::min() || d > std::numeric_limits<int>::max())
+        return def;
     return static_cast<int>(std::lround(d));
 }
 
@@ -125,7 +126,8 @@ QDateTime DbRow::toDateTime(const QString& column) const {
     if (v.typeId() == QMetaType::QDateTime) return v.toDateTime();
     const QString s = text(column).trimmed();
     if (s.isEmpty()) return {};
-    for (const QString& format : {QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"), QStringLiteral("yyyy-MM-dd HH:mm:ss")}) {
+    for (const QString& format :
+         {QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"), QStringLiteral("yyyy-MM-dd HH:mm:ss")}) {
         const QDateTime t = QDateTime::fromString(s, format);
         if (t.isValid()) return t;
     }
@@ -230,11 +232,11 @@ bool Database::insertRow(const QString& table, const QVariantMap& values) {
         names << quoteName(it.key());
         stored << storedValue(it.value());
     }
-    const QString sql = names.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table))
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(quoteName(table), names.join(QStringLiteral(", ")),
-                                       QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    const QString sql =
+        names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table))
+                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(quoteName(table), names.join(QStringLiteral(", ")),
+                                   QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     if (!m_insert || sql != m_insertSql) {
         m_insert = std::make_unique<QSqlQuery>(m_db);
         m_insertSql.clear();

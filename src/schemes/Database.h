@@ -8,7 +8,6 @@
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
-
 #include <memory>
 #include <optional>
 

@@ -1,10 +1,10 @@
 #include "schemes/Schema.h"
 
-#include "schemes/Database.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include "schemes/Database.h"
 
 namespace springtest {
 
@@ -30,17 +30,19 @@ struct Table {
 
 QString sqlType(Kind kind) {
     switch (kind) {
-    case Kind::Integer:
-    case Kind::Boolean:
-        return QStringLiteral("INTEGER");
-    case Kind::Text:
-    case Kind::DateTime:
-        break;
+        case Kind::Integer:
+        case Kind::Boolean:
+            return QStringLiteral("INTEGER");
+        case Kind::Text:
+        case Kind::DateTime:
+            break;
     }
     return QStringLiteral("TEXT");
 }
 
-void addText(QList<Column>& columns, const QString& name) { columns.append({name, Kind::Text}); }
+void addText(QList<Column>& columns, const QString& name) {
+    columns.append({name, Kind::Text});
+}
 
 QList<Column> schemePoints() {
     QList<Column> columns;
@@ -67,8 +69,8 @@ Table gbthInformation() {
     QList<Column> c{{"scheme_name", Kind::Text},   {"scheme_style", Kind::Text}, {"scheme_jh", Kind::Integer},
                     {"scheme_height", Kind::Text}, {"scheme_load", Kind::Text},  {"scheme_sum", Kind::Text}};
     c += schemePoints();
-    for (const char* name : {"scheme_sdload", "scheme_th_height", "scheme_xc_height", "scheme_xbbj", "scheme_yyload",
-                             "scheme_yzload", "scheme_returnLOAD"}) {
+    for (const char* name : {"scheme_sdload", "scheme_th_height", "scheme_xc_height", "scheme_xbbj",
+                             "scheme_yyload", "scheme_yzload", "scheme_returnLOAD"}) {
         addText(c, QString::fromLatin1(name));
     }
     return {QStringLiteral("GBTH_information"), c};
@@ -114,27 +116,33 @@ Table gbthResult() {
     QList<Column> c{{"xuhao", Kind::Integer}, {"jinhuicheng", Kind::Text}};
     for (const char* name : {"result", "jingzai_height"}) {
         for (int stroke = 1; stroke <= 2; ++stroke) {
-            for (int k = 1; k <= 10; ++k) addText(c, QStringLiteral("%1%2-%3").arg(QLatin1String(name)).arg(stroke).arg(k));
+            for (int k = 1; k <= 10; ++k)
+                addText(c, QStringLiteral("%1%2-%3").arg(QLatin1String(name)).arg(stroke).arg(k));
         }
     }
     for (int k = 1; k <= 10; ++k) addText(c, QStringLiteral("gangdu%1").arg(k));
-    for (const char* name : {"ziyou_height", "yahou_height", "SD_HEIGHT", "height"}) addText(c, QString::fromLatin1(name));
+    for (const char* name : {"ziyou_height", "yahou_height", "SD_HEIGHT", "height"})
+        addText(c, QString::fromLatin1(name));
     c.append({QStringLiteral("date"), Kind::DateTime});
     return {QStringLiteral("gbth_result"), c};
 }
 
 Table reportName() {
-    return {QStringLiteral("report_name"), {{"name", Kind::Text}, {"CHART", Kind::Text}, {"CHART_FLAG", Kind::Boolean}}};
+    return {QStringLiteral("report_name"),
+            {{"name", Kind::Text}, {"CHART", Kind::Text}, {"CHART_FLAG", Kind::Boolean}}};
 }
 
 Table loadGz() {
-    return {QStringLiteral("load_gz"), {{"number", Kind::Integer}, {"load_max", Kind::Text}, {"gz_time", Kind::DateTime}}};
+    return {QStringLiteral("load_gz"),
+            {{"number", Kind::Integer}, {"load_max", Kind::Text}, {"gz_time", Kind::DateTime}}};
 }
 
 QString createStatement(const Table& table) {
     QStringList columns;
-    for (const Column& column : table.columns) columns << Database::quoteName(column.name) + QLatin1Char(' ') + sqlType(column.kind);
-    return QStringLiteral("CREATE TABLE %1 (%2)").arg(Database::quoteName(table.name), columns.join(QStringLiteral(", ")));
+    for (const Column& column : table.columns)
+        columns << Database::quoteName(column.name) + QLatin1Char(' ') + sqlType(column.kind);
+    return QStringLiteral("CREATE TABLE %1 (%2)")
+        .arg(Database::quoteName(table.name), columns.join(QStringLiteral(", ")));
 }
 
 void setError(QString* error, const QString& text) {
@@ -147,7 +155,8 @@ void removeWithCompanions(const QString& path) {
 
 // Builds the file under a temporary name beside it and renames it when complete, so that a half-made
 // database never stands under the name the program looks for.
-bool createDatabase(const QString& path, const QList<Table>& tables, const QStringList& extra, QString* error) {
+bool createDatabase(const QString& path, const QList<Table>& tables, const QStringList& extra,
+                    QString* error) {
     if (QFileInfo::exists(path)) {
         setError(error, QStringLiteral("%1 exists already").arg(QDir::toNativeSeparators(path)));
         return false;
@@ -198,9 +207,11 @@ bool createSchemeDatabase(const QString& path, QString* error) {
 
 bool createDatabaseTemplate(const QString& path, TemplateLayout layout, QString* error) {
     // A test's curve is read back by its serial in point order.
-    const QStringList indexes{QStringLiteral("CREATE INDEX test_point_by_test ON test_point (xuhao, number)")};
-    return createDatabase(path, {testInformation(), gbthInformation(), testResult(layout), testPoint(), gbthResult()},
-                          indexes, error);
+    const QStringList indexes{
+        QStringLiteral("CREATE INDEX test_point_by_test ON test_point (xuhao, number)")};
+    return createDatabase(
+        path, {testInformation(), gbthInformation(), testResult(layout), testPoint(), gbthResult()}, indexes,
+        error);
 }
 
 DatabaseFilesResult ensureDatabaseFiles(const QString& appFolder, int machineType) {

@@ -28,7 +28,7 @@ bool createDatabaseTemplate(const QString& path, TemplateLayout layout, QString*
 struct DatabaseFilesResult {
     QStringList created;  // file names
     QStringList kept;
-    QString error;        // empty on success
+    QString error;  // empty on success
 };
 DatabaseFilesResult ensureDatabaseFiles(const QString& appFolder, int machineType);
 

@@ -54,12 +54,19 @@ std::optional<DbRow> loadRow(const QString& path, SchemeTable table, const QStri
 }  // namespace
 
 QString schemeTableName(SchemeTable table) {
-    return table == SchemeTable::LeafSpring ? QStringLiteral("GBTH_information") : QStringLiteral("test_information");
+    return table == SchemeTable::LeafSpring ? QStringLiteral("GBTH_information")
+                                            : QStringLiteral("test_information");
 }
 
-QString schemePointColumn(int k) { return QStringLiteral("schemedata%1").arg(k); }
-QString schemePointMaxColumn(int k) { return QStringLiteral("schemedata%1_max").arg(k); }
-QString schemePointMinColumn(int k) { return QStringLiteral("schemedata%1_min").arg(k); }
+QString schemePointColumn(int k) {
+    return QStringLiteral("schemedata%1").arg(k);
+}
+QString schemePointMaxColumn(int k) {
+    return QStringLiteral("schemedata%1_max").arg(k);
+}
+QString schemePointMinColumn(int k) {
+    return QStringLiteral("schemedata%1_min").arg(k);
+}
 
 QVariantMap schemeRowValues(const StandardScheme& s) {
     QVariantMap v{{QStringLiteral("scheme_name"), s.scheme_name},
@@ -137,7 +144,8 @@ bool insertScheme(const QString& databasePath, const LeafSpringScheme& scheme, Q
     return insertInto(databasePath, SchemeTable::LeafSpring, scheme, error);
 }
 
-std::optional<StandardScheme> loadStandardScheme(const QString& databasePath, const QString& name, QString* error) {
+std::optional<StandardScheme> loadStandardScheme(const QString& databasePath, const QString& name,
+                                                 QString* error) {
     const auto row = loadRow(databasePath, SchemeTable::Standard, name, error);
     if (!row) return std::nullopt;
     return standardSchemeFromRow(*row);
@@ -153,9 +161,9 @@ std::optional<LeafSpringScheme> loadLeafSpringScheme(const QString& databasePath
 bool schemeExists(const QString& databasePath, SchemeTable table, const QString& name, QString* error) {
     // `=` on text compares byte for byte (SQLite's BINARY collation): exact and with letter case.
     Database db(databasePath);
-    const auto rows = db.select(
-        QStringLiteral("SELECT 1 FROM %1 WHERE scheme_name = ? LIMIT 1").arg(Database::quoteName(schemeTableName(table))),
-        {name});
+    const auto rows = db.select(QStringLiteral("SELECT 1 FROM %1 WHERE scheme_name = ? LIMIT 1")
+                                    .arg(Database::quoteName(schemeTableName(table))),
+                                {name});
     if (!rows) {
         setError(error, db.lastError());
         return false;
@@ -165,8 +173,8 @@ bool schemeExists(const QString& databasePath, SchemeTable table, const QString&
 
 QStringList schemeNames(const QString& databasePath, SchemeTable table, QString* error) {
     Database db(databasePath);
-    const auto rows =
-        db.select(QStringLiteral("SELECT scheme_name FROM %1").arg(Database::quoteName(schemeTableName(table))));
+    const auto rows = db.select(
+        QStringLiteral("SELECT scheme_name FROM %1").arg(Database::quoteName(schemeTableName(table))));
     if (!rows) {
         setError(error, db.lastError());
         return {};

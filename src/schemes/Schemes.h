@@ -1,13 +1,12 @@
 #pragma once
 
-#include "schemes/Database.h"
-
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
-
 #include <array>
 #include <optional>
+
+#include "schemes/Database.h"
 
 namespace springtest {
 
@@ -29,11 +28,11 @@ struct SchemePoint {
 // One row of `test_information`, named after its columns. Numbers are kept as the text the operator typed.
 struct StandardScheme {
     QString scheme_name;
-    QString scheme_style;   // "0".."3"
-    int scheme_jh = 1;      // 1 forward stroke only, 2 return stroke measured too
+    QString scheme_style;  // "0".."3"
+    int scheme_jh = 1;     // 1 forward stroke only, 2 return stroke measured too
     QString scheme_height;
-    QString scheme_load;    // initial force
-    QString scheme_sum;     // "1".."10"
+    QString scheme_load;                            // initial force
+    QString scheme_sum;                             // "1".."10"
     std::array<SchemePoint, kSchemePoints> points;  // points[k - 1] is point k
     QString scheme_gangdu_max;
     QString scheme_gangdu_min;
@@ -84,7 +83,8 @@ std::optional<LeafSpringScheme> loadLeafSpringScheme(const QString& databasePath
                                                      QString* error = nullptr);
 
 // Exact comparison with letter case: "ABC" and "abc" are two schemes.
-bool schemeExists(const QString& databasePath, SchemeTable table, const QString& name, QString* error = nullptr);
+bool schemeExists(const QString& databasePath, SchemeTable table, const QString& name,
+                  QString* error = nullptr);
 // Every scheme name in the table's order.
 QStringList schemeNames(const QString& databasePath, SchemeTable table, QString* error = nullptr);
 

@@ -3,15 +3,27 @@
 
 #include "app/ApplicationFolder.h"
 #include "app/MachineSession.h"
+#include "measurement/TDisplacement.h"
 #include "measurement/Tbankhk.h"
 #include "platform/ProfileFile.h"
+#include "schemes/Batch.h"
+#include "schemes/Database.h"
+#include "schemes/Schema.h"
+#include "schemes/Schemes.h"
+#include "sequencer/BatchOpening.h"
+#include "sequencer/ResultGrid.h"
+#include "sequencer/StandardStorage.h"
+#include "sequencer/TTestStyle.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -65,6 +77,138 @@ bool benchAcquisition(int cards, double seconds) {
     return true;
 }
 
+struct NoGrid : ResultGrid {
+    void setColumnWidths(const QList<int>&) override {}
+    void setRowCount(int) override {}
+    void setCell(int, int, const QString&) override {}
+};
+
+// A batch of a one-scheme application folder, made the way the operator makes it.
+QString makeBatch(const QString& appFolder, const StandardScheme& scheme) {
+    if (!initialiseApplicationFolder(appFolder).error.isEmpty()) return {};
+    if (!insertScheme(schemeDatabasePath(appFolder), scheme)) return {};
+    const BatchOutcome b = newBatch(appFolder, BatchKind::Standard, QStringLiteral("BENCH"), scheme.scheme_name,
+                                    [](const QString&, const QString&) { return true; });
+    return b.ok ? b.path : QString();
+}
+
+// Storing a 10 000-sample curve as one transaction, against the same rows stored one autocommit each.
+bool benchStorage() {
+    QTemporaryDir dir;
+    StandardScheme scheme;
+    scheme.scheme_name = QStringLiteral("S");
+    scheme.scheme_style = QStringLiteral("0");
+    scheme.scheme_sum = QStringLiteral("1");
+    scheme.points[0] = {QStringLiteral("40"), QStringLiteral("0"), QStringLiteral("0")};
+    const QString batch = makeBatch(dir.path(), scheme);
+    if (batch.isEmpty()) return false;
+
+    constexpr int kSamples = 10000;
+    ttest_chart curve;
+    for (int i = 0; i < kSamples; ++i) {
+        curve.load << QString::number(i * 0.25, 'f', 2);
+        curve.displacement << QString::number(50 - i * 0.001, 'f', 3);
+        curve.deformation << QString::number(i * 0.001, 'f', 3);
+        curve.stroke << QStringLiteral("1");
+    }
+    curve.count = kSamples;
+
+    CardTables cards;
+    cards.count = 1;
+    TTestStyle seq(0, cards);
+    ttest_info info;
+    info.connection = batch;
+    info.scheme_sum = 1;
+    info.xuhao = 1;
+    ResultArray results;
+
+    QElapsedTimer t;
+    t.start();
+    if (!storeStandardTest(seq, info, results, curve).ok) return false;
+    const double transaction_ms = t.nsecsElapsed() / 1e6;
+
+    Database db(batch);
+    t.restart();
+    for (int i = 0; i < kSamples; ++i) {
+        QVariantMap row{{QStringLiteral("xuhao"), 2}, {QStringLiteral("load"), curve.load[i]},
+                        {QStringLiteral("weiyi"), curve.displacement[i]}, {QStringLiteral("bianxing"), curve.deformation[i]},
+                        {QStringLiteral("jinhuicheng"), curve.stroke[i]}, {QStringLiteral("number"), i + 1}};
+        if (!db.insertRow(QStringLiteral("test_point"), row)) return false;
+    }
+    const double autocommit_ms = t.nsecsElapsed() / 1e6;
+    report("storage.curve_10000_samples_one_transaction", transaction_ms, "ms");
+    report("storage.curve_10000_samples_autocommit_each", autocommit_ms, "ms");
+    report("storage.transaction_speedup", autocommit_ms / transaction_ms, "x");
+    return true;
+}
+
+// A compression test on the simulated machine at a given speed: how far from its target each point was
+// captured and how far the stored stiffness is from the spring's true rate.
+bool benchCapture(double speed_mm_per_min) {
+    QTemporaryDir dir;
+    const double rate = 10, freeHeight = 60, start = 60.5;
+    StandardScheme scheme;
+    scheme.scheme_name = QStringLiteral("S");
+    scheme.scheme_style = QStringLiteral("0");
+    scheme.scheme_load = QStringLiteral("0.2");
+    scheme.scheme_sum = QStringLiteral("3");
+    const double targets[] = {58.0, 56.0, 54.0};
+    for (int k = 0; k < 3; ++k) scheme.points[static_cast<size_t>(k)] = {QString::number(targets[k]), QStringLiteral("0"), QStringLiteral("0")};
+    const QString batch = makeBatch(dir.path(), scheme);
+    if (batch.isEmpty()) return false;
+    ProfileFile sim(QDir(dir.path()).filePath(QStringLiteral("simcard.ini")));
+    sim.writeString(QStringLiteral("card0"), QStringLiteral("start_position_mm"), QString::number(start));
+    sim.writeString(QStringLiteral("card0"), QStringLiteral("noise_seed"), QStringLiteral("99"));
+    QDir::setCurrent(dir.path());
+
+    MachineSession session(dir.path());
+    NoQuestions prompts;
+    if (session.start(prompts) != MachineSession::Outcome::Running) return false;
+    TTestStyle seq(0, session.cards());
+    installProceduresForMachineType(seq);
+    session.startAcquisition(&seq.sampleSlot());
+    NoGrid grid;
+    if (!openBatchForTesting(seq, &grid, batch).ok) return false;
+    CardSlot& slot = session.cards().cards[0];
+    slot.displacement->setSide(1);
+    slot.displacement->SetDisplacement(static_cast<float>(start));
+    QThread::msleep(20);
+    seq.SetTestSpeed(static_cast<float>(speed_mm_per_min));
+    seq.SetSpeedMode(1);
+    seq.StartTest(0);
+    QElapsedTimer t;
+    t.start();
+    while (!seq.isIdle() && t.elapsed() < 600000) {
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    session.shutdown();
+    QDir::setCurrent(QDir::tempPath());
+
+    Database db(batch);
+    const auto rows = db.select(QStringLiteral("select * from test_result"));
+    if (!rows || rows->isEmpty()) return false;
+    // The first point's stiffness is the secant from the height at the initial force; the others are slopes
+    // between points. Both are compared with the spring's rate.
+    double captureError = 0, stiffnessError = 0, firstStiffnessError = 0;
+    for (int k = 1; k <= 3; ++k) {
+        const double load = rows->first().toDouble(QStringLiteral("result") + QString::number(k));
+        captureError = std::max(captureError, std::abs((freeHeight - load / rate) - targets[k - 1]));
+        const double stiffness = rows->first().toDouble(QStringLiteral("gangdu") + QString::number(k));
+        const double error = std::abs(stiffness - rate) / rate * 100;
+        if (k == 1)
+            firstStiffnessError = error;
+        else
+            stiffnessError = std::max(stiffnessError, error);
+    }
+    const QByteArray prefix = "capture." + QByteArray::number(speed_mm_per_min) + "_mm_per_min";
+    report((prefix + ".largest_point_error").constData(), captureError * 1000, "um");
+    report((prefix + ".first_point_stiffness_error").constData(), firstStiffnessError, "%");
+    report((prefix + ".largest_slope_stiffness_error").constData(), stiffnessError, "%");
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,6 +222,8 @@ int main(int argc, char** argv) {
     }
     const std::map<QString, std::function<bool()>> benches = {
         {QStringLiteral("acquisition"), [&] { return benchAcquisition(1, seconds) && benchAcquisition(5, seconds); }},
+        {QStringLiteral("storage"), [] { return benchStorage(); }},
+        {QStringLiteral("capture"), [] { return benchCapture(10) && benchCapture(100) && benchCapture(500); }},
     };
     if (args.isEmpty()) {
         for (const auto& [name, run] : benches)

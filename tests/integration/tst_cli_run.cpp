@@ -3,6 +3,7 @@
 
 #include "platform/ProfileFile.h"
 #include "schemes/Database.h"
+#include "schemes/Schemes.h"
 #include "support/TempAppDir.h"
 
 #include <QtTest>
@@ -201,7 +202,13 @@ void TestCliRun::badInputIsRefused() {
     QCOMPARE(missing.exitCode, 1);
     QVERIFY(missing.err.contains("文件不存在!!"));
     QCOMPARE(springtest({"scheme", "add", "--name", "Q'uote", "--points", "30,35"}).exitCode, 1);  // out of order
-    QCOMPARE(springtest({"scheme", "add", "--name", "Q'uote", "--points", "35,30"}).exitCode, 0);
+    QCOMPARE(springtest({"scheme", "add", "--name", "Q'uote", "--points", "35,30", "--upper", "9"}).exitCode, 0);
+    const auto stored = loadStandardScheme(m_dir->file("test_information.mdb"), "Q'uote");
+    QVERIFY(stored);
+    QCOMPARE(stored->points[0].max, QString("9"));
+    QCOMPARE(stored->points[0].min, QString("0"));  // a limit left empty is stored as "0"
+    QCOMPARE(stored->points[1].max, QString("0"));
+    QVERIFY(stored->points[2].value.isEmpty());   // points beyond the count stay empty
     const Run twice = springtest({"scheme", "add", "--name", "Q'uote", "--points", "35,30"});
     QVERIFY(twice.err.contains("该方案名已存在!!"));
     const Run escape = springtest({"batch", "new", "--batch", "../evil", "--scheme", "Q'uote"});

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "measurement/CardSlot.h"
+
+#include <QString>
+
+namespace springtest {
+
+class CurveSink;
+class TTestStyle;
+
+// What the operator windows of one run work on: the machine's card tables and the test sequencer, owned by
+// the main window for the whole run, and the live curve that the curve window offers to the control panel.
+struct ConsoleContext {
+    QString applicationFolder;
+    int machineType = 0;
+    CardTables& cards;
+    TTestStyle& sequencer;
+    CurveSink* liveCurve = nullptr;  // set by the layout once the curve window exists
+};
+
+}  // namespace springtest

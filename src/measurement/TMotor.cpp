@@ -153,19 +153,19 @@ void TMotor::syncRampTimer() {
 void TMotor::startPidTimer() {
     if (!m_pidTimer) return;
     m_pidEnabled.store(true, std::memory_order_relaxed);
-    runOnOwnerThread(this, [this] { syncPidTimer(); });
+    m_courier.post([this] { syncPidTimer(); });
 }
 
 void TMotor::startRampTimer() {
     if (!m_rampTimer) return;
     m_rampEnabled.store(true, std::memory_order_relaxed);
-    runOnOwnerThread(this, [this] { syncRampTimer(); });
+    m_courier.post([this] { syncRampTimer(); });
 }
 
 void TMotor::stopRampTimer() {
     if (!m_rampTimer) return;
     m_rampEnabled.store(false, std::memory_order_relaxed);
-    runOnOwnerThread(this, [this] { syncRampTimer(); });
+    m_courier.post([this] { syncRampTimer(); });
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -377,7 +377,7 @@ void TMotor::StopPid() {
     if (!m_pidTimer) return;
     // The last output stays on the card: the valve holds where it was.
     m_pidEnabled.store(false, std::memory_order_relaxed);
-    runOnOwnerThread(this, [this] { syncPidTimer(); });
+    m_courier.post([this] { syncPidTimer(); });
 }
 
 void TMotor::RampDisplacement(float rate_mm_per_min) {
@@ -519,7 +519,7 @@ int TMotor::MapInput(uint8_t input) const {
 }
 
 void TMotor::StartPendantMonitor() {
-    runOnOwnerThread(this, [this] {
+    m_courier.post([this] {
         if (!m_pendantTimer) {
             m_pendantTimer = new QTimer(this);
             m_pendantTimer->setInterval(kMonitorInterval_ms);
@@ -530,7 +530,7 @@ void TMotor::StartPendantMonitor() {
 }
 
 void TMotor::StartLimitMonitor() {
-    runOnOwnerThread(this, [this] {
+    m_courier.post([this] {
         if (!m_limitTimer) {
             m_limitTimer = new QTimer(this);
             m_limitTimer->setInterval(kMonitorInterval_ms);

@@ -2,6 +2,8 @@
 
 #include "measurement/TPassage.h"
 
+#include "platform/WindowTarget.h"
+
 #include <QObject>
 
 #include <array>
@@ -154,6 +156,7 @@ private:
     QTimer* m_limitTimer = nullptr;
 
     std::atomic<WindowTarget*> m_stateTarget{nullptr};
+    ThreadCourier m_courier{this};  // timer starts and stops asked from other threads
 };
 
 }  // namespace springtest

@@ -1,12 +1,41 @@
 #include "WindowTarget.h"
 
 #include <QMetaObject>
-#include <QSemaphore>
 #include <QThread>
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 
 namespace springtest {
+
+ThreadCourier::ThreadCourier(QObject* owner) { moveToThread(owner ? owner->thread() : QThread::currentThread()); }
+
+void ThreadCourier::post(std::function<void()> job) {
+    if (QThread::currentThread() == thread()) {
+        job();
+        return;
+    }
+    bool wake = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+        wake = !m_wakeQueued;
+        m_wakeQueued = true;
+    }
+    // Only the wake-up goes through Qt's queue; by name, so nothing of ours is carried across by it.
+    if (wake) QMetaObject::invokeMethod(this, "drain", Qt::QueuedConnection);
+}
+
+void ThreadCourier::drain() {
+    std::deque<std::function<void()>> jobs;
+    {
+        std::lock_guard lock(m_mutex);
+        jobs.swap(m_jobs);
+        m_wakeQueued = false;
+    }
+    for (auto& job : jobs) job();
+}
 
 std::atomic<bool> WindowTarget::s_blockingStopped{false};
 
@@ -17,30 +46,28 @@ void WindowTarget::send(int code) {
         if (m_handler) m_handler(code);
         return;
     }
-    auto done = std::make_shared<QSemaphore>();
-    QMetaObject::invokeMethod(
-        this,
-        [this, code, done] {
-            if (m_handler) m_handler(code);
-            done->release();
-        },
-        Qt::QueuedConnection);
+    struct Done {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool done = false;
+    };
+    auto done = std::make_shared<Done>();
+    m_courier.post([this, code, done] {
+        if (m_handler) m_handler(code);
+        {
+            std::lock_guard lock(done->mutex);
+            done->done = true;
+        }
+        done->cv.notify_all();
+    });
     // Wait in short slices so that a shutdown that stops blocking frees a waiting sender.
-    while (!done->tryAcquire(1, 20)) {
+    std::unique_lock lock(done->mutex);
+    while (!done->cv.wait_for(lock, std::chrono::milliseconds(20), [&] { return done->done; })) {
         if (s_blockingStopped.load(std::memory_order_acquire)) return;
     }
 }
 
 void WindowTarget::stopBlocking() { s_blockingStopped.store(true, std::memory_order_release); }
 void WindowTarget::allowBlocking() { s_blockingStopped.store(false, std::memory_order_release); }
-
-void runOnOwnerThread(QObject* owner, std::function<void()> fn) {
-    if (!owner) return;
-    if (QThread::currentThread() == owner->thread()) {
-        fn();
-        return;
-    }
-    QMetaObject::invokeMethod(owner, std::move(fn), Qt::QueuedConnection);
-}
 
 }  // namespace springtest

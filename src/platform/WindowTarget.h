@@ -3,7 +3,9 @@
 #include <QObject>
 
 #include <atomic>
+#include <deque>
 #include <functional>
+#include <mutex>
 
 namespace springtest {
 
@@ -11,6 +13,24 @@ namespace springtest {
 inline constexpr int kMsgLoadChannel = 0x464;  // gear changed (gear target) or protection tripped (overload target)
 inline constexpr int kMsgMotorState = 0x465;   // motion state changed
 inline constexpr int kMsgTestState = 0x4C8;    // sequencer notification
+
+// Runs work on the thread of the object it belongs to: at once when asked there, otherwise queued to that
+// thread's event loop. Every hand-off between threads in the program goes through one of these, so it is made
+// explicit in one place: the work itself travels through a queue under our own lock, and Qt's event loop only
+// carries the wake-up.
+class ThreadCourier : public QObject {
+    Q_OBJECT
+public:
+    explicit ThreadCourier(QObject* owner);
+    void post(std::function<void()> job);
+
+private:
+    Q_INVOKABLE void drain();
+
+    std::mutex m_mutex;
+    std::deque<std::function<void()>> m_jobs;
+    bool m_wakeQueued = false;
+};
 
 // The receiving end of a synchronous message: an object living on the GUI thread. send() runs the
 // handler at once when called on that thread; from any other thread it blocks the caller until the
@@ -32,11 +52,8 @@ public:
 
 private:
     Handler m_handler;
+    ThreadCourier m_courier{this};
     static std::atomic<bool> s_blockingStopped;
 };
-
-// Runs fn on the thread of `owner`: at once when called there, else queued to its event loop.
-// The way timer starts and stops asked from other threads reach the GUI thread.
-void runOnOwnerThread(QObject* owner, std::function<void()> fn);
 
 }  // namespace springtest

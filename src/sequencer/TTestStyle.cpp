@@ -189,7 +189,7 @@ void TTestStyle::FinishTest() {
 
 void TTestStyle::EnableSaveTimer() {
     m_storePending.store(true, std::memory_order_release);
-    runOnOwnerThread(this, [this] { m_saveTimer->start(); });
+    m_courier.post([this] { m_saveTimer->start(); });
 }
 
 bool TTestStyle::isIdle() const {

@@ -5,6 +5,8 @@
 #include "platform/PeriodicTimer.h"
 #include "sequencer/TestTypes.h"
 
+#include "platform/WindowTarget.h"
+
 #include <QObject>
 #include <QString>
 
@@ -179,6 +181,7 @@ private:
     QString m_lastStoreError;
     QTimer* m_saveTimer = nullptr;
     QTimer* m_repeatTimer = nullptr;
+    ThreadCourier m_courier{this};  // timer starts and stops asked from other threads
 };
 
 }  // namespace springtest

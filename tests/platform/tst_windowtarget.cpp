@@ -14,7 +14,7 @@ private slots:
     void sameThreadRunsAtOnce();
     void otherThreadWaitsForHandler();
     void stoppedBlockingFreesSender();
-    void runOnOwnerThreadPostsFromElsewhere();
+    void courierRunsOnItsOwnersThread();
 };
 
 void TestWindowTarget::sameThreadRunsAtOnce() {
@@ -56,13 +56,20 @@ void TestWindowTarget::stoppedBlockingFreesSender() {
     QCOMPARE(handled.load(), 1);  // still delivered, only later
 }
 
-void TestWindowTarget::runOnOwnerThreadPostsFromElsewhere() {
+void TestWindowTarget::courierRunsOnItsOwnersThread() {
     QObject owner;
-    std::atomic<bool> ranOnOwner{false};
+    ThreadCourier courier(&owner);
+    int ranHere = 0;
+    courier.post([&] { ++ranHere; });  // on the owner's thread: at once
+    QCOMPARE(ranHere, 1);
+    std::atomic<int> ranOnOwner{0};
     QThread* const mainThread = QThread::currentThread();
-    std::thread other([&] { runOnOwnerThread(&owner, [&] { ranOnOwner = QThread::currentThread() == mainThread; }); });
+    std::thread other([&] {
+        for (int i = 0; i < 3; ++i)
+            courier.post([&] { ranOnOwner += QThread::currentThread() == mainThread ? 1 : 100; });
+    });
     other.join();
-    QTRY_VERIFY(ranOnOwner.load());
+    QTRY_COMPARE(ranOnOwner.load(), 3);
 }
 
 QTEST_GUILESS_MAIN(TestWindowTarget)

@@ -1,0 +1,30 @@
+#include "ResultChart.h"
+
+namespace springtest {
+
+void raiseAxisMaximum(AxisRange& axis, double step) {
+    axis.max += step;
+    axis.restep();
+}
+
+void lowerAxisMaximum(AxisRange& axis, double step) {
+    if (axis.max - step <= axis.min) return;
+    axis.max -= step;
+    axis.restep();
+}
+
+void zoomAxisIn(AxisRange& axis) {
+    const double w = axis.max - axis.min;
+    axis.min += 0.05 * w;
+    axis.max -= 0.05 * w;
+    axis.restep();
+}
+
+void zoomAxisOut(AxisRange& axis) {
+    const double w = axis.max - axis.min;
+    axis.min -= 0.15 * w;
+    axis.max += 0.15 * w;
+    axis.restep();
+}
+
+}  // namespace springtest

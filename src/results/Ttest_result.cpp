@@ -1,0 +1,256 @@
+#include "Ttest_result.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace springtest {
+
+namespace {
+
+QStringList makeResultFields() {
+    QStringList f{QStringLiteral("xuhao"), QStringLiteral("jinhuicheng")};
+    for (int k = 1; k <= 10; ++k) f << QStringLiteral("result") + QString::number(k);
+    for (int k = 1; k <= 10; ++k) f << QStringLiteral("gangdu") + QString::number(k);
+    f << QStringLiteral("height") << QStringLiteral("yb_height") << QStringLiteral("date");
+    return f;
+}
+
+QStringList makeResultTitles() {
+    QStringList t{QStringLiteral("序号"), QStringLiteral("进回程")};
+    for (int k = 1; k <= 10; ++k) t << QStringLiteral("结果") + QString::number(k);
+    for (int k = 1; k <= 10; ++k) t << QStringLiteral("刚度") + QString::number(k);
+    t << QStringLiteral("弹簧高度") << QStringLiteral("压并高度") << QStringLiteral("      测试日期      ");
+    return t;
+}
+
+QStringList makeSchemeFields() {
+    QStringList f{QStringLiteral("scheme_name"), QStringLiteral("scheme_style"), QStringLiteral("scheme_jh"),
+                  QStringLiteral("scheme_height"), QStringLiteral("scheme_load"), QStringLiteral("scheme_sum")};
+    for (int k = 1; k <= 10; ++k) {
+        const QString base = QStringLiteral("schemedata") + QString::number(k);
+        f << base << base + QStringLiteral("_max") << base + QStringLiteral("_min");
+    }
+    return f;
+}
+
+QStringList makeSchemeTitles() {
+    QStringList t{QStringLiteral("方案名"), QStringLiteral("试验类型"), QStringLiteral("进回程"),
+                  QStringLiteral("返回高度"), QStringLiteral("初始力"), QStringLiteral("测试点数")};
+    for (int k = 1; k <= 10; ++k) {
+        const QString base = QStringLiteral("测试点") + QString::number(k);
+        t << base << base + QStringLiteral("上限") << base + QStringLiteral("下限");
+    }
+    return t;
+}
+
+double round4(double v) { return std::round(v * 1e4) / 1e4; }
+
+QString xName(int style) {
+    if (style == 1 || style == 3) return QStringLiteral("变形");
+    if (style == 0 || style == 2) return QStringLiteral("高度");
+    return QString();
+}
+
+}  // namespace
+
+QString shortestText(double value, int decimals) {
+    QString text = QString::number(value, 'f', decimals);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+        if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+    }
+    if (text == QLatin1String("-0")) text = QStringLiteral("0");
+    return text;
+}
+
+const QStringList& Ttest_result::resultFields() {
+    static const QStringList f = makeResultFields();
+    return f;
+}
+const QStringList& Ttest_result::resultTitles() {
+    static const QStringList t = makeResultTitles();
+    return t;
+}
+const QStringList& Ttest_result::schemeFields() {
+    static const QStringList f = makeSchemeFields();
+    return f;
+}
+const QStringList& Ttest_result::schemeTitles() {
+    static const QStringList t = makeSchemeTitles();
+    return t;
+}
+
+Ttest_result::Ttest_result(const QString& path) : m_path(path), m_db(path) {}
+
+Ttest_result::OpenOutcome Ttest_result::open(const QString& batchPath) {
+    if (!QFileInfo(batchPath).isFile()) return {nullptr, QStringLiteral("文件不存在!!")};
+    std::unique_ptr<Ttest_result> r(new Ttest_result(batchPath));
+    if (!r->m_db.isOpen() || !r->reload()) return {nullptr, QStringLiteral("文件读取错误!!")};
+    if (r->m_results.isEmpty()) return {nullptr, QStringLiteral("该方案无测试记录!!")};
+    r->LoadScheme();
+    return {std::move(r), QString()};
+}
+
+bool Ttest_result::reload() {
+    const auto results = m_db.select(QStringLiteral("select * from test_result order by rowid"));
+    const auto scheme = m_db.select(QStringLiteral("select * from test_information"));
+    if (!results || !scheme) return false;
+    m_results = *results;
+    m_scheme = *scheme;
+    return true;
+}
+
+QString Ttest_result::resultText(int row, int column) const {
+    if (row < 0 || row >= m_results.size() || column < 0 || column >= resultFields().size()) return {};
+    return m_results[row].text(resultFields()[column]);
+}
+
+QString Ttest_result::schemeText(int row, int column) const {
+    if (row < 0 || row >= m_scheme.size() || column < 0 || column >= schemeFields().size()) return {};
+    return m_scheme[row].text(schemeFields()[column]);
+}
+
+void Ttest_result::LoadScheme() {
+    if (m_scheme.isEmpty()) return;
+    m_style = m_scheme.first().toInt(QStringLiteral("scheme_style"));
+    m_testPoints = m_scheme.first().toInt(QStringLiteral("scheme_sum"));
+}
+
+QString Ttest_result::ShowCurve(int row) {
+    m_chart.series[ResultChart::Picked].clear();
+    if (row < 0 || row >= m_results.size()) return {};
+    const int serial = m_results[row].toInt(QStringLiteral("xuhao"));
+    const auto samples =
+        m_db.select(QStringLiteral("select * from test_point where xuhao = ? order by number"), {serial});
+    if (!samples || samples->isEmpty()) return QStringLiteral("当前序号无曲线数据!!");
+    m_loads.clear();
+    m_displacements.clear();
+    m_deformations.clear();
+    for (const DbRow& s : *samples) {
+        m_loads.append(static_cast<float>(s.toDouble(QStringLiteral("load"))));
+        m_displacements.append(static_cast<float>(s.toDouble(QStringLiteral("weiyi"))));
+        m_deformations.append(static_cast<float>(s.toDouble(QStringLiteral("bianxing"))));
+    }
+    DrawCurve(m_style);
+    m_chart.title = QStringLiteral("当前曲线显示序号：") + m_results[row].text(QStringLiteral("xuhao"));
+    return {};
+}
+
+void Ttest_result::DrawCurve(int style) {
+    ChartSeriesData& curve = m_chart.series[ResultChart::Curve];
+    curve.visible = true;
+    curve.clear();
+    m_largestX = 0;
+    m_smallestX = 1000000;
+    m_largestLoad = 0;
+    for (int i = 0; i < m_loads.size(); ++i) {
+        const float L = m_loads[i];
+        if (style == 1 || style == 3) {
+            curve.add(QPointF(round4(m_deformations[i]), round4(L)));
+            m_largestX = std::max(m_largestX, m_deformations[i]);
+            m_smallestX = 0;
+        } else if (style == 0 || style == 2) {
+            curve.add(QPointF(round4(m_displacements[i]), round4(L)));
+            m_largestX = std::max(m_largestX, m_displacements[i]);
+            m_smallestX = std::min(m_smallestX, m_displacements[i]);
+        }
+        m_largestLoad = std::max(m_largestLoad, L);
+    }
+    m_chart.left = {0, 1.1 * m_largestLoad, 0};
+    m_chart.left.restep();
+    m_chart.bottom = {0.9 * m_smallestX, 1.1 * m_largestX, 0};
+    m_chart.bottom.restep();
+}
+
+void Ttest_result::StartTraversal() {
+    if (!m_chart.series[ResultChart::Curve].visible) return;
+    m_traversing = true;
+    m_chart.series[ResultChart::Traversal].visible = true;
+    m_chart.series[ResultChart::Picked].visible = true;
+}
+
+void Ttest_result::EndTraversal() {
+    m_traversing = false;
+    m_chart.series[ResultChart::Traversal].visible = false;
+}
+
+void Ttest_result::TrackCursor(int style, double x, double y) {
+    if (!m_traversing || style < 0 || style > 3) return;
+    const double X = std::round(x * 1000) / 1000;
+    const double Y = std::round(y * 1000) / 1000;
+    const bool deformation = style == 1 || style == 3;
+    for (int i = 0; i < m_loads.size(); ++i) {
+        const double sx = deformation ? m_deformations[i] : m_displacements[i];
+        const bool match = deformation ? (sx >= X && m_loads[i] < Y) : (sx <= X && m_loads[i] < Y);
+        if (!match) continue;
+        ChartSeriesData& marker = m_chart.series[ResultChart::Traversal];
+        marker.clear();
+        m_traversalPoint = QPointF(sx, m_loads[i]);
+        marker.add(m_traversalPoint, QStringLiteral(" X: ") + shortestText(round4(sx), 4) + QStringLiteral(" ;") +
+                                         QStringLiteral("Y: ") + shortestText(round4(m_loads[i]), 4));
+        return;
+    }
+}
+
+void Ttest_result::PickPoint(int style) {
+    const QString xn = xName(style);
+    const QString yn = xn.isEmpty() ? QString() : QStringLiteral("负荷");
+    m_chart.series[ResultChart::Picked].add(
+        m_traversalPoint, xn + QLatin1Char(':') + shortestText(m_traversalPoint.x(), 3) + QLatin1Char(';') + yn +
+                              QLatin1Char(':') + shortestText(m_traversalPoint.y(), 3));
+}
+
+void Ttest_result::ClearPicked() { m_chart.series[ResultChart::Picked].clear(); }
+
+void Ttest_result::ShowTestPoints(int style, int count, int resultRow, const QString& displacementUnits,
+                                  const QString& loadUnits) {
+    const QString xn = xName(style);
+    const QString yn = xn.isEmpty() ? QString() : QStringLiteral("负荷");
+    ChartSeriesData& picked = m_chart.series[ResultChart::Picked];
+    picked.visible = true;
+    picked.clear();
+    if (m_scheme.isEmpty() || resultRow < 0 || resultRow >= m_results.size()) return;
+    for (int i = 1; i <= count; ++i) {
+        const double target = m_scheme.first().toDouble(QStringLiteral("schemedata") + QString::number(i));
+        const double value = m_results[resultRow].toDouble(QStringLiteral("result") + QString::number(i));
+        if (style == 0 || style == 1)
+            picked.add(QPointF(target, value), xn + QLatin1Char(':') + shortestText(target, 3) + displacementUnits +
+                                                   QLatin1Char(';') + yn + QLatin1Char(':') + shortestText(value, 3) + loadUnits);
+        else if (style == 2 || style == 3)
+            picked.add(QPointF(value, target), xn + QLatin1Char(':') + shortestText(value, 3) + displacementUnits +
+                                                   QLatin1Char(';') + yn + QLatin1Char(':') + shortestText(target, 3) + loadUnits);
+    }
+}
+
+QString Ttest_result::DeleteCurrent(int row) {
+    if (m_results.isEmpty()) return QStringLiteral("无测试记录！！");
+    if (row < 0 || row >= m_results.size()) return {};
+    const int serial = m_results[row].toInt(QStringLiteral("xuhao"));
+    {
+        // The test goes with all its stroke rows and its curve; later tests move down by one, their curves
+        // with them, so every result still replays its own curve.
+        Transaction tx(m_db);
+        const bool ok = tx.isActive() &&
+                        m_db.exec(QStringLiteral("delete from test_result where xuhao = ?"), {serial}) &&
+                        m_db.exec(QStringLiteral("delete from test_point where xuhao = ?"), {serial}) &&
+                        m_db.exec(QStringLiteral("update test_result set xuhao = xuhao - 1 where xuhao > ?"), {serial}) &&
+                        m_db.exec(QStringLiteral("update test_point set xuhao = xuhao - 1 where xuhao > ?"), {serial}) &&
+                        tx.commit();
+        if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
+    }
+    if (!reload()) return QStringLiteral("文件读取错误!!");
+    return {};
+}
+
+QString Ttest_result::DeleteAll() {
+    if (m_results.isEmpty()) return QStringLiteral("无测试记录！！");
+    Transaction tx(m_db);
+    const bool ok = tx.isActive() && m_db.exec(QStringLiteral("delete from test_point")) &&
+                    m_db.exec(QStringLiteral("delete from test_result")) && tx.commit();
+    if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
+    reload();
+    return {};
+}
+
+}  // namespace springtest

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "results/ResultChart.h"
+#include "schemes/Database.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+namespace springtest {
+
+// The result browser's working object for one opened batch: its results and scheme, the replayed curve, the
+// traversal marker and picked values, and deleting results. It holds the batch open while it exists (so the
+// batch counts as in use). Headless: the window binds its grids to the rows and draws `chart()`.
+class Ttest_result {
+public:
+    struct OpenOutcome {
+        std::unique_ptr<Ttest_result> result;
+        QString message;  // for the operator when there is no result
+    };
+    // "文件不存在!!", "该方案无测试记录!!" (no browser object then), "文件读取错误!!".
+    static OpenOutcome open(const QString& batchPath);
+
+    // The grids' columns (fields) and titles, in display order.
+    static const QStringList& resultFields();
+    static const QStringList& resultTitles();
+    static const QStringList& schemeFields();
+    static const QStringList& schemeTitles();
+
+    const QString& path() const { return m_path; }
+    const QList<DbRow>& results() const { return m_results; }
+    const QList<DbRow>& scheme() const { return m_scheme; }
+    // The text a grid shows in a cell.
+    QString resultText(int row, int column) const;
+    QString schemeText(int row, int column) const;
+
+    void LoadScheme();
+    int schemeStyle() const { return m_style; }
+    int testPointCount() const { return m_testPoints; }
+
+    // Loads and draws the curve of the results row; a message when that test has no samples.
+    QString ShowCurve(int row);
+    void DrawCurve(int style);
+    int pointCount() const { return static_cast<int>(m_loads.size()); }
+
+    // Curve traversal; x and y are the axis values under the mouse.
+    void StartTraversal();
+    void EndTraversal();
+    bool traversing() const { return m_traversing; }
+    void TrackCursor(int style, double x, double y);
+    QPointF traversalPoint() const { return m_traversalPoint; }
+    void PickPoint(int style);
+    void ClearPicked();
+    void ShowTestPoints(int style, int count, int resultRow, const QString& displacementUnits, const QString& loadUnits);
+
+    // Deletes the test of the results row — all its stroke rows and its curve — and renumbers the later tests
+    // and their curves in the same transaction. A message when there is nothing to delete or it failed.
+    QString DeleteCurrent(int row);
+    // Without a question: the window asks first. A message when there is nothing to delete or it failed.
+    QString DeleteAll();
+
+    ResultChart& chart() { return m_chart; }
+    const ResultChart& chart() const { return m_chart; }
+
+private:
+    explicit Ttest_result(const QString& path);
+    bool reload();
+
+    QString m_path;
+    Database m_db;
+    QList<DbRow> m_results;
+    QList<DbRow> m_scheme;
+    int m_style = 0;
+    int m_testPoints = 0;
+    QVector<float> m_loads, m_displacements, m_deformations;
+    float m_largestX = 0, m_smallestX = 1000000, m_largestLoad = 0;
+    QPointF m_traversalPoint{0, 0};
+    bool m_traversing = false;
+    ResultChart m_chart;
+};
+
+// A number rounded to `decimals` in its shortest decimal form: 12.30 → "12.3".
+QString shortestText(double value, int decimals);
+
+}  // namespace springtest

@@ -15,6 +15,11 @@
 #include "sequencer/StandardStorage.h"
 #include "sequencer/TTestStyle.h"
 
+#ifdef SPRINGBENCH_CONSOLE
+#include "ConsoleBench.h"
+
+#include <QApplication>
+#endif
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -212,7 +217,14 @@ bool benchCapture(double speed_mm_per_min) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SPRINGBENCH_CONSOLE
+    // The console benchmark opens the real windows; without a display they draw offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     QStringList args = QCoreApplication::arguments().mid(1);
     double seconds = 3.0;
     const qsizetype s = args.indexOf(QStringLiteral("--seconds"));
@@ -224,6 +236,9 @@ int main(int argc, char** argv) {
         {QStringLiteral("acquisition"), [&] { return benchAcquisition(1, seconds) && benchAcquisition(5, seconds); }},
         {QStringLiteral("storage"), [] { return benchStorage(); }},
         {QStringLiteral("capture"), [] { return benchCapture(10) && benchCapture(100) && benchCapture(500); }},
+#ifdef SPRINGBENCH_CONSOLE
+        {QStringLiteral("console"), [] { return benchConsole(); }},
+#endif
     };
     if (args.isEmpty()) {
         for (const auto& [name, run] : benches)

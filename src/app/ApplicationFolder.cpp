@@ -20,6 +20,7 @@ struct Shipped {
 constexpr Shipped kShipped[] = {
     {":/springtest/init0.dat", "init0.dat"},
     {":/springtest/simcard.ini", "simcard.ini"},
+    {":/springtest/report.xltx", "report.xltx"},
 };
 
 }  // namespace

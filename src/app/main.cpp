@@ -4,11 +4,14 @@
 #include "app/MonitorCommand.h"
 #include "app/RunCommand.h"
 #include "app/SchemeCommand.h"
+#include "app/mainwindow/ConsoleStartup.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -20,7 +23,7 @@ const char* kUsage =
     "Operator software of the microcomputer-controlled spring testing machine.\n"
     "\n"
     "commands:\n"
-    "  (none)            the live values of every card (the console comes with a later release)\n"
+    "  (none)            the operator console (needs a display; under X11 without one: xvfb-run -a springtest)\n"
     "  init DIR [--machine-type N]\n"
     "                    lay out a working application folder in DIR (simulated card, default calibration,\n"
     "                    scheme database, database template); files already there are kept\n"
@@ -68,49 +71,92 @@ int runInit(QStringList args) {
     return 0;
 }
 
-}  // namespace
+// The command named on the command line, or an empty text for none; looked at before any application
+// object exists, because the console needs a QApplication and the commands must not.
+QString commandOf(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--appdir" || arg == "-platform" || arg == "--platform") {
+            ++i;
+            continue;
+        }
+        return QString::fromLocal8Bit(arg);
+    }
+    return QString();
+}
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("springtest"));
-
-    QStringList args = QCoreApplication::arguments().mid(1);
+// --appdir DIR, or the program's own folder; removed from `args`.
+std::optional<QString> takeApplicationFolder(QStringList& args) {
     QString appFolder = QCoreApplication::applicationDirPath();
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--appdir")) {
             if (i + 1 >= args.size()) {
                 print(stderr, QStringLiteral("--appdir needs a folder"));
-                return 2;
+                return std::nullopt;
             }
             appFolder = args[i + 1];
             args.remove(i, 2);
             break;
         }
     }
+    return appFolder;
+}
+
+// Everything but init runs in the application folder, which is also the working directory, so that
+// relative names in the configuration resolve as operators expect.
+std::optional<QString> enterApplicationFolder(const QString& appFolder) {
+    const QDir folder(appFolder);
+    if (!folder.exists()) {
+        print(stderr, QStringLiteral("application folder %1 does not exist; create one with: springtest init %1")
+                          .arg(QDir::toNativeSeparators(appFolder)));
+        return std::nullopt;
+    }
+    QDir::setCurrent(folder.absolutePath());
+    return folder.absolutePath();
+}
+
+int runConsoleCommand(int argc, char** argv) {
+    if (!springtest::displayAvailable(argc, argv)) {
+        print(stderr, springtest::noDisplayText());
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("springtest"));
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const auto appFolder = takeApplicationFolder(args);
+    if (!appFolder) return 2;
+    const auto absolute = enterApplicationFolder(*appFolder);
+    if (!absolute) return 2;
+    return springtest::runConsole(*absolute);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (commandOf(argc, argv).isEmpty()) return runConsoleCommand(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("springtest"));
+
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const auto appFolder = takeApplicationFolder(args);
+    if (!appFolder) return 2;
     if (!args.isEmpty() && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h") ||
                             args[0] == QLatin1String("help"))) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    const QString command = args.isEmpty() ? QStringLiteral("monitor") : args.takeFirst();
+    const QString command = args.takeFirst();
     if (command == QLatin1String("init")) return runInit(args);
 
-    // Everything else runs in the application folder, which is also the working directory, so that
-    // relative names in the configuration resolve as operators expect.
-    const QDir folder(appFolder);
-    if (!folder.exists()) {
-        print(stderr, QStringLiteral("application folder %1 does not exist; create one with: springtest init %1")
-                          .arg(QDir::toNativeSeparators(appFolder)));
-        return 2;
-    }
-    QDir::setCurrent(folder.absolutePath());
-    const QString absolute = folder.absolutePath();
+    const auto absolute = enterApplicationFolder(*appFolder);
+    if (!absolute) return 2;
 
-    if (command == QLatin1String("monitor")) return springtest::runMonitor(absolute, args);
-    if (command == QLatin1String("scheme")) return springtest::runSchemeCommand(absolute, args);
+    if (command == QLatin1String("monitor")) return springtest::runMonitor(*absolute, args);
+    if (command == QLatin1String("scheme")) return springtest::runSchemeCommand(*absolute, args);
     if (command == QLatin1String("batch"))
-        return springtest::runBatchCommand(absolute, springtest::MachineConfig::read(absolute).machineType, args);
-    if (command == QLatin1String("run")) return springtest::runTestsCommand(absolute, args);
+        return springtest::runBatchCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType, args);
+    if (command == QLatin1String("run")) return springtest::runTestsCommand(*absolute, args);
 
     print(stderr, QStringLiteral("unknown command: %1 (springtest --help lists the commands)").arg(command));
     return 2;

@@ -1,0 +1,94 @@
+#include "ConsoleStartup.h"
+
+#include "SingleInstance.h"
+#include "Tfmain.h"
+#include "ui/WidgetPrompts.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace springtest {
+
+bool displayAvailable(const QString& qpaPlatform, const QString& x11Display, const QString& waylandDisplay) {
+    // Only the part before the options counts: "offscreen:fontengine=freetype" is still offscreen.
+    const QString platform = qpaPlatform.section(QLatin1Char(':'), 0, 0).trimmed().toLower();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return false;
+    if (platform == QLatin1String("xcb")) return !x11Display.isEmpty();
+    if (platform.startsWith(QLatin1String("wayland"))) return !waylandDisplay.isEmpty();
+    if (!platform.isEmpty()) return true;  // a frame buffer, a VNC server, a desktop of its own: it draws somewhere
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    Q_UNUSED(x11Display);
+    Q_UNUSED(waylandDisplay);
+    return true;
+#else
+    return !x11Display.isEmpty() || !waylandDisplay.isEmpty();
+#endif
+}
+
+bool displayAvailable(int argc, char** argv) {
+    QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-platform" || arg == "--platform") platform = QString::fromLocal8Bit(argv[i + 1]);
+    }
+    return displayAvailable(platform, qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"));
+}
+
+QString noDisplayText() {
+    return QStringLiteral(
+        "springtest: no display to show the console on (neither DISPLAY nor WAYLAND_DISPLAY is set, or the Qt\n"
+        "platform is offscreen/minimal). Start it on a desktop, or under a virtual one:\n"
+        "  xvfb-run -a springtest [--appdir DIR]\n"
+        "\n"
+        "These commands work without a display:\n"
+        "  monitor     live values of every card on the terminal\n"
+        "  run         open a batch and run tests to their stored rows\n"
+        "  scheme      add and list test schemes\n"
+        "  batch       create batch databases\n"
+        "  init        lay out an application folder\n"
+        "springtest --help describes them.");
+}
+
+namespace {
+
+// The console's text is Chinese: use the CJK face where it is installed, whatever the desktop's default is.
+void useChineseFont(QApplication& app) {
+    const QStringList families = QFontDatabase::families();
+    for (const QString& family : {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans SC"),
+                                  QStringLiteral("Microsoft YaHei"), QStringLiteral("SimSun")}) {
+        if (families.contains(family)) {
+            QFont font = QApplication::font();
+            font.setFamily(family);
+            app.setFont(font);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+int runConsole(const QString& applicationFolder) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app) return 2;
+    useChineseFont(*app);
+
+    WidgetPrompts widgetPrompts;
+    setPrompts(&widgetPrompts);
+    int code = 1;
+    {
+        SingleInstance instance;
+        if (claimSingleInstance(instance)) {
+            Tfmain mainWindow(applicationFolder);
+            mainWindow.show();
+            code = QApplication::exec();
+            mainWindow.shutDown();
+            if (mainWindow.startupState() == Tfmain::Startup::Aborted) code = 1;
+        }
+    }
+    setPrompts(nullptr);
+    return code;
+}
+
+}  // namespace springtest

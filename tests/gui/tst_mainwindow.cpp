@@ -71,9 +71,10 @@ private slots:
     void schemeEditorByMachineType_data();
     void schemeEditorByMachineType();
     void oneConsolePerMachine();
+    void testRunsThroughTheWindows();
+    // Last: it starts a process, and under ThreadSanitizer no thread may be started after that.
     void consoleNeedsADisplay_data();
     void consoleNeedsADisplay();
-    void testRunsThroughTheWindows();
 
 private:
     void writeMachine(const QMap<QString, QString>& system);
@@ -94,9 +95,13 @@ private:
     sim::SimLoadConfigFn m_simLoadConfig = nullptr;
     std::unique_ptr<TempAppDir> m_dir;
     ScriptedPrompts m_prompts;
+    QString m_screenshotFolder;
 };
 
 void TestMainWindow::initTestCase() {
+    // Taken as given, before the tests move into their application folders.
+    if (qEnvironmentVariableIsSet("SPRINGTEST_SCREENSHOTS"))
+        m_screenshotFolder = QDir(qEnvironmentVariable("SPRINGTEST_SCREENSHOTS")).absolutePath();
     // Held open for the whole test, so that each main window's own loading and unloading of the driver never
     // invalidates these entry points.
     const QByteArray path = (QCoreApplication::applicationDirPath() + "/libRX720.so").toLocal8Bit();
@@ -165,8 +170,7 @@ void TestMainWindow::waitFor(const std::function<bool()>& done, int timeout_ms, 
 // Pictures of the console for the README, taken when SPRINGTEST_SCREENSHOTS names a folder and the test runs
 // on a real display (xcb under Xvfb).
 void TestMainWindow::screenshot(const QString& name) {
-    const QString folder = qEnvironmentVariable("SPRINGTEST_SCREENSHOTS");
-    if (folder.isEmpty() || !QGuiApplication::primaryScreen()) return;
+    if (m_screenshotFolder.isEmpty() || !QGuiApplication::primaryScreen()) return;
     QTest::qWait(300);  // let the windows draw what they show
     QRect console;  // what the windows cover, not the whole screen
     for (QWidget* window : QApplication::allWidgets())
@@ -174,8 +178,8 @@ void TestMainWindow::screenshot(const QString& name) {
     console.adjust(-2, -2, 2, 2);
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, console.x(), console.y(), console.width(),
                                                                       console.height());
-    QDir().mkpath(folder);
-    shot.save(QDir(folder).filePath(name + ".png"));
+    QDir().mkpath(m_screenshotFolder);
+    shot.save(QDir(m_screenshotFolder).filePath(name + ".png"));
 }
 
 // ---------------------------------------------------------------------------------------------------------

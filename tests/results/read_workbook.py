@@ -3,6 +3,7 @@
 check as one JSON object:
 
     {"template": bool, "fullCalcOnLoad": bool, "active": sheet name, "sheets": [names],
+     "selectedTabs": [names of the sheets whose tab is selected],
      "pngContentType": str or null, "definedNames": {name: text},
      "cells": {sheet: {"A1": {"v": text, "t": openpyxl data type, "bold": bool, "color": "FFRRGGBB" or null,
                               "border": left border style or null, "stored": a formula's stored result or null}}},
@@ -95,6 +96,7 @@ def main():
         "fullCalcOnLoad": bool(calc is not None and calc.fullCalcOnLoad),
         "active": wb.active.title if wb.active is not None else None,
         "sheets": wb.sheetnames,
+        "selectedTabs": [ws.title for ws in wb.worksheets if ws.sheet_view.tabSelected],
         "pngContentType": png_type,
         "definedNames": names,
         "cells": cells,

@@ -272,6 +272,7 @@ void TestWorkbook::fillShippedTemplate() {
     QCOMPARE(read["template"].toBool(), false);
     QCOMPARE(read["fullCalcOnLoad"].toBool(), true);
     QCOMPARE(read["active"].toString(), QStringLiteral("示例报表"));
+    QCOMPARE(read["selectedTabs"].toVariant().toStringList(), QStringList{"示例报表"});  // not grouped with sheet 1
     QCOMPARE(read["sheets"].toVariant().toStringList(), book.sheetNames());
     for (const auto& [row, column, text] : texts) {
         const QJsonObject cell = cellOf(read, "数据", cellReference(row, column));

@@ -142,6 +142,7 @@ void ControlPidPage::onValveSettings() {
     if (!upper) return;
     const std::optional<int> low = integerFromText(m_low->text());
     if (!low) return;
+    if (TMotor* m = motor()) m->SetValveSettings(*valveZero, *upper, *low);
     ProfileFile config(channelConfigFile(m_ctx.applicationFolder, m_card));
     config.writeInt(QStringLiteral("pid"), QStringLiteral("fapian"), *valveZero);
     config.writeInt(QStringLiteral("pid"), QStringLiteral("upper"), *upper);

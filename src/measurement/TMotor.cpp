@@ -373,6 +373,13 @@ ServoBlock TMotor::servo() const {
     return m_servo;
 }
 
+void TMotor::SetValveSettings(int32_t valveZero, int32_t upper, int32_t low) {
+    std::lock_guard lock(m_servoMutex);
+    m_servo.valveZero = valveZero;
+    m_servo.upper = upper;
+    m_servo.low = low;
+}
+
 void TMotor::StopPid() {
     if (!m_pidTimer) return;
     // The last output stays on the card: the valve holds where it was.

@@ -97,6 +97,8 @@ public:
     int rampCounter() const { return m_rampCounter.load(std::memory_order_relaxed); }
     int32_t manualOutput() const { return m_manualOutput.load(std::memory_order_relaxed); }
     ServoBlock servo() const;
+    // The valve zero and the accumulator's limits, as the operator sets them on the PID page.
+    void SetValveSettings(int32_t valveZero, int32_t upper, int32_t low);
     bool pidTimerActive() const { return m_pidEnabled.load(std::memory_order_relaxed); }
     bool stepRampActive() const { return m_rampEnabled.load(std::memory_order_relaxed); }
 

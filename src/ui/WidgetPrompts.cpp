@@ -62,7 +62,9 @@ QString WidgetPrompts::openFile(const QString& title, const QString& folder, con
 }
 
 QString WidgetPrompts::saveFile(const QString& title, const QString& folder, const QString& filter) {
-    return QFileDialog::getSaveFileName(parentWindow(), title, folder, qtFileFilter(filter));
+    // The windows ask their own overwrite question in their own words; the dialog must not ask it first.
+    return QFileDialog::getSaveFileName(parentWindow(), title, folder, qtFileFilter(filter), nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 void WidgetPrompts::progressStart(const QString& caption, const QString& text, int maximum) {

@@ -611,6 +611,10 @@ void TestControl::closedLoopPage() {
     QCOMPARE(config.readInt("pid", "fapian", 0), 2050);
     QCOMPARE(config.readInt("pid", "upper", 0), 10);
     QCOMPARE(config.readInt("pid", "low", 0), -10);
+    // The running channel takes the settings too, not only the file read at the next start.
+    QCOMPARE(motor.servo().valveZero, 2050);
+    QCOMPARE(motor.servo().upper, 10);
+    QCOMPARE(motor.servo().low, -10);
 }
 
 void TestControl::fatigueRefusals_data() {

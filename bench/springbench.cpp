@@ -1,5 +1,5 @@
 // Benchmarks of the spring testing software on the simulated machine. Each prints `name: value unit` lines.
-//   springbench [acquisition] [--seconds S]
+//   springbench [acquisition|storage|capture|results|console] [--seconds S]
 
 #include "app/ApplicationFolder.h"
 #include "app/MachineSession.h"
@@ -14,6 +14,8 @@
 #include "sequencer/ResultGrid.h"
 #include "sequencer/StandardStorage.h"
 #include "sequencer/TTestStyle.h"
+
+#include "ResultsBench.h"
 
 #ifdef SPRINGBENCH_CONSOLE
 #include "ConsoleBench.h"
@@ -236,6 +238,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("acquisition"), [&] { return benchAcquisition(1, seconds) && benchAcquisition(5, seconds); }},
         {QStringLiteral("storage"), [] { return benchStorage(); }},
         {QStringLiteral("capture"), [] { return benchCapture(10) && benchCapture(100) && benchCapture(500); }},
+        {QStringLiteral("results"), [] { return benchResults(); }},
 #ifdef SPRINGBENCH_CONSOLE
         {QStringLiteral("console"), [] { return benchConsole(); }},
 #endif

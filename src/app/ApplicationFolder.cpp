@@ -1,7 +1,9 @@
 #include "ApplicationFolder.h"
 
 #include "app/MachineConfig.h"
+#include "app/OperatorLogin.h"
 #include "platform/ProfileFile.h"
+#include "results/ReportNames.h"
 #include "schemes/Schema.h"
 
 #include <QDir>
@@ -57,10 +59,31 @@ InitResult initialiseApplicationFolder(const QString& folder, int machineType) {
             return result;
         }
     }
+    // A fresh installation has one account, "admin" with the password "admin", to be changed with
+    // `springtest password`; an existing account file is kept as it is.
+    const QString login = QString::fromLatin1(kLoginFile);
+    if (QFileInfo::exists(dir.filePath(login))) {
+        result.kept << login;
+    } else {
+        result.error = setOperatorPassword(folder, QStringLiteral("admin"), QStringLiteral("admin"));
+        if (!result.error.isEmpty()) return result;
+        result.created << login;
+    }
     const DatabaseFilesResult databases = ensureDatabaseFiles(folder, MachineConfig::read(folder).machineType);
     result.created << databases.created;
     result.kept << databases.kept;
     result.error = databases.error;
+    if (!result.error.isEmpty()) return result;
+    // A new scheme database names the template's example report, with the curve picture at A12, so that
+    // "报表打印" offers a working report from the start.
+    if (databases.created.contains(QString::fromLatin1(kSchemeDatabaseFile))) {
+        const ReportNameOutcome example = saveReportName(
+            schemeDatabasePath(folder), ReportName{QStringLiteral("示例报表"), QStringLiteral("A12"), true},
+            [](const QString&) { return false; });
+        if (!example.changed)
+            result.error = QStringLiteral("cannot name the example report in %1: %2")
+                               .arg(QString::fromLatin1(kSchemeDatabaseFile), example.messages.join(QLatin1Char(' ')));
+    }
     return result;
 }
 

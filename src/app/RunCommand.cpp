@@ -1,5 +1,6 @@
 #include "RunCommand.h"
 
+#include "app/BatchArgument.h"
 #include "app/CommandOptions.h"
 #include "app/ConsoleOutput.h"
 #include "app/MachineSession.h"
@@ -73,15 +74,6 @@ bool waitUntil(const std::function<bool()>& done, int timeout_ms) {
         loop.exec();
     }
     return true;
-}
-
-QString resolveBatch(const QString& appFolder, int machineType, const QString& batch, QString& error) {
-    const QFileInfo asFile(batch);
-    if (batch.contains(QLatin1Char('/')) || batch.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive))
-        return asFile.absoluteFilePath();
-    error = batchNumberError(batch);
-    if (!error.isEmpty()) return QString();
-    return QDir(appFolder).filePath(batchFolderForMachineType(machineType) + batch + QStringLiteral(".mdb"));
 }
 
 }  // namespace

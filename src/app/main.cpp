@@ -1,10 +1,13 @@
 #include "app/ApplicationFolder.h"
 #include "app/BatchCommand.h"
+#include "app/ExportCommand.h"
 #include "app/MachineConfig.h"
 #include "app/MonitorCommand.h"
+#include "app/PasswordCommand.h"
 #include "app/RunCommand.h"
 #include "app/SchemeCommand.h"
 #include "app/mainwindow/ConsoleStartup.h"
+#include "results/browser/ResultChartView.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -37,9 +40,16 @@ const char* kUsage =
     "      [--displacement MM] [--timeout S] [--json] [--yes]\n"
     "                    open the batch, run tests on the machine to their stored rows, print each state and\n"
     "                    point as it happens (--json: one JSON object per line)\n"
+    "  export all|selected|report|points --batch FILE_OR_NUMBER [--tests N,M,...] [--name REPORT] [--test N]\n"
+    "                    the result browser's spreadsheet exports: all results, the results of the given tests,\n"
+    "                    the named report (with the curve of --test N, default the first) or the curve samples\n"
+    "                    of test N; the workbook is written under report/ and its path printed\n"
     "  monitor [--duration S] [--interval MS] [--speed MM_PER_MIN] [--yes]\n"
     "                    live load, peak, gear, displacement and deformation of every card on the terminal;\n"
     "                    on a terminal, keys move (u/d), stop (s), zero (z, x) and quit (q)\n"
+    "  password --user NAME\n"
+    "                    set an operator account's password (the accounts that may log in to the settings;\n"
+    "                    a new application folder has admin/admin)\n"
     "  --help            this text\n"
     "\n"
     "--appdir DIR chooses the application folder (configuration, databases); default: the program's folder.\n";
@@ -130,10 +140,30 @@ int runConsoleCommand(int argc, char** argv) {
     return springtest::runConsole(*absolute);
 }
 
+// The named report draws its curve picture with the browser's own chart, offscreen, so exports need no display;
+// 640 × 400 pixels fill the width of a portrait A4 report between its margins.
+int runExportCommand(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("springtest"));
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const auto appFolder = takeApplicationFolder(args);
+    if (!appFolder) return 2;
+    args.removeFirst();  // "export"
+    const auto absolute = enterApplicationFolder(*appFolder);
+    if (!absolute) return 2;
+    return springtest::runExportCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType, args,
+                                        [](const springtest::ResultChart& chart) {
+                                            return springtest::ResultChartView::renderPng(chart, QSize(640, 400));
+                                        });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (commandOf(argc, argv).isEmpty()) return runConsoleCommand(argc, argv);
+    const QString command0 = commandOf(argc, argv);
+    if (command0.isEmpty()) return runConsoleCommand(argc, argv);
+    if (command0 == QLatin1String("export")) return runExportCommand(argc, argv);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("springtest"));
@@ -157,6 +187,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("batch"))
         return springtest::runBatchCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType, args);
     if (command == QLatin1String("run")) return springtest::runTestsCommand(*absolute, args);
+    if (command == QLatin1String("password")) return springtest::runPasswordCommand(*absolute, args);
 
     print(stderr, QStringLiteral("unknown command: %1 (springtest --help lists the commands)").arg(command));
     return 2;

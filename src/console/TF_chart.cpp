@@ -1,27 +1,20 @@
 #include "console/TF_chart.h"
 
 #include "console/ConsoleContext.h"
+#include "console/PlotPicture.h"
+#include "console/PlotScale.h"
 #include "measurement/TDisplacement.h"
 #include "measurement/Tload.h"
-#include "platform/Prompts.h"
 
 #include <qcustomplot.h>
 
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-#include <algorithm>
-#include <cmath>
 
 namespace springtest {
 
@@ -30,40 +23,7 @@ namespace {
 const QString kCaption = QStringLiteral("曲线显示窗口");
 const QString kWidenHint = QStringLiteral("曲线窗口放大");
 const QString kNarrowHint = QStringLiteral("曲线窗口缩小");
-const QString kPictureFolder = QStringLiteral("picture");
-const QString kSaveTitle = QStringLiteral("保存图片");
-const QString kSaveFilter = QStringLiteral("图片(*.bmp)|*.bmp");
-const QString kOverwrite = QStringLiteral("该文件名已经存在，是否覆盖?");
-const QString kSaved = QStringLiteral("保存图片完成!!");
-const QString kSaveFailed = QStringLiteral("保存图片失败!!");
-const QString kNoPrinter = QStringLiteral("没有安装打印机,无法进行打印!!");
 constexpr int kDefaultHeight_px = 470;
-// A rectangle smaller than this is a click, not a zoom.
-constexpr int kMinRectangle_px = 4;
-
-// Tick labels with at most three decimals and no trailing zeros: a tenth of an odd maximum would otherwise
-// print six digits.
-class StepTicker : public QCPAxisTickerFixed {
-protected:
-    QString getTickLabel(double tick, const QLocale&, QChar, int) override {
-        QString text = QString::number(std::round(tick * 1000.0) / 1000.0, 'f', 3);
-        while (text.endsWith(QLatin1Char('0'))) text.chop(1);
-        if (text.endsWith(QLatin1Char('.'))) text.chop(1);
-        return text == QLatin1String("-0") ? QStringLiteral("0") : text;
-    }
-};
-
-// Shows an axis as the operator set it. A test that has just started has a 0 .. 0 axis, which the chart
-// cannot show; it gets a unit range until the first points widen it. A step that would crowd the axis with
-// labels is replaced by a tenth of the range.
-void showScale(QCPAxis* axis, const AxisScale& scale) {
-    const double low = scale.minimum;
-    const double high = scale.maximum > scale.minimum ? scale.maximum : scale.minimum + 1.0;
-    axis->setRange(low, high);
-    double step = scale.step;
-    if (!(step > 0.0) || (high - low) / step > 100.0) step = (high - low) / 10.0;
-    if (auto ticker = qSharedPointerDynamicCast<QCPAxisTickerFixed>(axis->ticker())) ticker->setTickStep(step);
-}
 
 QString channelTitle(const TPassage& channel) {
     return channel.Name() + QStringLiteral("  (") + channel.Units() + QLatin1Char(')');
@@ -150,7 +110,7 @@ void TF_chart::buildChart() {
 
     m_chart->xAxis->setLabel(QStringLiteral("位移(mm)"));
     m_chart->yAxis->setLabel(QStringLiteral("负荷"));
-    for (QCPAxis* axis : {m_chart->xAxis, m_chart->yAxis}) axis->setTicker(QSharedPointer<StepTicker>::create());
+    for (QCPAxis* axis : {m_chart->xAxis, m_chart->yAxis}) useStepTicker(axis);
     m_chart->axisRect()->setBackground(Qt::white);
 
     // The legend sits above the plot, in one row.
@@ -226,8 +186,8 @@ void TF_chart::setLeftAxis(const AxisScale& scale) {
 }
 
 void TF_chart::showAxes() {
-    showScale(m_chart->xAxis, m_bottom);
-    showScale(m_chart->yAxis, m_left);
+    showAxisScale(m_chart->xAxis, m_bottom);
+    showAxisScale(m_chart->yAxis, m_left);
     m_chart->replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -238,7 +198,7 @@ void TF_chart::drawPendingCurve() {
         for (int i = 0; i < LiveCurveSink::kSeries; ++i) series(i)->data()->clear();
         m_bottom = {};
         m_left = {};
-        m_beforeZoom.reset();
+        m_zoomUndo.forget();
     }
     for (int i = 0; i < LiveCurveSink::kSeries; ++i) {
         const auto& points = batch.series[static_cast<size_t>(i)];
@@ -280,31 +240,27 @@ void TF_chart::stretchBottomAxis() { setBottomAxis(stretched(m_bottom)); }
 void TF_chart::shrinkBottomAxis() { setBottomAxis(shrunk(m_bottom)); }
 
 void TF_chart::onRectangle(const QRect& rect, QMouseEvent*) {
-    // The rectangle runs from where the button went down to where it came up.
-    if (rect.right() < rect.left()) {
+    const DraggedRectangle dragged = readDraggedRectangle(*m_chart, rect);
+    if (dragged.meaning == DraggedRectangle::Meaning::Undo)
         undoZoom();
-        return;
-    }
-    zoomToRectangle(rect.normalized());
+    else if (dragged.meaning == DraggedRectangle::Meaning::Zoom)
+        zoomToRectangle(rect.normalized());
 }
 
 void TF_chart::zoomToRectangle(const QRect& pixels) {
-    if (pixels.width() < kMinRectangle_px || pixels.height() < kMinRectangle_px) return;
-    if (!m_beforeZoom) m_beforeZoom = std::make_pair(m_bottom, m_left);
-    const double x1 = m_chart->xAxis->pixelToCoord(pixels.left());
-    const double x2 = m_chart->xAxis->pixelToCoord(pixels.right());
-    const double y1 = m_chart->yAxis->pixelToCoord(pixels.top());
-    const double y2 = m_chart->yAxis->pixelToCoord(pixels.bottom());
-    m_bottom = withTenthStep(std::min(x1, x2), std::max(x1, x2));
-    m_left = withTenthStep(std::min(y1, y2), std::max(y1, y2));
+    const DraggedRectangle dragged = readDraggedRectangle(*m_chart, pixels);
+    if (dragged.meaning != DraggedRectangle::Meaning::Zoom) return;
+    m_zoomUndo.remember(m_bottom, m_left);
+    m_bottom = dragged.bottom;
+    m_left = dragged.left;
     showAxes();
 }
 
 void TF_chart::undoZoom() {
-    if (!m_beforeZoom) return;
-    m_bottom = withTenthStep(m_beforeZoom->first.minimum, m_beforeZoom->first.maximum);
-    m_left = withTenthStep(m_beforeZoom->second.minimum, m_beforeZoom->second.maximum);
-    m_beforeZoom.reset();
+    const auto before = m_zoomUndo.take();
+    if (!before) return;
+    m_bottom = before->first;
+    m_left = before->second;
     showAxes();
 }
 
@@ -315,44 +271,10 @@ void TF_chart::updateReadout(QMouseEvent* event) {
                        QString::number(y, 'f', 3));
 }
 
-void TF_chart::savePicture() {
-    const QString folder = QDir(m_ctx.applicationFolder).filePath(kPictureFolder);
-    if (!QDir().mkpath(folder)) {
-        prompts().message(kSaveFailed);
-        return;
-    }
-    QString file = prompts().saveFile(kSaveTitle, folder, kSaveFilter);
-    if (file.isEmpty()) return;
-    if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".bmp");
-    if (QFileInfo::exists(file) && !prompts().question(kOverwrite, QStringLiteral("提示"), PromptIcon::Stop)) return;
-    if (!m_chart->saveBmp(file)) {
-        prompts().message(kSaveFailed);
-        return;
-    }
-    prompts().message(kSaved);
-}
+void TF_chart::savePicture() { saveChartBitmap(*m_chart, m_ctx.applicationFolder); }
 
 void TF_chart::printPreview() {
-    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-        prompts().message(kNoPrinter);
-        return;
-    }
-    QPrintPreviewDialog preview(this);
-    preview.setWindowTitle(QStringLiteral("曲线图像打印"));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, &TF_chart::renderForPrint);
-    preview.exec();
-}
-
-void TF_chart::renderForPrint(QPrinter* printer) {
-    QCPPainter painter(printer);
-    const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
-    const int width = m_chart->width();
-    const int height = m_chart->height();
-    const double scale = std::min(page.width() / width, page.height() / height);
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
-    painter.scale(scale, scale);
-    m_chart->toPainter(&painter, width, height);
+    previewChartPrint(*m_chart, this, QStringLiteral("曲线图像打印"), PreviewMode::Blocking);
 }
 
 void TF_chart::toggleWidth() {

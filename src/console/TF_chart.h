@@ -3,17 +3,15 @@
 #include "console/AxisStepping.h"
 #include "console/ChartToolIcons.h"
 #include "console/LiveCurveSink.h"
+#include "console/PlotScale.h"
 
 #include <QWidget>
-
-#include <optional>
 
 class QCustomPlot;
 class QCPCurve;
 class QCPAxis;
 class QLabel;
 class QMouseEvent;
-class QPrinter;
 class QStatusBar;
 class QTimer;
 class QToolBar;
@@ -79,13 +77,12 @@ private:
     void showAxes();
     void updateReadout(QMouseEvent* event);
     void onRectangle(const QRect& rect, QMouseEvent* event);
-    void renderForPrint(QPrinter* printer);
 
     ConsoleContext& m_ctx;
     LiveCurveSink m_sink;
     AxisScale m_bottom{0.0, 25.0, 2.5};
     AxisScale m_left{0.0, 50.0, 5.0};
-    std::optional<std::pair<AxisScale, AxisScale>> m_beforeZoom;  // bottom, left
+    ZoomUndo m_zoomUndo;
     bool m_wide = false;
 
     QCustomPlot* m_chart = nullptr;

@@ -1,7 +1,13 @@
 #include "Ttest_result.h"
 
+#include "platform/Prompts.h"
+#include "results/ReportNames.h"
+#include "results/Workbook.h"
+#include "schemes/Schema.h"
+
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 
 namespace springtest {
@@ -46,6 +52,51 @@ QStringList makeSchemeTitles() {
 
 double round4(double v) { return std::round(v * 1e4) / 1e4; }
 
+// Replaying a curve reads one test's samples by serial in point order. Batches made from an older database
+// template have no index for that, and in a large batch every replay would then read the whole table. A file
+// that cannot take the index (read-only, held by a writer) is still browsed, only more slowly.
+void ensureCurveIndex(Database& db) {
+    const auto indexed = db.select(QStringLiteral(
+        "select il.name from pragma_index_list('test_point') as il, pragma_index_info(il.name) as ii "
+        "where ii.seqno = 0 and lower(ii.name) = 'xuhao' limit 1"));
+    if (!indexed || !indexed->isEmpty()) return;
+    db.exec(QStringLiteral("create index if not exists test_point_by_test on test_point (xuhao, number)"));
+}
+
+// A record's fields in the table's own column order, as text.
+QStringList fieldTexts(const DbRow& row, qsizetype count = -1) {
+    const QStringList& columns = row.columns();
+    const qsizetype n = count < 0 ? columns.size() : std::min(count, columns.size());
+    QStringList texts;
+    texts.reserve(n);
+    for (qsizetype k = 0; k < n; ++k) texts << row.text(columns[k]);
+    return texts;
+}
+
+// The stem of an export's file name: the batch's own name and what was exported.
+QString exportStem(const QString& batchPath, const QString& what) {
+    return QFileInfo(batchPath).completeBaseName() + QLatin1Char('_') + what;
+}
+
+// Keeps the progress window open for exactly as long as the export runs, whichever way it ends.
+class ProgressWindow {
+public:
+    ProgressWindow(Prompts& prompts, int maximum) : m_prompts(prompts) {
+        m_prompts.progressStart(QStringLiteral("数据导出"), QStringLiteral("正在导出数据......"), maximum);
+    }
+    ~ProgressWindow() { m_prompts.progressEnd(); }
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+    void step(int value) { m_prompts.progressStep(value); }
+
+private:
+    Prompts& m_prompts;
+};
+
+// A progress window repaints on every step; a few hundred steps move its bar as smoothly as one per sample,
+// and the export of a long curve then stays bound by writing cells rather than by repainting.
+constexpr int kProgressSteps = 200;
+
 QString xName(int style) {
     if (style == 1 || style == 3) return QStringLiteral("变形");
     if (style == 0 || style == 2) return QStringLiteral("高度");
@@ -88,6 +139,7 @@ Ttest_result::OpenOutcome Ttest_result::open(const QString& batchPath) {
     std::unique_ptr<Ttest_result> r(new Ttest_result(batchPath));
     if (!r->m_db.isOpen() || !r->reload()) return {nullptr, QStringLiteral("文件读取错误!!")};
     if (r->m_results.isEmpty()) return {nullptr, QStringLiteral("该方案无测试记录!!")};
+    ensureCurveIndex(r->m_db);
     r->LoadScheme();
     return {std::move(r), QString()};
 }
@@ -251,6 +303,107 @@ QString Ttest_result::DeleteAll() {
     if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
     reload();
     return {};
+}
+
+QString Ttest_result::writeSchemeRows(Workbook& book) const {
+    if (const QString error = writeRowTexts(book, 1, schemeTitles()); !error.isEmpty()) return error;
+    return m_scheme.isEmpty() ? QString() : writeRowTexts(book, 2, fieldTexts(m_scheme.first()));
+}
+
+QString Ttest_result::writeResultTitlesAndRows(Workbook& book, int rowCount) const {
+    if (const QString error = writeRowTexts(book, 3, resultTitles()); !error.isEmpty()) return error;
+    const int columns = static_cast<int>(resultFields().size());
+    QStringList texts;
+    for (int r = 0; r < rowCount; ++r) {
+        texts.clear();
+        for (int k = 0; k < columns; ++k) texts << resultText(r, k);
+        if (const QString error = writeRowTexts(book, r + 4, texts); !error.isEmpty()) return error;
+    }
+    return {};
+}
+
+ExportOutcome Ttest_result::ExportAll(const ExportRequest& request) const {
+    if (m_results.isEmpty()) return {kNoResultsToExport.toString(), {}, {}};
+    Workbook book;
+    QString error = openReportTemplate(book, request);
+    if (error.isEmpty()) error = book.activateSheet(1);
+    if (error.isEmpty()) error = writeSchemeRows(book);
+    if (error.isEmpty()) error = writeResultTitlesAndRows(book, static_cast<int>(m_results.size()));
+    if (!error.isEmpty()) return exportFailed(error);
+    return saveAndShowReport(book, request, exportStem(m_path, QStringLiteral("全部")));
+}
+
+ExportOutcome Ttest_result::ExportSelected(const ExportRequest& request,
+                                           const QList<int>& selectedRows) const {
+    if (m_results.isEmpty()) return {kNoResultsToExport.toString(), {}, {}};
+    // However the rows were selected, they come out in the grid's order, each once.
+    QList<int> rows;
+    for (int r : selectedRows)
+        if (r >= 0 && r < m_results.size()) rows << r;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.isEmpty()) return {kNothingSelected.toString(), {}, {}};
+
+    Workbook book;
+    QString error = openReportTemplate(book, request);
+    if (error.isEmpty()) error = book.activateSheet(1);
+    if (error.isEmpty()) error = writeSchemeRows(book);
+    // The record's own fields, as many as the grid has columns: the layout report templates have always read.
+    for (int j = 0; error.isEmpty() && j < rows.size(); ++j)
+        error = writeRowTexts(book, j + 3, fieldTexts(m_results[rows[j]], resultFields().size()));
+    if (!error.isEmpty()) return exportFailed(error);
+    return saveAndShowReport(book, request, exportStem(m_path, QStringLiteral("选择")));
+}
+
+ExportOutcome Ttest_result::ExportReport(const ExportRequest& request, const QString& reportName,
+                                         const QByteArray& chartPng) const {
+    if (m_results.isEmpty()) return {kNoResultsToExport.toString(), {}, {}};
+    Workbook book;
+    QString error = openReportTemplate(book, request);
+    if (error.isEmpty()) error = book.activateSheet(1);
+    if (error.isEmpty()) error = writeSchemeRows(book);
+    if (error.isEmpty()) error = writeResultTitlesAndRows(book, 1);
+    if (error.isEmpty()) error = book.activateSheet(reportName);
+    if (error.isEmpty()) {
+        // A report deleted since the browser listed it still fills its sheet, only without the picture.
+        const auto report = loadReportName(schemeDatabasePath(request.applicationFolder), reportName, &error);
+        if (report && report->chartFlag) error = book.placePicture(report->chartRange, chartPng);
+    }
+    if (!error.isEmpty()) return exportFailed(error);
+    return saveAndShowReport(book, request, exportStem(m_path, reportName));
+}
+
+ExportOutcome Ttest_result::ExportPoints(const ExportRequest& request, const QString& testNumber) const {
+    if (m_results.isEmpty()) return {kNoResultsToExport.toString(), {}, {}};
+    Workbook book;
+    QString error = openReportTemplate(book, request);
+    if (error.isEmpty()) error = book.activateSheet(3);
+    if (!error.isEmpty()) return exportFailed(error);
+
+    // A connection of its own: the export only reads, and the browser's connection stays as it is.
+    Database db(m_path);
+    bool isNumber = false;
+    const int serial = testNumber.trimmed().toInt(&isNumber);
+    const auto samples = db.select(
+        QStringLiteral("select number, load, weiyi, bianxing, jinhuicheng from test_point where xuhao = ? "
+                       "order by number"),
+        {isNumber ? QVariant(serial) : QVariant(testNumber)});
+    if (!samples) return exportFailed(db.lastError());
+
+    const int count = static_cast<int>(samples->size());
+    ProgressWindow progress(prompts(), count);
+    const int every = std::max(1, count / kProgressSteps);
+    QStringList texts;
+    for (int i = 1; i <= count; ++i) {
+        const DbRow& s = (*samples)[i - 1];
+        texts = {s.text(QStringLiteral("number")), s.text(QStringLiteral("load")),
+                 s.text(QStringLiteral("weiyi")), s.text(QStringLiteral("bianxing")),
+                 s.text(QStringLiteral("jinhuicheng"))};
+        if (error = writeRowTexts(book, i, texts); !error.isEmpty()) return exportFailed(error);
+        if (i % every == 0 || i == count) progress.step(i);
+    }
+    // Saving a long curve takes a moment too: the window stays until the workbook is handed over.
+    return saveAndShowReport(book, request, exportStem(m_path, QStringLiteral("采集数据_") + testNumber));
 }
 
 }  // namespace springtest

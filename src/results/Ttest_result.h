@@ -1,8 +1,10 @@
 #pragma once
 
+#include "results/ReportExport.h"
 #include "results/ResultChart.h"
 #include "schemes/Database.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -62,12 +64,32 @@ public:
     // Without a question: the window asks first. A message when there is nothing to delete or it failed.
     QString DeleteAll();
 
+    // The spreadsheet exports. Each fills a copy of the request's template, saves it as a new workbook in the
+    // application folder's report folder and hands it to the request's opener; the saved workbook opens on
+    // the sheet the export filled last. Messages: kNoResultsToExport when the batch has no results,
+    // kNothingSelected when no valid row is selected, kExportFailed (with the reason in `detail`) for any
+    // failure on the way. The template itself is only read.
+    //
+    // Sheet 1: the scheme grid's titles and the scheme record, then every result under the results grid's
+    // titles.
+    ExportOutcome ExportAll(const ExportRequest& request) const;
+    // Sheet 1: the scheme rows, then the selected rows of results() in grid order, without titles.
+    ExportOutcome ExportSelected(const ExportRequest& request, const QList<int>& selectedRows) const;
+    // Sheet 1: the scheme rows and the first result under the titles; then the sheet named `reportName`, with
+    // the curve picture (PNG) placed where that report's settings say, when they ask for it.
+    ExportOutcome ExportReport(const ExportRequest& request, const QString& reportName,
+                               const QByteArray& chartPng) const;
+    // Sheet 3: the curve samples of one test, one row each, in point order; a progress window meanwhile.
+    ExportOutcome ExportPoints(const ExportRequest& request, const QString& testNumber) const;
+
     ResultChart& chart() { return m_chart; }
     const ResultChart& chart() const { return m_chart; }
 
 private:
     explicit Ttest_result(const QString& path);
     bool reload();
+    QString writeSchemeRows(Workbook& book) const;
+    QString writeResultTitlesAndRows(Workbook& book, int rowCount) const;
 
     QString m_path;
     Database m_db;

@@ -3,6 +3,7 @@
 // whole test run through the windows to its stored rows.
 
 #include "app/ApplicationFolder.h"
+#include "app/OperatorLogin.h"
 #include "app/mainwindow/ConsoleStartup.h"
 #include "app/mainwindow/SingleInstance.h"
 #include "app/mainwindow/Tfmain.h"
@@ -60,6 +61,8 @@ private slots:
     void menusFollowTheMachineType();
     void secondLayoutOnlyMovesTheWindows();
     void powerButtonSwitchesTheMains();
+    void loginGivesTheSettings_data();
+    void loginGivesTheSettings();
     void exitButtonAsksFirst();
     void batchFileRefusals_data();
     void batchFileRefusals();
@@ -307,6 +310,48 @@ void TestMainWindow::secondLayoutOnlyMovesTheWindows() {
     QCOMPARE(cards->actions().size(), 2);
     QCOMPARE(w->dataPanel()->pos(), places.dataPanel);
     QCOMPARE(w->controlPanel()->pos(), places.controlPanel);
+}
+
+void TestMainWindow::loginGivesTheSettings_data() {
+    QTest::addColumn<QStringList>("tries");  // user and password of each try, in pairs; 取消 after the last
+    QTest::addColumn<bool>("rights");
+    QTest::addColumn<int>("refusals");
+    QTest::newRow("right") << QStringList{"admin", "s3cret"} << true << 0;
+    QTest::newRow("wrong password, cancelled") << QStringList{"admin", "admin"} << false << 1;
+    QTest::newRow("unknown user, then right") << QStringList{"root", "s3cret", "admin", "s3cret"} << true << 1;
+    QTest::newRow("cancelled") << QStringList{} << false << 0;
+}
+
+void TestMainWindow::loginGivesTheSettings() {
+    QFETCH(QStringList, tries);
+    QFETCH(bool, rights);
+    QFETCH(int, refusals);
+    writeMachine({{"MachineType", "2"}});
+    QVERIFY(setOperatorPassword(m_dir->path(), "admin", "s3cret").isEmpty());
+    auto w = startMainWindow();
+    QVERIFY(w);
+    auto* settings = findByName<QToolButton>(w.get(), "bsSkinMenuSpeedButton3");
+    QVERIFY(!settings->isEnabled());
+    // A first login that succeeds, so that a failed one afterwards shows it takes the rights away again.
+    if (!rights) w->SetOperatorRights(true);
+
+    QTimer::singleShot(0, this, [tries] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog) return;
+        for (int i = 0; i + 1 < tries.size(); i += 2) {
+            findByName<QLineEdit>(dialog, "UserEdit")->setText(tries[i]);
+            findByName<QLineEdit>(dialog, "PasswordEdit")->setText(tries[i + 1]);
+            findByName<QAbstractButton>(dialog, "LoginOkButton")->click();
+        }
+        if (dialog->isVisible()) findByName<QAbstractButton>(dialog, "LoginCancelButton")->click();
+    });
+    item(w.get(), "N1")->trigger();
+    QCOMPARE(settings->isEnabled(), rights);
+    QCOMPARE(item(w.get(), "N22")->isEnabled(), rights);
+    QCOMPARE(m_prompts.messages().count("用户名或密码错误!!"), refusals);
+    QFile accounts(m_dir->file(kLoginFile));
+    QVERIFY(accounts.open(QIODevice::ReadOnly));
+    QVERIFY(!accounts.readAll().contains("s3cret"));  // only a salted digest is kept
 }
 
 void TestMainWindow::powerButtonSwitchesTheMains() {

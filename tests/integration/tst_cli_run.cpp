@@ -10,6 +10,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonArray>
 #include <QProcess>
 
 #include <cmath>
@@ -36,6 +37,7 @@ private slots:
     void compressionTestMatchesTheSpring();
     void tensionTestMatchesTheSpring();
     void seriesStoresConsecutiveSerials();
+    void seriesIsExported();
     void stoppedTestStoresNothing();
     void badInputIsRefused();
 
@@ -48,8 +50,17 @@ private:
         Database db(m_dir->file("database/" + batch + ".mdb"));
         return db.select("select * from test_result order by rowid").value_or(QList<DbRow>{});
     }
+    // What an independent reader (openpyxl) finds in a workbook; an empty object when it cannot read it.
+    QJsonObject readWorkbook(const QString& file);
     std::unique_ptr<TempAppDir> m_dir;
 };
+
+QJsonObject TestCliRun::readWorkbook(const QString& file) {
+    QProcess reader;
+    reader.start("/usr/bin/python3", {SPRINGTEST_WORKBOOK_READER, file});
+    if (!reader.waitForFinished(60000) || reader.exitCode() != 0) return {};
+    return QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+}
 
 Run TestCliRun::springtest(const QStringList& args, int timeout_ms) {
     QProcess p;
@@ -180,6 +191,60 @@ void TestCliRun::seriesStoresConsecutiveSerials() {
     QList<int> serials;
     for (const DbRow& r : results("S")) serials << r.toInt("xuhao");
     QCOMPARE(serials, (QList<int>{1, 2, 3}));
+}
+
+void TestCliRun::seriesIsExported() {
+    if (!QFileInfo::exists("/usr/bin/python3") || QProcess::execute("/usr/bin/python3", {"-c", "import openpyxl"}) != 0)
+        QSKIP("python3 with openpyxl is not installed");
+    setSim("start_position_mm", "61");
+    QCOMPARE(springtest({"scheme", "add", "--name", "S", "--points", "58", "--initial-force", "0.5"}).exitCode, 0);
+    QCOMPARE(springtest({"batch", "new", "--batch", "S", "--scheme", "S"}).exitCode, 0);
+    QCOMPARE(springtest({"run", "--batch", "S", "--speed", "600", "--displacement", "61", "--series", "3", "--pause",
+                         "0"}).exitCode, 0);
+
+    const auto exported = [this](const QStringList& args) {
+        const Run run = springtest(QStringList{"export"} + args + QStringList{"--batch", "S"});
+        if (run.exitCode != 0) qWarning() << run.out << run.err;
+        return run.exitCode == 0 ? readWorkbook(run.out.trimmed()) : QJsonObject{};
+    };
+    const auto cell = [](const QJsonObject& book, const QString& sheet, const QString& address) {
+        return book["cells"][sheet][address]["v"].toString();
+    };
+
+    const QJsonObject all = exported({"all"});
+    QCOMPARE(cell(all, "数据", "A1"), QString("方案名"));
+    QCOMPARE(cell(all, "数据", "A2"), QString("S"));
+    QCOMPARE(cell(all, "数据", "A3"), QString("序号"));
+    for (int test = 1; test <= 3; ++test) QCOMPARE(cell(all, "数据", "A" + QString::number(test + 3)), QString::number(test));
+
+    const QJsonObject selected = exported({"selected", "--tests", "2"});
+    QCOMPARE(cell(selected, "数据", "A3"), QString("2"));
+    QVERIFY(cell(selected, "数据", "A4").isEmpty());
+
+    Database db(m_dir->file("database/S.mdb"));
+    const auto samples = db.select("select number, load from test_point where xuhao = 3 order by number");
+    QVERIFY(samples && !samples->isEmpty());
+    const QJsonObject points = exported({"points", "--test", "3"});
+    QCOMPARE(points["active"].toString(), QString("采集数据"));
+    const QString last = QString::number(samples->size());
+    QCOMPARE(cell(points, "采集数据", "A" + last), last);
+    QCOMPARE(cell(points, "采集数据", "B" + last), samples->last().text("load"));
+    QVERIFY(cell(points, "采集数据", "A" + QString::number(samples->size() + 1)).isEmpty());
+
+    // A new application folder names the template's example report, with the curve at A12.
+    const QJsonObject report = exported({"report", "--name", "示例报表", "--test", "2"});
+    QCOMPARE(report["active"].toString(), QString("示例报表"));
+    const QJsonArray pictures = report["images"]["示例报表"].toArray();
+    QCOMPARE(pictures.size(), 1);
+    QCOMPARE(pictures[0]["col"].toInt(), 0);
+    QCOMPARE(pictures[0]["row"].toInt(), 11);
+
+    const Run unknown = springtest({"export", "report", "--name", "无此报表", "--batch", "S"});
+    QCOMPARE(unknown.exitCode, 1);
+    QVERIFY(unknown.err.contains("确定Excel安装正确!!"));
+    QCOMPARE(springtest({"export", "selected", "--batch", "S"}).exitCode, 2);
+    QCOMPARE(springtest({"export", "points", "--test", "x", "--batch", "S"}).exitCode, 2);
+    QCOMPARE(springtest({"export", "all", "--batch", "../S"}).exitCode, 1);
 }
 
 void TestCliRun::stoppedTestStoresNothing() {

@@ -7,13 +7,11 @@
 #include "console/TF_datashow.h"
 #include "platform/Prompts.h"
 #include "schemes/Batch.h"
-#include "schemes/Database.h"
 #include "sequencer/BatchOpening.h"
 #include "sequencer/TTestStyle.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <exception>
 
@@ -22,14 +20,6 @@ namespace springtest {
 QString batchConnectionString(const QString& file) {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file +
            QStringLiteral(";Persist Security Info=False");
-}
-
-QString batchFileRefusal(const QString& file, BatchFileUse use) {
-    if (QFileInfo(file.trimmed()).fileName().isEmpty()) return QStringLiteral("文件名不能为空!!");
-    if (!QFileInfo(file).isFile()) return QStringLiteral("文件不存在!!");
-    if (IsFileInUse(file))
-        return use == BatchFileUse::Open ? QStringLiteral("文件正在使用!!") : QStringLiteral("文件正在使用,无法删除!!");
-    return QString();
 }
 
 void Tfmain::openBatch() { OpenBatchFile(batchFolderForMachineType(machineType())); }

@@ -57,6 +57,7 @@ QString noDisplayText() {
         "  run         open a batch and run tests to their stored rows\n"
         "  scheme      add and list test schemes\n"
         "  batch       create batch databases\n"
+        "  export      spreadsheet reports of a batch's results and curves\n"
         "  init        lay out an application folder\n"
         "springtest --help describes them.");
 }

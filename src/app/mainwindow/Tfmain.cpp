@@ -153,16 +153,18 @@ void Tfmain::connectCommands() {
     };
     if (auto* quit = findByName<QAction>(this, QStringLiteral("N5")))
         connect(quit, &QAction::triggered, this, [this] { close(); });  // without asking
+    on("N1", &Tfmain::login);
     on("N29", &Tfmain::LayoutWindows);
     on("N10", &Tfmain::openBatch);
     on("N11", &Tfmain::deleteBatch);
     on("N12", &Tfmain::createScheme);
+    on("bsSkinSpeedButton4", &Tfmain::processResults);
     on("N17", &Tfmain::setTestSpeed);
     on("N13", &Tfmain::setAutomaticSeries);
     on("bsSkinSpeedButton2", &Tfmain::askExit);
     on("OpenPowerSpeedButton", &Tfmain::togglePower);
-    // 登录, 皮肤选择, 过载记录查询, 硬件状态观察, 自动对盘, 位移绝对零点设置, 报表设置, 数据处理 and 关于 open
-    // windows that this release does not have yet; their items are in place and do nothing.
+    // 皮肤选择, 过载记录查询, 硬件状态观察, 自动对盘, 位移绝对零点设置, 报表设置 and 关于 open windows
+    // that this release does not have yet; their items are in place and do nothing.
 }
 
 void Tfmain::enableMachineCommands(bool enabled) {

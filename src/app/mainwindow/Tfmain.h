@@ -84,7 +84,9 @@ private:
     void placeOperatorWindows();
 
     // Commands
+    void login();
     void createScheme();
+    void processResults();
     void setTestSpeed();
     void setAutomaticSeries();
     void askExit();

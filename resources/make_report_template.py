@@ -164,8 +164,10 @@ def ref(column, row):
 
 
 def number(column, row):
-    """A text cell of sheet 1 as a number where it is one, else as it stands."""
-    return "IFERROR(VALUE(%s),%s&\"\")" % (ref(column, row), ref(column, row))
+    """A text cell of sheet 1 as a number where it is one, else as it stands; an empty cell stays empty (some
+    spreadsheet programs read VALUE of an empty text as 0)."""
+    r = ref(column, row)
+    return "IF(%s=\"\",\"\",IFERROR(VALUE(%s),%s&\"\"))" % (r, r, r)
 
 
 def text(column, row):

@@ -3,6 +3,7 @@
 #include "app/BatchArgument.h"
 #include "app/CommandOptions.h"
 #include "app/ConsoleOutput.h"
+#include "measurement/ChannelConfig.h"
 #include "results/ReportExport.h"
 #include "results/Ttest_result.h"
 
@@ -96,6 +97,8 @@ int runExportCommand(const QString& applicationFolder, int machineType, const QS
         if (rows.isEmpty()) return operatorError(QStringLiteral("test %1 is not in this batch").arg(*test));
         row = rows.first();
     }
+    // The left axis names card 0's load unit, as the browser's does.
+    browser.chart().leftTitle += QLatin1Char('(') + configuredLoadUnits(applicationFolder, 0) + QLatin1Char(')');
     const QString curveMessage = browser.ShowCurve(row);
     if (!curveMessage.isEmpty()) printErr(curveMessage);
     return reportOutcome(browser.ExportReport(request, o.text(QStringLiteral("name")), chartPicture(browser.chart())));

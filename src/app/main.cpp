@@ -141,7 +141,7 @@ int runConsoleCommand(int argc, char** argv) {
 }
 
 // The named report draws its curve picture with the browser's own chart, offscreen, so exports need no display;
-// 640 × 400 pixels fill the width of a portrait A4 report between its margins.
+// 640 × 360 pixels fill the width of a portrait A4 report between its margins.
 int runExportCommand(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -154,7 +154,7 @@ int runExportCommand(int argc, char** argv) {
     if (!absolute) return 2;
     return springtest::runExportCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType, args,
                                         [](const springtest::ResultChart& chart) {
-                                            return springtest::ResultChartView::renderPng(chart, QSize(640, 400));
+                                            return springtest::ResultChartView::renderPng(chart, QSize(640, 360));
                                         });
 }
 

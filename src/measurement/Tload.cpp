@@ -1,6 +1,7 @@
 #include "Tload.h"
 
 #include "measurement/CardSlot.h"
+#include "measurement/ChannelConfig.h"
 #include "measurement/TMotor.h"
 #include "platform/CardDriver.h"
 #include "platform/NumberFormat.h"
@@ -37,9 +38,7 @@ Tload::Tload(const QString& applicationFolder, int cardIndex, const CardDriver& 
 
 void Tload::LoadConfig() {
     const ProfileSnapshot ini = ProfileFile(channelConfigPath()).snapshot();
-    const QString loadNo = ini.readString(QStringLiteral("system"), QStringLiteral("LoadNo"), QString());
-    const QString section = (loadNo.isEmpty() || loadNo == QLatin1String("0")) ? QStringLiteral("Load")
-                                                                               : QStringLiteral("Load") + loadNo;
+    const QString section = loadSection(ini);
 
     m_fullRange = static_cast<float>(ini.readDouble(section, QStringLiteral("Max_Range"), 1000.0));
     // Six gear records exist; a count outside 1…6 is clamped rather than read past them.

@@ -13,6 +13,7 @@
 #include "console/TF_control.h"
 #include "console/TF_datashow.h"
 #include "schemes/editor/TFtest_set.h"
+#include "results/browser/TF_dp.h"
 #include "measurement/TDisplacement.h"
 #include "measurement/TMotor.h"
 #include "measurement/Tbankhk.h"
@@ -547,16 +548,23 @@ void TestMainWindow::schemeEditorByMachineType() {
     writeMachine({{"MachineType", QString::number(type)}});
     auto w = startMainWindow();
     QVERIFY(w);
-    QString opened;
-    QTimer::singleShot(0, this, [&opened] {
-        if (QWidget* window = QApplication::activeModalWidget()) {
-            opened = window->metaObject()->className();
-            window->close();
-        }
-    });
-    item(w.get(), "N12")->trigger();
-    QCOMPARE(opened, editor ? QString(TFtest_set::staticMetaObject.className()) : QString());
-    QTest::qWait(10);  // the timer has run either way
+    // The scheme editor (建立方案) and the result browser (数据处理) serve the same machine types.
+    const auto modalOpenedBy = [this](const std::function<void()>& command) {
+        QString opened;
+        QTimer::singleShot(0, this, [&opened] {
+            if (QWidget* window = QApplication::activeModalWidget()) {
+                opened = window->metaObject()->className();
+                window->close();
+            }
+        });
+        command();
+        QTest::qWait(10);  // the timer has run either way
+        return opened;
+    };
+    QCOMPARE(modalOpenedBy([&] { item(w.get(), "N12")->trigger(); }),
+             editor ? QString(TFtest_set::staticMetaObject.className()) : QString());
+    QCOMPARE(modalOpenedBy([&] { findByName<QToolButton>(w.get(), "bsSkinSpeedButton4")->click(); }),
+             editor ? QString(TF_dp::staticMetaObject.className()) : QString());
 }
 
 void TestMainWindow::oneConsolePerMachine() {

@@ -1,5 +1,6 @@
 #include "measurement/CardSlot.h"
 #include "measurement/TMotor.h"
+#include "measurement/ChannelConfig.h"
 #include "measurement/Tload.h"
 #include "platform/ProfileFile.h"
 #include "platform/WindowTarget.h"
@@ -332,8 +333,10 @@ void TestTload::zeroIsWrittenToLoadSection() {
 }
 
 void TestTload::loadNoSelectsSection() {
-    Rig rig("[system]\nLoadNo=1\n[Load]\nMax_Range=1000\n[Load1]\nMax_Range=5000\n");
+    Rig rig("[system]\nLoadNo=1\n[Load]\nMax_Range=1000\nUnits=N\n[Load1]\nMax_Range=5000\nUnits=kN\n");
     QCOMPARE(rig.load().fullRange(), 5000.0f);
+    QCOMPARE(rig.load().Units(), QString("kN"));
+    QCOMPARE(configuredLoadUnits(rig.dir.path(), 0), QString("kN"));  // what the browsers show without a card
     rig.readAt(77);
     QVERIFY(rig.load().ClearLoadZero());
     Tload again(rig.dir.path(), 0, rig.driver, nullptr);
@@ -342,6 +345,7 @@ void TestTload::loadNoSelectsSection() {
     Tload cleared(rig.dir.path(), 0, rig.driver, nullptr);
     QCOMPARE(cleared.GetGearRecord(1).zero, 77);
     QCOMPARE(cleared.fullRange(), 1000.0f);
+    QCOMPARE(configuredLoadUnits(rig.dir.path(), 0), QString("N"));
 }
 
 void TestTload::peakFollowsLargestSignedValue() {

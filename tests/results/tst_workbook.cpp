@@ -287,7 +287,7 @@ void TestWorkbook::fillShippedTemplate() {
     QCOMPARE(valueOf(read, "采集数据", "E300"), QStringLiteral("3005"));
 
     // The report sheet is as it was: its formulas, formats and print area, and now the picture at A12.
-    QCOMPARE(valueOf(read, "示例报表", "B4"), QStringLiteral("=IFERROR(VALUE('数据'!A4),'数据'!A4&\"\")"));
+    QCOMPARE(valueOf(read, "示例报表", "B4"), QStringLiteral("=IF('数据'!A4=\"\",\"\",IFERROR(VALUE('数据'!A4),'数据'!A4&\"\"))"));
     QVERIFY(cellOf(read, "示例报表", "A3")["bold"].toBool());
     QCOMPARE(cellOf(read, "示例报表", "B4")["border"].toString(), QStringLiteral("thin"));
     QVERIFY(read["printArea"]["示例报表"].toString().endsWith("$A$1:$G$34"));

@@ -37,9 +37,8 @@ void Tfmain::createScheme() {
 
 void Tfmain::processResults() {
     switch (machineType()) {
-        case 0: case 1: case 2: case 4: case 6: case 7: {
-            // The standard browser serves every machine that runs the standard spring test. Stored results
-            // can be looked at without the machine; only the units are missing then.
+        case 0: case 2: case 6: {
+            // Stored results can be looked at without the machine; only the units are missing then.
             const CardSlot& card = m_session.cards().cards[0];
             DesktopSpreadsheetOpener opener;
             TF_dp browser(m_applicationFolder, card.load ? card.load->Units() : QString(),
@@ -48,7 +47,8 @@ void Tfmain::processResults() {
             break;
         }
         default:
-            // The leaf-spring (3) and lateral (5) browsers come with their machines' releases.
+            // The leaf-spring (3) and lateral (5) browsers come with their machines' releases; the other
+            // types have no result browser.
             break;
     }
 }

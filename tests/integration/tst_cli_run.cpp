@@ -5,6 +5,7 @@
 #include "schemes/Database.h"
 #include "schemes/Schemes.h"
 #include "support/TempAppDir.h"
+#include "support/WorkbookReader.h"
 
 #include <QtTest>
 
@@ -56,10 +57,7 @@ private:
 };
 
 QJsonObject TestCliRun::readWorkbook(const QString& file) {
-    QProcess reader;
-    reader.start("/usr/bin/python3", {SPRINGTEST_WORKBOOK_READER, file});
-    if (!reader.waitForFinished(60000) || reader.exitCode() != 0) return {};
-    return QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+    return testing::readWorkbook(QStringLiteral(SPRINGTEST_WORKBOOK_READER), file);
 }
 
 Run TestCliRun::springtest(const QStringList& args, int timeout_ms) {
@@ -194,7 +192,7 @@ void TestCliRun::seriesStoresConsecutiveSerials() {
 }
 
 void TestCliRun::seriesIsExported() {
-    if (!QFileInfo::exists("/usr/bin/python3") || QProcess::execute("/usr/bin/python3", {"-c", "import openpyxl"}) != 0)
+    if (testing::pythonWithOpenpyxl().isEmpty())
         QSKIP("python3 with openpyxl is not installed");
     setSim("start_position_mm", "61");
     QCOMPARE(springtest({"scheme", "add", "--name", "S", "--points", "58", "--initial-force", "0.5"}).exitCode, 0);

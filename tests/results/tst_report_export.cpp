@@ -22,9 +22,12 @@
 #include "schemes/Schema.h"
 #include "schemes/Schemes.h"
 #include "support/TempAppDir.h"
+#include "support/PngPicture.h"
+#include "support/WorkbookReader.h"
 
 using namespace springtest;
 using springtest::testing::TempAppDir;
+using namespace springtest::testing;
 
 namespace {
 
@@ -149,48 +152,14 @@ QByteArray tinyTemplate(const QList<std::pair<QByteArray, QByteArray>>& sheets) 
     return data;
 }
 
-QByteArray shippedTemplate() {
-    QFile f(QStringLiteral(SPRINGTEST_REPORT_TEMPLATE));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
-QByteArray pngPicture(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 // --- reading the workbook back, with openpyxl ---
 
-QString pythonWithOpenpyxl() {
-    static const QString found = [] {
-        for (const QString& p : {QStandardPaths::findExecutable(QStringLiteral("python3")),
-                                 QStringLiteral("/usr/bin/python3")}) {
-            if (p.isEmpty() || !QFileInfo(p).isExecutable()) continue;
-            QProcess probe;
-            probe.start(p, {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-            if (probe.waitForFinished(60000) && probe.exitStatus() == QProcess::NormalExit &&
-                probe.exitCode() == 0)
-                return p;
-        }
-        return QString();
-    }();
-    return found;
-}
 
-QJsonObject readBack(const QString& file) {
-    QProcess reader;
-    reader.start(pythonWithOpenpyxl(), {QStringLiteral(SPRINGTEST_WORKBOOK_READER), file});
-    if (!reader.waitForFinished(120000) || reader.exitCode() != 0) {
-        qWarning().noquote() << reader.readAllStandardError();
-        return {};
-    }
-    return QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
-}
+QByteArray shippedTemplate() { return fileBytes(QStringLiteral(SPRINGTEST_REPORT_TEMPLATE)); }
+
+QJsonObject readBack(const QString& file) { return readWorkbook(QStringLiteral(SPRINGTEST_WORKBOOK_READER), file); }
 
 QString valueAt(const QJsonObject& book, const QString& sheet, int row, int column) {
     return book[QStringLiteral("cells")][sheet][cellReference(row, column)][QStringLiteral("v")].toString();

@@ -15,9 +15,12 @@
 #include "results/ReportFiles.h"
 #include "results/Workbook.h"
 #include "support/TempAppDir.h"
+#include "support/PngPicture.h"
+#include "support/WorkbookReader.h"
 
 using namespace springtest;
 using springtest::testing::TempAppDir;
+using namespace springtest::testing;
 
 namespace {
 
@@ -142,50 +145,12 @@ QByteArray workbookFile(const QList<std::pair<QString, QByteArray>>& sheets, con
     return zipOf(parts);
 }
 
-QByteArray shippedTemplate() {
-    QFile f(QStringLiteral(SPRINGTEST_REPORT_TEMPLATE));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
-QByteArray pngPicture(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    for (int x = 0; x < width; ++x) image.setPixel(x, height - 1 - x * (height - 1) / width, qRgb(200, 0, 0));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
-// The python that has openpyxl, or empty.
-QString pythonWithOpenpyxl() {
-    static const QString found = [] {
-        QStringList candidates{QStandardPaths::findExecutable(QStringLiteral("python3")),
-                               QStringLiteral("/usr/bin/python3")};
-        for (const QString& p : candidates) {
-            if (p.isEmpty() || !QFileInfo(p).isExecutable()) continue;
-            QProcess probe;
-            probe.start(p, {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-            if (probe.waitForFinished(60000) && probe.exitStatus() == QProcess::NormalExit &&
-                probe.exitCode() == 0)
-                return p;
-        }
-        return QString();
-    }();
-    return found;
-}
 
-// What openpyxl reads from the file (see read_workbook.py); an empty object when it could not read it.
-QJsonObject readBack(const QString& file) {
-    QProcess reader;
-    reader.start(pythonWithOpenpyxl(), {QStringLiteral(SPRINGTEST_WORKBOOK_READER), file});
-    if (!reader.waitForFinished(120000) || reader.exitCode() != 0) {
-        qWarning().noquote() << reader.readAllStandardError();
-        return {};
-    }
-    return QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
-}
+QByteArray shippedTemplate() { return fileBytes(QStringLiteral(SPRINGTEST_REPORT_TEMPLATE)); }
+
+QJsonObject readBack(const QString& file) { return readWorkbook(QStringLiteral(SPRINGTEST_WORKBOOK_READER), file); }
 
 QJsonObject cellOf(const QJsonObject& book, const QString& sheet, const QString& ref) {
     return book[QStringLiteral("cells")][sheet][ref].toObject();

@@ -1,5 +1,6 @@
 #include "PanelWidgets.h"
 
+#include "platform/NumberEntry.h"
 #include "platform/Prompts.h"
 
 #include <QButtonGroup>
@@ -38,21 +39,17 @@ void pressButton(QToolButton* button) {
 }
 
 std::optional<double> floatFromText(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (ok) return value;
-    prompts().message(QStringLiteral("'%1' is not a valid floating point value").arg(text), QStringLiteral("错误"),
-                      PromptIcon::Critical);
-    return std::nullopt;
+    QString error;
+    const std::optional<double> value = readFloat(text, &error);
+    if (!value) prompts().message(error, QStringLiteral("错误"), PromptIcon::Critical);
+    return value;
 }
 
 std::optional<int> integerFromText(const QString& text) {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    if (ok) return value;
-    prompts().message(QStringLiteral("'%1' is not a valid integer value").arg(text), QStringLiteral("错误"),
-                      PromptIcon::Critical);
-    return std::nullopt;
+    QString error;
+    const std::optional<int> value = readInteger(text, &error);
+    if (!value) prompts().message(error, QStringLiteral("错误"), PromptIcon::Critical);
+    return value;
 }
 
 }  // namespace springtest

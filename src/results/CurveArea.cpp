@@ -1,8 +1,11 @@
 #include "CurveArea.h"
 
+#include "platform/NumberEntry.h"
 #include "platform/ProfileFile.h"
 
 #include <QDir>
+
+#include <tuple>
 
 namespace springtest {
 
@@ -14,14 +17,16 @@ const QString kYKey = QStringLiteral("Y轴按钮调节量");
 
 QString initIni(const QString& folder) { return QDir(folder).filePath(QStringLiteral("init.ini")); }
 
-double number(const QString& text) { return parseProfileDouble(text).value_or(0.0); }
-
-void applyAxis(AxisRange& axis, const QString& minText, const QString& maxText) {
-    const double max = number(maxText);
-    const double min = minText.trimmed().isEmpty() ? 0.0 : number(minText);
-    axis.min = min;
-    axis.max = max;
+// The axis from its two fields, or the conversion message of the first that is no number.
+bool readAxis(AxisRange& axis, const QString& minText, const QString& maxText, QString& error) {
+    const std::optional<double> max = readFloat(maxText, &error);
+    if (!max) return false;
+    const std::optional<double> min = minText.trimmed().isEmpty() ? std::optional<double>(0.0) : readFloat(minText, &error);
+    if (!min) return false;
+    axis.min = *min;
+    axis.max = *max;
     axis.restep();
+    return true;
 }
 
 }  // namespace
@@ -38,17 +43,25 @@ QString storedStepText(const QString& applicationFolder, bool xAxis) {
 CurveAreaOutcome applyCurveArea(const QString& applicationFolder, const CurveAreaFields& f, ResultChart& chart,
                                 AxisSteps& steps) {
     CurveAreaOutcome out;
+    QString error;
     if (f.xMax.trimmed().isEmpty() || f.yMax.trimmed().isEmpty()) {
-        out.message = QStringLiteral("最大值不能为空!!!");
-    } else {
-        applyAxis(chart.bottom, f.xMin, f.xMax);
-        applyAxis(chart.left, f.yMin, f.yMax);
+        out.messages << QStringLiteral("最大值不能为空!!!");
+    } else if (!readAxis(chart.bottom, f.xMin, f.xMax, error) || !readAxis(chart.left, f.yMin, f.yMax, error)) {
+        out.messages << error;
+        return out;
     }
+    // Checked before it is written: a text that is no number would be read back as 2 by every browser.
     ProfileFile ini(initIni(applicationFolder));
-    out.writeFailed = !ini.writeString(kSection, kXKey, f.xStep);
-    steps.x = parseProfileDouble(f.xStep).value_or(2.0);
-    out.writeFailed = !ini.writeString(kSection, kYKey, f.yStep) || out.writeFailed;
-    steps.y = parseProfileDouble(f.yStep).value_or(2.0);
+    for (const auto& [text, key, step] : {std::tuple{f.xStep, kXKey, &steps.x}, std::tuple{f.yStep, kYKey, &steps.y}}) {
+        const std::optional<double> value = readFloat(text, &error);
+        if (!value) {
+            out.messages << error;
+            return out;
+        }
+        if (!ini.writeString(kSection, key, text.trimmed()))
+            out.messages << QStringLiteral("无法写入") + QDir::toNativeSeparators(initIni(applicationFolder));
+        *step = *value;
+    }
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include "results/ResultChart.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace springtest {
 
@@ -21,14 +22,13 @@ struct CurveAreaFields {
 };
 
 struct CurveAreaOutcome {
-    QString message;  // "最大值不能为空!!!" when a maximum is empty (the axes then stay)
-    bool writeFailed = false;
+    QStringList messages;  // for the operator, in order
 };
 
 // "确定": sets both axes when both maxima are given (an empty minimum means 0; a maximum below its minimum is
-// applied as typed), then stores both step texts and applies them to `steps`. Nothing the operator types stops
-// the sequence half way: an axis field that is no number counts as 0, a step that is no number as 2 (what the
-// browsers read from the file for it).
+// applied as typed; "最大值不能为空!!!" otherwise), then stores both step texts and applies them to `steps`.
+// A field that is no number stops the sequence there with the conversion message; what was done before it
+// stays done, and a step that is no number is not stored.
 CurveAreaOutcome applyCurveArea(const QString& applicationFolder, const CurveAreaFields& fields, ResultChart& chart,
                                 AxisSteps& steps);
 

@@ -2,7 +2,7 @@
 
 #include "platform/Prompts.h"
 #include "sequencer/TTestStyle.h"
-#include "setup/NumberEntry.h"
+#include "platform/NumberEntry.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

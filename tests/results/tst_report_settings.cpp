@@ -47,36 +47,50 @@ void TestReportSettings::reportNamesSaveOpenDelete() {
 void TestReportSettings::curveArea_data() {
     QTest::addColumn<QStringList>("fields");  // xMin xMax xStep yMin yMax yStep
     QTest::addColumn<QList<double>>("axes");  // bottom min max step, left min max step
+    QTest::addColumn<QList<double>>("steps");  // x and y as applied and as read back from the file
     QTest::addColumn<QString>("message");
     QTest::newRow("empty minimum means 0") << QStringList{"", "50", "0.5", "10", "110", "5"}
-                                           << QList<double>{0, 50, 5, 10, 110, 10} << "";
+                                           << QList<double>{0, 50, 5, 10, 110, 10} << QList<double>{0.5, 5} << "";
     QTest::newRow("maximum below minimum as typed") << QStringList{"20", "10", "1", "0", "1", "1"}
-                                                    << QList<double>{20, 10, -1, 0, 1, 0.1} << "";
-    QTest::newRow("empty maximum keeps the axes") << QStringList{"0", "", "0.5", "0", "100", "5"}
-                                                  << QList<double>{1, 2, 0.1, 3, 4, 0.1} << "最大值不能为空!!!";
+                                                    << QList<double>{20, 10, -1, 0, 1, 0.1} << QList<double>{1, 1} << "";
+    QTest::newRow("empty maximum keeps the axes, stores the steps")
+        << QStringList{"0", "", "0.5", "0", "100", "5"} << QList<double>{1, 2, 0.1, 3, 4, 0.1}
+        << QList<double>{0.5, 5} << "最大值不能为空!!!";
+    QTest::newRow("a maximum that is no number stops at once")
+        << QStringList{"0", "abc", "0.5", "0", "100", "5"} << QList<double>{1, 2, 0.1, 3, 4, 0.1}
+        << QList<double>{2, 2} << "'abc' is not a valid floating point value";
+    QTest::newRow("the Y minimum: the X axis stays set")
+        << QStringList{"0", "50", "0.5", "y", "100", "5"} << QList<double>{0, 50, 5, 3, 4, 0.1}
+        << QList<double>{2, 2} << "'y' is not a valid floating point value";
+    QTest::newRow("the Y step: the X step stays stored, the text is not")
+        << QStringList{"0", "50", "0.5", "0", "100", "x"} << QList<double>{0, 50, 5, 0, 100, 10}
+        << QList<double>{0.5, 2} << "'x' is not a valid floating point value";
 }
 
 void TestReportSettings::curveArea() {
     QFETCH(QStringList, fields);
     QFETCH(QList<double>, axes);
+    QFETCH(QList<double>, steps);
     QFETCH(QString, message);
     TempAppDir dir;
     ResultChart chart;
     chart.bottom = {1, 2, 0.1};
     chart.left = {3, 4, 0.1};
-    AxisSteps steps;
+    AxisSteps applied;
     const auto out = applyCurveArea(dir.path(), {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]},
-                                    chart, steps);
-    QCOMPARE(out.message, message);
+                                    chart, applied);
+    QCOMPARE(out.messages, message.isEmpty() ? QStringList{} : QStringList{message});
     QCOMPARE(chart.bottom.min, axes[0]);
     QCOMPARE(chart.bottom.max, axes[1]);
     QCOMPARE(chart.bottom.step, axes[2]);
     QCOMPARE(chart.left.min, axes[3]);
     QCOMPARE(chart.left.max, axes[4]);
     QCOMPARE(chart.left.step, axes[5]);
-    // The steps are stored and applied in every case.
-    QCOMPARE(steps.x, fields[2].toDouble());
-    QCOMPARE(readAxisSteps(dir.path()).y, fields[5].toDouble());
+    QCOMPARE(applied.x, steps[0]);
+    QCOMPARE(applied.y, steps[1]);
+    QCOMPARE(readAxisSteps(dir.path()).x, steps[0]);
+    QCOMPARE(readAxisSteps(dir.path()).y, steps[1]);
+    QVERIFY(!storedStepText(dir.path(), false).contains('x'));
 }
 
 void TestReportSettings::stepsAsStored() {

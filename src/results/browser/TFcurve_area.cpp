@@ -88,12 +88,8 @@ void TFcurve_area::confirm() {
                                  m_fields[2]->currentText(), m_fields[3]->currentText(),
                                  m_fields[4]->currentText(), m_fields[5]->currentText()};
     const CurveAreaOutcome outcome = applyCurveArea(m_applicationFolder, fields, m_chart, m_steps);
-    if (!outcome.message.isEmpty()) prompts().message(outcome.message);
-    if (outcome.writeFailed)
-        prompts().message(
-            QStringLiteral("无法写入") +
-            QDir::toNativeSeparators(QDir(m_applicationFolder).filePath(QStringLiteral("init.ini"))));
-    accept();
+    for (const QString& message : outcome.messages) prompts().message(message);
+    accept();  // the window closes whatever was refused
 }
 
 }  // namespace springtest

@@ -1,4 +1,4 @@
-#include "setup/NumberEntry.h"
+#include "platform/NumberEntry.h"
 
 #include <QLocale>
 

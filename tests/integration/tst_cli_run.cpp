@@ -41,6 +41,7 @@ private slots:
     void seriesIsExported();
     void stoppedTestStoresNothing();
     void badInputIsRefused();
+    void passwordFromStandardInput();
 
 private:
     Run springtest(const QStringList& args, int timeout_ms = 120000);
@@ -282,6 +283,28 @@ void TestCliRun::badInputIsRefused() {
     QCOMPARE(again.exitCode, 1);
     QVERIFY(again.err.contains("该批次已经存在，是否覆盖?"));
     QVERIFY(again.err.contains("批次数据库建立失败!!"));
+}
+
+void TestCliRun::passwordFromStandardInput() {
+    const auto setPassword = [this](const QStringList& options, const QByteArray& input) {
+        QProcess p;
+        p.start(QCoreApplication::applicationDirPath() + "/springtest",
+                QStringList{"--appdir", m_dir->path(), "password"} + options);
+        if (!p.waitForStarted()) return -1;
+        p.write(input);
+        p.closeWriteChannel();
+        return p.waitForFinished(30000) ? p.exitCode() : -1;
+    };
+    QCOMPARE(setPassword({"--user", "qa"}, "Lab-2026\n"), 0);
+    const ProfileFile accounts(m_dir->file("login.ini"));
+    const QString stored = accounts.readString("users", "qa", QString());
+    QVERIFY2(stored.contains(':') && !stored.contains("Lab-2026"), qPrintable(stored));
+    QVERIFY(!accounts.readString("users", "admin", QString()).isEmpty());  // the other account is kept
+
+    QCOMPARE(setPassword({}, "x\n"), 2);                  // no user
+    QCOMPARE(setPassword({"--user", "qa"}, ""), 2);        // no password
+    QCOMPARE(setPassword({"--user", "a=b"}, "x\n"), 1);   // a name the file cannot hold
+    QCOMPARE(accounts.readString("users", "qa", QString()), stored);
 }
 
 QTEST_GUILESS_MAIN(TestCliRun)

@@ -345,6 +345,8 @@ void TestSchemeEditor::check_data() {
     QTest::newRow("value missing") << 0 << true << "2" << QStringList{"40", "", "", "", "", ""}
                                    << "数据填写不完整!!";
     QTest::newRow("no point count") << 0 << true << "" << QStringList{} << "参数填写不完整，无法进行验证";
+    // Pasted text the typing filter let through: that row's error, not a conversion error.
+    QTest::newRow("value no number") << 0 << true << "2" << QStringList{"40", "", "", "3.5.1", "", ""} << rowError(2);
 }
 
 void TestSchemeEditor::check() {

@@ -68,48 +68,55 @@ QString schemePointMinColumn(int k) {
     return QStringLiteral("schemedata%1_min").arg(k);
 }
 
+namespace {
+
+// The columns every scheme kind has: name, style, strokes, heights, loads and its points.
+template <typename Scheme>
+QVariantMap headValues(const Scheme& s) {
+    return {{QStringLiteral("scheme_name"), s.scheme_name},     {QStringLiteral("scheme_style"), s.scheme_style},
+            {QStringLiteral("scheme_jh"), s.scheme_jh},         {QStringLiteral("scheme_height"), s.scheme_height},
+            {QStringLiteral("scheme_load"), s.scheme_load},     {QStringLiteral("scheme_sum"), s.scheme_sum}};
+}
+
+template <typename Scheme>
+void readHead(Scheme& s, const DbRow& row, int defaultStrokes) {
+    s.scheme_name = row.text(QStringLiteral("scheme_name"));
+    s.scheme_style = row.text(QStringLiteral("scheme_style"));
+    s.scheme_jh = row.toInt(QStringLiteral("scheme_jh"), defaultStrokes);
+    s.scheme_height = row.text(QStringLiteral("scheme_height"));
+    s.scheme_load = row.text(QStringLiteral("scheme_load"));
+    s.scheme_sum = row.text(QStringLiteral("scheme_sum"));
+    readPoints(s, row);
+}
+
+}  // namespace
+
 QVariantMap schemeRowValues(const StandardScheme& s) {
-    QVariantMap v{{QStringLiteral("scheme_name"), s.scheme_name},
-                  {QStringLiteral("scheme_style"), s.scheme_style},
-                  {QStringLiteral("scheme_jh"), s.scheme_jh},
-                  {QStringLiteral("scheme_height"), s.scheme_height},
-                  {QStringLiteral("scheme_load"), s.scheme_load},
-                  {QStringLiteral("scheme_sum"), s.scheme_sum},
-                  {QStringLiteral("scheme_gangdu_max"), s.scheme_gangdu_max},
+    QVariantMap v = headValues(s);
+    v.insert({{QStringLiteral("scheme_gangdu_max"), s.scheme_gangdu_max},
                   {QStringLiteral("scheme_gangdu_min"), s.scheme_gangdu_min},
                   {QStringLiteral("scheme_type"), s.scheme_type},
-                  {QStringLiteral("scheme_yb"), s.scheme_yb}};
+                  {QStringLiteral("scheme_yb"), s.scheme_yb}});
     writePoints(v, s);
     return v;
 }
 
 QVariantMap schemeRowValues(const LeafSpringScheme& s) {
-    QVariantMap v{{QStringLiteral("scheme_name"), s.scheme_name},
-                  {QStringLiteral("scheme_style"), s.scheme_style},
-                  {QStringLiteral("scheme_jh"), s.scheme_jh},
-                  {QStringLiteral("scheme_height"), s.scheme_height},
-                  {QStringLiteral("scheme_load"), s.scheme_load},
-                  {QStringLiteral("scheme_sum"), s.scheme_sum},
-                  {QStringLiteral("scheme_sdload"), s.scheme_sdload},
+    QVariantMap v = headValues(s);
+    v.insert({{QStringLiteral("scheme_sdload"), s.scheme_sdload},
                   {QStringLiteral("scheme_th_height"), s.scheme_th_height},
                   {QStringLiteral("scheme_xc_height"), s.scheme_xc_height},
                   {QStringLiteral("scheme_xbbj"), s.scheme_xbbj},
                   {QStringLiteral("scheme_yyload"), s.scheme_yyload},
                   {QStringLiteral("scheme_yzload"), s.scheme_yzload},
-                  {QStringLiteral("scheme_returnLOAD"), s.scheme_returnLOAD}};
+                  {QStringLiteral("scheme_returnLOAD"), s.scheme_returnLOAD}});
     writePoints(v, s);
     return v;
 }
 
 StandardScheme standardSchemeFromRow(const DbRow& row) {
     StandardScheme s;
-    s.scheme_name = row.text(QStringLiteral("scheme_name"));
-    s.scheme_style = row.text(QStringLiteral("scheme_style"));
-    s.scheme_jh = row.toInt(QStringLiteral("scheme_jh"), 1);
-    s.scheme_height = row.text(QStringLiteral("scheme_height"));
-    s.scheme_load = row.text(QStringLiteral("scheme_load"));
-    s.scheme_sum = row.text(QStringLiteral("scheme_sum"));
-    readPoints(s, row);
+    readHead(s, row, 1);
     s.scheme_gangdu_max = row.text(QStringLiteral("scheme_gangdu_max"));
     s.scheme_gangdu_min = row.text(QStringLiteral("scheme_gangdu_min"));
     s.scheme_type = row.toBool(QStringLiteral("scheme_type"));
@@ -119,13 +126,7 @@ StandardScheme standardSchemeFromRow(const DbRow& row) {
 
 LeafSpringScheme leafSpringSchemeFromRow(const DbRow& row) {
     LeafSpringScheme s;
-    s.scheme_name = row.text(QStringLiteral("scheme_name"));
-    s.scheme_style = row.text(QStringLiteral("scheme_style"));
-    s.scheme_jh = row.toInt(QStringLiteral("scheme_jh"), 2);
-    s.scheme_height = row.text(QStringLiteral("scheme_height"));
-    s.scheme_load = row.text(QStringLiteral("scheme_load"));
-    s.scheme_sum = row.text(QStringLiteral("scheme_sum"));
-    readPoints(s, row);
+    readHead(s, row, 2);
     s.scheme_sdload = row.text(QStringLiteral("scheme_sdload"));
     s.scheme_th_height = row.text(QStringLiteral("scheme_th_height"));
     s.scheme_xc_height = row.text(QStringLiteral("scheme_xc_height"));

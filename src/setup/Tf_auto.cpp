@@ -3,14 +3,13 @@
 #include "platform/Prompts.h"
 #include "sequencer/TTestStyle.h"
 #include "platform/NumberEntry.h"
+#include "setup/DialogButtons.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace springtest {
 
@@ -42,20 +41,9 @@ Tf_auto::Tf_auto(TTestStyle& sequencer, QWidget* parent) : QDialog(parent), m_se
     grid->addWidget(m_pause, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("秒"), group), 1, 2);
 
-    m_ok = new QPushButton(QStringLiteral("确定"), this);
-    m_ok->setObjectName(QStringLiteral("bsSkinButton1"));
-    m_ok->setDefault(true);
-    m_cancel = new QPushButton(QStringLiteral("取消"), this);
-    m_cancel->setObjectName(QStringLiteral("bsSkinButton2"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(group);
-    layout->addLayout(buttons);
-    setFixedSize(sizeHint());
+    const DialogButtons buttons = layOutWithOkCancel(*this, group);
+    m_ok = buttons.ok;
+    m_cancel = buttons.cancel;
 
     connect(m_ok, &QPushButton::clicked, this, &Tf_auto::confirm);
     connect(m_cancel, &QPushButton::clicked, this, &Tf_auto::cancel);

@@ -27,6 +27,14 @@ struct RecordingSink : CurveSink {
     }
 };
 
+// Hands every stored test's serial to `serials` and answers as told.
+void recordStores(SequencerRig& rig, QList<int>& serials, bool succeed = true, const QString& error = {}) {
+    rig.seq->setTestStorer([&serials, succeed, error](const ttest_info& s, const ResultArray&, const ttest_chart&) {
+        serials << s.xuhao;
+        return TTestStyle::StoreOutcome{succeed, error};
+    });
+}
+
 }  // namespace
 
 class TestTTestStyle : public QObject {
@@ -46,10 +54,7 @@ void TestTTestStyle::storedTestAdvancesSerial() {
     SequencerRig rig;
     rig.setScheme(0, {40}, 5.0);
     QList<int> stored;
-    rig.seq->setTestStorer([&](const ttest_info& s, const ResultArray&, const ttest_chart&) {
-        stored << s.xuhao;
-        return TTestStyle::StoreOutcome{true, {}};
-    });
+    recordStores(rig, stored);
     rig.start(100);
     runShortTest(rig);
     QVERIFY(rig.seq->saveTimerActive());
@@ -63,23 +68,20 @@ void TestTTestStyle::storedTestAdvancesSerial() {
 void TestTTestStyle::failedStoreKeepsSerial() {
     SequencerRig rig;
     rig.setScheme(0, {40}, 5.0);
-    rig.seq->setTestStorer([](const ttest_info&, const ResultArray&, const ttest_chart&) {
-        return TTestStyle::StoreOutcome{false, "disk full"};
-    });
+    QList<int> tried;
+    recordStores(rig, tried, false, "disk full");
     rig.start(100);
     runShortTest(rig);
     QTRY_COMPARE(rig.seq->state(), TestState::StoreFailed);
+    QCOMPARE(tried, QList<int>{1});
     QCOMPARE(rig.seq->xuhao(), 1);
 }
 
 void TestTTestStyle::stopFromPanelStoresNothing() {
     SequencerRig rig;
     rig.setScheme(0, {40}, 5.0);
-    int calls = 0;
-    rig.seq->setTestStorer([&](const ttest_info&, const ResultArray&, const ttest_chart&) {
-        ++calls;
-        return TTestStyle::StoreOutcome{true, {}};
-    });
+    QList<int> stored;
+    recordStores(rig, stored);
     rig.start(100);
     rig.sample(5, 60);
     rig.takeMoves();
@@ -88,7 +90,7 @@ void TestTTestStyle::stopFromPanelStoresNothing() {
     QCOMPARE(rig.cards.cards[0].motor->pendantLatch(), uint8_t(1));
     QVERIFY(!rig.seq->running());
     QTest::qWait(700);
-    QCOMPARE(calls, 0);
+    QVERIFY(stored.isEmpty());
     QCOMPARE(rig.seq->xuhao(), 1);
 }
 
@@ -96,10 +98,7 @@ void TestTTestStyle::seriesOfThreeStoresConsecutiveSerials() {
     SequencerRig rig;
     rig.setScheme(0, {40}, 5.0);
     QList<int> stored;
-    rig.seq->setTestStorer([&](const ttest_info& s, const ResultArray&, const ttest_chart&) {
-        stored << s.xuhao;
-        return TTestStyle::StoreOutcome{true, {}};
-    });
+    recordStores(rig, stored);
     rig.seq->SetAutoRepeat(true);
     rig.seq->SetRepeatCount(3);
     rig.seq->SetRepeatPause(0);
@@ -118,18 +117,15 @@ void TestTTestStyle::seriesOfThreeStoresConsecutiveSerials() {
 void TestTTestStyle::autoRepeatSwitchedOnLateDoesNotContinue() {
     SequencerRig rig;
     rig.setScheme(0, {40}, 5.0);
-    int calls = 0;
-    rig.seq->setTestStorer([&](const ttest_info&, const ResultArray&, const ttest_chart&) {
-        ++calls;
-        return TTestStyle::StoreOutcome{true, {}};
-    });
+    QList<int> stored;
+    recordStores(rig, stored);
     rig.start(100);
     rig.seq->SetAutoRepeat(true);
     rig.seq->SetRepeatCount(3);
     runShortTest(rig);
     QTRY_COMPARE(rig.seq->state(), TestState::Stored);
     QTest::qWait(200);
-    QCOMPARE(calls, 1);
+    QCOMPARE(stored.size(), 1);
     QVERIFY(!rig.seq->repeatTimerActive());
     QVERIFY(!rig.seq->running());
 }
@@ -137,18 +133,15 @@ void TestTTestStyle::autoRepeatSwitchedOnLateDoesNotContinue() {
 void TestTTestStyle::failedStoreEndsSeries() {
     SequencerRig rig;
     rig.setScheme(0, {40}, 5.0);
-    int calls = 0;
-    rig.seq->setTestStorer([&](const ttest_info&, const ResultArray&, const ttest_chart&) {
-        ++calls;
-        return TTestStyle::StoreOutcome{false, {}};
-    });
+    QList<int> stored;
+    recordStores(rig, stored, false);
     rig.seq->SetAutoRepeat(true);
     rig.seq->SetRepeatCount(3);
     rig.start(100);
     runShortTest(rig);
     QTRY_COMPARE(rig.seq->state(), TestState::StoreFailed);
     QTest::qWait(200);
-    QCOMPARE(calls, 1);
+    QCOMPARE(stored.size(), 1);
     QCOMPARE(rig.seq->xuhao(), 1);
     QVERIFY(!rig.seq->running());
 }

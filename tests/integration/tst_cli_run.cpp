@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QProcess>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace springtest;
@@ -128,8 +129,11 @@ void TestCliRun::compressionTestMatchesTheSpring() {
         const double gap = freeHeight - load / rate;
         QVERIFY2(std::abs(gap - targets[k - 1]) <= 3 * travelPerReading + 0.01,
                  qPrintable(QString("point %1 captured at %2 mm").arg(k).arg(gap)));
+        // Each end of the 5 mm between two points may be read up to three readings late, as the position check
+        // above allows (a slowed build, such as a sanitizer's, comes near that).
         const double stiffness = rows[0].toDouble("gangdu" + QString::number(k));
-        QVERIFY2(std::abs(stiffness - rate) <= 0.01 * rate, qPrintable(QString("stiffness %1").arg(stiffness)));
+        const double tolerance = std::max(0.01, 2 * 3 * travelPerReading / 5.0) * rate;
+        QVERIFY2(std::abs(stiffness - rate) <= tolerance, qPrintable(QString("stiffness %1").arg(stiffness)));
     }
     QCOMPARE(rows[0].toInt("xuhao"), 1);
     QCOMPARE(rows[1].text("jinhuicheng"), QString("回"));

@@ -24,6 +24,7 @@
 #include "support/TempAppDir.h"
 #include "support/PngPicture.h"
 #include "support/WorkbookReader.h"
+#include "support/ZipParts.h"
 
 using namespace springtest;
 using springtest::testing::TempAppDir;
@@ -137,19 +138,7 @@ QByteArray tinyTemplate(const QList<std::pair<QByteArray, QByteArray>>& sheets) 
                    "<Relationship Id=\"rId1\" Type=\"" +
                        kRel + "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"});
     parts.prepend({"[Content_Types].xml", types + "</Types>"});
-
-    QByteArray data;
-    QBuffer buffer(&data);
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdCreate)) return {};
-    for (const auto& [name, bytes] : parts) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name))) return {};
-        file.write(bytes);
-        file.close();
-    }
-    zip.close();
-    return data;
+    return zipOf(parts);
 }
 
 

@@ -17,6 +17,7 @@
 #include "support/TempAppDir.h"
 #include "support/PngPicture.h"
 #include "support/WorkbookReader.h"
+#include "support/ZipParts.h"
 
 using namespace springtest;
 using springtest::testing::TempAppDir;
@@ -24,22 +25,6 @@ using namespace springtest::testing;
 
 namespace {
 
-using Parts = QList<std::pair<QString, QByteArray>>;
-
-QByteArray zipOf(const Parts& parts) {
-    QByteArray data;
-    QBuffer buffer(&data);
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdCreate)) return {};
-    for (const auto& [name, bytes] : parts) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name))) return {};
-        file.write(bytes);
-        file.close();
-    }
-    zip.close();
-    return data;
-}
 
 const QByteArray kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 const QByteArray kRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";

@@ -1,17 +1,17 @@
 #include "ConsoleBench.h"
 
-#include "app/ApplicationFolder.h"
-#include "app/mainwindow/Tfmain.h"
-#include "console/TF_control.h"
 #include "measurement/TDisplacement.h"
 #include "measurement/Tbankhk.h"
 #include "platform/ProfileFile.h"
 #include "platform/Prompts.h"
-#include "schemes/Batch.h"
-#include "schemes/Schema.h"
-#include "schemes/Schemes.h"
 #include "sequencer/TTestStyle.h"
-#include "ui/FindByName.h"
+#include "session/ApplicationFolder.h"
+#include "storage/Batch.h"
+#include "storage/Schema.h"
+#include "storage/Schemes.h"
+#include "windows/common/FindByName.h"
+#include "windows/console/TF_control.h"
+#include "windows/mainwindow/Tfmain.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -38,8 +38,9 @@ bool benchConsole() {
     scheme.points[1] = {QStringLiteral("50"), QStringLiteral("0"), QStringLiteral("0")};
     scheme.points[2] = {QStringLiteral("45"), QStringLiteral("0"), QStringLiteral("0")};
     if (!insertScheme(schemeDatabasePath(dir.path()), scheme)) return false;
-    const BatchOutcome batch = newBatch(dir.path(), BatchKind::Standard, QStringLiteral("BENCH"), scheme.scheme_name,
-                                        [](const QString&, const QString&) { return true; });
+    const BatchOutcome batch =
+        newBatch(dir.path(), BatchKind::Standard, QStringLiteral("BENCH"), scheme.scheme_name,
+                 [](const QString&, const QString&) { return true; });
     if (!batch.ok) return false;
     QDir::setCurrent(dir.path());
 
@@ -61,14 +62,16 @@ bool benchConsole() {
             settle.start();
             while (settle.elapsed() < 100) QApplication::processEvents();
             Tbankhk& loop = *window.session().acquisition();
-            auto* start = findByName<QAbstractButton>(window.controlPanel(), QStringLiteral("TestStart_SpeedButton"));
+            auto* start =
+                findByName<QAbstractButton>(window.controlPanel(), QStringLiteral("TestStart_SpeedButton"));
             if (start) {
                 loop.resetCycleGap();
                 const uint64_t cycles0 = loop.cycles();
                 QElapsedTimer t;
                 t.start();
                 start->click();
-                while ((seq.running() || !seq.isIdle()) && t.elapsed() < 120000) QApplication::processEvents(QEventLoop::AllEvents, 5);
+                while ((seq.running() || !seq.isIdle()) && t.elapsed() < 120000)
+                    QApplication::processEvents(QEventLoop::AllEvents, 5);
                 const double elapsed = t.nsecsElapsed() / 1e9;
                 std::printf("console.largest_reading_gap: %.2f ms\n", loop.longestCycleGapUs() / 1000.0);
                 std::printf("console.loop_rate: %.0f readings/s\n", (loop.cycles() - cycles0) / elapsed);

@@ -7,23 +7,21 @@
 #include <functional>
 #include <vector>
 
-#include "app/ApplicationFolder.h"
 #include "platform/Prompts.h"
 #include "results/ReportExport.h"
 #include "results/Ttest_result.h"
-#include "schemes/Batch.h"
-#include "schemes/Database.h"
-#include "schemes/Schema.h"
-#include "schemes/Schemes.h"
+#include "session/ApplicationFolder.h"
+#include "storage/Batch.h"
+#include "storage/Database.h"
+#include "storage/Schema.h"
+#include "storage/Schemes.h"
 
-#ifdef SPRINGBENCH_CONSOLE
 #include "results/ReportFiles.h"
-#include "results/browser/ResultChartView.h"
-#include "results/browser/TF_dp.h"
+#include "windows/browser/ResultChartView.h"
+#include "windows/browser/TF_dp.h"
 
 #include <QApplication>
 #include <QTableWidget>
-#endif
 
 namespace springtest {
 
@@ -137,7 +135,6 @@ bool benchResults() {
     browser.reset();
 
     double window_open_ms = 0, window_replay_ms = 0;
-#ifdef SPRINGBENCH_CONSOLE
     // What the operator waits for in the window: "打开文件" with both grids filled, and a double-click that
     // replays a curve and draws it.
     {
@@ -153,17 +150,18 @@ bool benchResults() {
             return window.result() && window.result()->results().size() == kLongCurveTest;
         });
         auto* grid = window.findChild<QTableWidget*>(QStringLiteral("bsSkinDBGrid1"));
-        window_replay_ms = grid ? median_ms(11, [&](int run) {
-            grid->setCurrentCell((run * 47) % kTests, 0);
-            window.replayCurrent();
-            window.chartView()->repaint();
-            return window.result()->pointCount() == kCurvePoints;
-        }) : -1;
+        window_replay_ms = grid ? median_ms(11,
+                                            [&](int run) {
+                                                grid->setCurrentCell((run * 47) % kTests, 0);
+                                                window.replayCurrent();
+                                                window.chartView()->repaint();
+                                                return window.result()->pointCount() == kCurvePoints;
+                                            })
+                                : -1;
         setPrompts(nullptr);
     }
     report("results.window_open_1000_tests", window_open_ms, "ms");
     report("results.window_replay_2000_points", window_replay_ms, "ms");
-#endif
     return open_ms >= 0 && curve_ms >= 0 && points_ms >= 0 && all_ms >= 0 && window_open_ms >= 0 &&
            window_replay_ms >= 0;
 }

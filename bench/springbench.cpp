@@ -1,34 +1,32 @@
 // Benchmarks of the spring testing software on the simulated machine. Each prints `name: value unit` lines.
 //   springbench [acquisition|storage|capture|results|console] [--seconds S]
 
-#include "app/ApplicationFolder.h"
-#include "app/MachineSession.h"
 #include "measurement/TDisplacement.h"
 #include "measurement/Tbankhk.h"
 #include "platform/ProfileFile.h"
-#include "schemes/Batch.h"
-#include "schemes/Database.h"
-#include "schemes/Schema.h"
-#include "schemes/Schemes.h"
 #include "sequencer/BatchOpening.h"
 #include "sequencer/ResultGrid.h"
-#include "sequencer/StandardStorage.h"
 #include "sequencer/TTestStyle.h"
+#include "sequencer/procedures/StandardStorage.h"
+#include "session/ApplicationFolder.h"
+#include "session/MachineSession.h"
+#include "storage/Batch.h"
+#include "storage/Database.h"
+#include "storage/Schema.h"
+#include "storage/Schemes.h"
 
 #include "ResultsBench.h"
 
-#ifdef SPRINGBENCH_CONSOLE
 #include "ConsoleBench.h"
 
 #include <QApplication>
-#endif
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <cmath>
 #include <cstdio>
@@ -40,14 +38,18 @@ using namespace springtest;
 namespace {
 
 struct NoQuestions : StartupPrompts {
-    void driverMissing(const QString& m) override { std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData()); }
+    void driverMissing(const QString& m) override {
+        std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
+    }
     bool continueWithUnopenedCard(const QString& m) override {
         std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
         return false;
     }
 };
 
-void report(const char* name, double value, const char* unit) { std::printf("%s: %.2f %s\n", name, value, unit); }
+void report(const char* name, double value, const char* unit) {
+    std::printf("%s: %.2f %s\n", name, value, unit);
+}
 
 // Readings per second per card and the acquisition thread's CPU share, with `cards` cards on the simulated
 // machine at its default conversion rate, for `seconds` of steady running.
@@ -94,8 +96,8 @@ struct NoGrid : ResultGrid {
 QString makeBatch(const QString& appFolder, const StandardScheme& scheme) {
     if (!initialiseApplicationFolder(appFolder).error.isEmpty()) return {};
     if (!insertScheme(schemeDatabasePath(appFolder), scheme)) return {};
-    const BatchOutcome b = newBatch(appFolder, BatchKind::Standard, QStringLiteral("BENCH"), scheme.scheme_name,
-                                    [](const QString&, const QString&) { return true; });
+    const BatchOutcome b = newBatch(appFolder, BatchKind::Standard, QStringLiteral("BENCH"),
+                                    scheme.scheme_name, [](const QString&, const QString&) { return true; });
     return b.ok ? b.path : QString();
 }
 
@@ -137,9 +139,12 @@ bool benchStorage() {
     Database db(batch);
     t.restart();
     for (int i = 0; i < kSamples; ++i) {
-        QVariantMap row{{QStringLiteral("xuhao"), 2}, {QStringLiteral("load"), curve.load[i]},
-                        {QStringLiteral("weiyi"), curve.displacement[i]}, {QStringLiteral("bianxing"), curve.deformation[i]},
-                        {QStringLiteral("jinhuicheng"), curve.stroke[i]}, {QStringLiteral("number"), i + 1}};
+        QVariantMap row{{QStringLiteral("xuhao"), 2},
+                        {QStringLiteral("load"), curve.load[i]},
+                        {QStringLiteral("weiyi"), curve.displacement[i]},
+                        {QStringLiteral("bianxing"), curve.deformation[i]},
+                        {QStringLiteral("jinhuicheng"), curve.stroke[i]},
+                        {QStringLiteral("number"), i + 1}};
         if (!db.insertRow(QStringLiteral("test_point"), row)) return false;
     }
     const double autocommit_ms = t.nsecsElapsed() / 1e6;
@@ -160,7 +165,9 @@ bool benchCapture(double speed_mm_per_min) {
     scheme.scheme_load = QStringLiteral("0.2");
     scheme.scheme_sum = QStringLiteral("3");
     const double targets[] = {58.0, 56.0, 54.0};
-    for (int k = 0; k < 3; ++k) scheme.points[static_cast<size_t>(k)] = {QString::number(targets[k]), QStringLiteral("0"), QStringLiteral("0")};
+    for (int k = 0; k < 3; ++k)
+        scheme.points[static_cast<size_t>(k)] = {QString::number(targets[k]), QStringLiteral("0"),
+                                                 QStringLiteral("0")};
     const QString batch = makeBatch(dir.path(), scheme);
     if (batch.isEmpty()) return false;
     ProfileFile sim(QDir(dir.path()).filePath(QStringLiteral("simcard.ini")));
@@ -219,14 +226,10 @@ bool benchCapture(double speed_mm_per_min) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef SPRINGBENCH_CONSOLE
     // The console benchmark opens the real windows; without a display they draw offscreen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-#else
-    QCoreApplication app(argc, argv);
-#endif
     QStringList args = QCoreApplication::arguments().mid(1);
     double seconds = 3.0;
     const qsizetype s = args.indexOf(QStringLiteral("--seconds"));
@@ -235,13 +238,13 @@ int main(int argc, char** argv) {
         args.remove(s, 2);
     }
     const std::map<QString, std::function<bool()>> benches = {
-        {QStringLiteral("acquisition"), [&] { return benchAcquisition(1, seconds) && benchAcquisition(5, seconds); }},
+        {QStringLiteral("acquisition"),
+         [&] { return benchAcquisition(1, seconds) && benchAcquisition(5, seconds); }},
         {QStringLiteral("storage"), [] { return benchStorage(); }},
-        {QStringLiteral("capture"), [] { return benchCapture(10) && benchCapture(100) && benchCapture(500); }},
+        {QStringLiteral("capture"),
+         [] { return benchCapture(10) && benchCapture(100) && benchCapture(500); }},
         {QStringLiteral("results"), [] { return benchResults(); }},
-#ifdef SPRINGBENCH_CONSOLE
         {QStringLiteral("console"), [] { return benchConsole(); }},
-#endif
     };
     if (args.isEmpty()) {
         for (const auto& [name, run] : benches)

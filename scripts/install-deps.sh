@@ -11,6 +11,7 @@ packages=(
   libbenchmark-dev
   fonts-noto-cjk xvfb xauth
   python3-openpyxl
+  clang-format-14
 )
 
 missing=()

@@ -1,13 +1,13 @@
-#include "app/ApplicationFolder.h"
-#include "app/BatchCommand.h"
-#include "app/ExportCommand.h"
-#include "app/MachineConfig.h"
-#include "app/MonitorCommand.h"
-#include "app/PasswordCommand.h"
-#include "app/RunCommand.h"
-#include "app/SchemeCommand.h"
-#include "app/mainwindow/ConsoleStartup.h"
-#include "results/browser/ResultChartView.h"
+#include "cli/BatchCommand.h"
+#include "cli/ExportCommand.h"
+#include "cli/MonitorCommand.h"
+#include "cli/PasswordCommand.h"
+#include "cli/RunCommand.h"
+#include "cli/SchemeCommand.h"
+#include "session/ApplicationFolder.h"
+#include "session/MachineConfig.h"
+#include "windows/browser/ResultChartView.h"
+#include "windows/mainwindow/ConsoleStartup.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -18,7 +18,9 @@
 
 namespace {
 
-void print(FILE* to, const QString& text) { std::fprintf(to, "%s\n", text.toLocal8Bit().constData()); }
+void print(FILE* to, const QString& text) {
+    std::fprintf(to, "%s\n", text.toLocal8Bit().constData());
+}
 
 const char* kUsage =
     "usage: springtest [--appdir DIR] [COMMAND [OPTIONS]]\n"
@@ -26,23 +28,29 @@ const char* kUsage =
     "Operator software of the microcomputer-controlled spring testing machine.\n"
     "\n"
     "commands:\n"
-    "  (none)            the operator console (needs a display; under X11 without one: xvfb-run -a springtest)\n"
+    "  (none)            the operator console (needs a display; under X11 without one: xvfb-run -a "
+    "springtest)\n"
     "  init DIR [--machine-type N]\n"
     "                    lay out a working application folder in DIR (simulated card, default calibration,\n"
     "                    scheme database, database template); files already there are kept\n"
     "  scheme add --name NAME --points P1,P2,... [--upper U1,...] [--lower L1,...] [--style 0-3]\n"
-    "             [--initial-force F] [--return] [--solid] [--tension] [--stiffness-max X] [--stiffness-min Y]\n"
+    "             [--initial-force F] [--return] [--solid] [--tension] [--stiffness-max X] [--stiffness-min "
+    "Y]\n"
     "  scheme add --file FILE   the same from a file with a [scheme] section (name=, points=, ...)\n"
     "  scheme list       the standard schemes of the scheme database\n"
     "  batch new --batch NUMBER --scheme NAME [--overwrite]\n"
     "                    a batch database for the scheme in the machine type's batch folder\n"
     "  run --batch FILE_OR_NUMBER --speed MM_PER_MIN [--variable] [--series N --pause S] [--card N]\n"
     "      [--displacement MM] [--timeout S] [--json] [--yes]\n"
-    "                    open the batch, run tests on the machine to their stored rows, print each state and\n"
+    "                    open the batch, run tests on the machine to their stored rows, print each state "
+    "and\n"
     "                    point as it happens (--json: one JSON object per line)\n"
-    "  export all|selected|report|points --batch FILE_OR_NUMBER [--tests N,M,...] [--name REPORT] [--test N]\n"
-    "                    the result browser's spreadsheet exports: all results, the results of the given tests,\n"
-    "                    the named report (with the curve of --test N, default the first) or the curve samples\n"
+    "  export all|selected|report|points --batch FILE_OR_NUMBER [--tests N,M,...] [--name REPORT] [--test "
+    "N]\n"
+    "                    the result browser's spreadsheet exports: all results, the results of the given "
+    "tests,\n"
+    "                    the named report (with the curve of --test N, default the first) or the curve "
+    "samples\n"
     "                    of test N; the workbook is written under report/ and its path printed\n"
     "  monitor [--duration S] [--interval MS] [--speed MM_PER_MIN] [--yes]\n"
     "                    live load, peak, gear, displacement and deformation of every card on the terminal;\n"
@@ -52,7 +60,8 @@ const char* kUsage =
     "                    a new application folder has admin/admin)\n"
     "  --help            this text\n"
     "\n"
-    "--appdir DIR chooses the application folder (configuration, databases); default: the program's folder.\n";
+    "--appdir DIR chooses the application folder (configuration, databases); default: the program's "
+    "folder.\n";
 
 int runInit(QStringList args) {
     int machineType = -1;
@@ -67,7 +76,8 @@ int runInit(QStringList args) {
         args.remove(m, 2);
     }
     if (args.size() != 1) {
-        print(stderr, QStringLiteral("init needs exactly one folder: springtest init DIR [--machine-type N]"));
+        print(stderr,
+              QStringLiteral("init needs exactly one folder: springtest init DIR [--machine-type N]"));
         return 2;
     }
     const springtest::InitResult r = springtest::initialiseApplicationFolder(args[0], machineType);
@@ -117,8 +127,9 @@ std::optional<QString> takeApplicationFolder(QStringList& args) {
 std::optional<QString> enterApplicationFolder(const QString& appFolder) {
     const QDir folder(appFolder);
     if (!folder.exists()) {
-        print(stderr, QStringLiteral("application folder %1 does not exist; create one with: springtest init %1")
-                          .arg(QDir::toNativeSeparators(appFolder)));
+        print(stderr,
+              QStringLiteral("application folder %1 does not exist; create one with: springtest init %1")
+                  .arg(QDir::toNativeSeparators(appFolder)));
         return std::nullopt;
     }
     QDir::setCurrent(folder.absolutePath());
@@ -140,8 +151,8 @@ int runConsoleCommand(int argc, char** argv) {
     return springtest::runConsole(*absolute);
 }
 
-// The named report draws its curve picture with the browser's own chart, offscreen, so exports need no display;
-// 640 × 360 pixels fill the width of a portrait A4 report between its margins.
+// The named report draws its curve picture with the browser's own chart, offscreen, so exports need no
+// display; 640 × 360 pixels fill the width of a portrait A4 report between its margins.
 int runExportCommand(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -152,9 +163,10 @@ int runExportCommand(int argc, char** argv) {
     args.removeFirst();  // "export"
     const auto absolute = enterApplicationFolder(*appFolder);
     if (!absolute) return 2;
-    return springtest::runExportCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType, args,
-                                        [](const springtest::ResultChart& chart) {
-                                            return springtest::ResultChartView::renderPng(chart, QSize(640, 360));
+    return springtest::runExportCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType,
+                                        args, [](const springtest::ResultChart& chart) {
+                                            return springtest::ResultChartView::renderPng(chart,
+                                                                                          QSize(640, 360));
                                         });
 }
 
@@ -185,7 +197,8 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("monitor")) return springtest::runMonitor(*absolute, args);
     if (command == QLatin1String("scheme")) return springtest::runSchemeCommand(*absolute, args);
     if (command == QLatin1String("batch"))
-        return springtest::runBatchCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType, args);
+        return springtest::runBatchCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType,
+                                           args);
     if (command == QLatin1String("run")) return springtest::runTestsCommand(*absolute, args);
     if (command == QLatin1String("password")) return springtest::runPasswordCommand(*absolute, args);
 

@@ -1,4 +1,4 @@
-#include "CardSlot.h"
+#include "measurement/CardSlot.h"
 
 #include "measurement/TDisplacement.h"
 #include "measurement/TMotor.h"

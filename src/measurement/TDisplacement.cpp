@@ -1,4 +1,4 @@
-#include "TDisplacement.h"
+#include "measurement/TDisplacement.h"
 
 #include "measurement/CardSlot.h"
 #include "measurement/TMotor.h"
@@ -34,8 +34,9 @@ void TDisplacement::LoadDisplacementConfig() {
     const ProfileSnapshot ini = ProfileFile(channelConfigPath()).snapshot();
     m_coefficient = static_cast<float>(ini.readDouble(kSection, QStringLiteral("coefficient"), 0.00025));
     m_decimals = ini.readInt(kSection, QStringLiteral("Decimal_Places"), 3);
-    m_compensation.store(static_cast<float>(ini.readDouble(kSection, QStringLiteral("Compensation_coefficient"), 0.0)),
-                         std::memory_order_relaxed);
+    m_compensation.store(
+        static_cast<float>(ini.readDouble(kSection, QStringLiteral("Compensation_coefficient"), 0.0)),
+        std::memory_order_relaxed);
     m_savedPressPulses = ini.readInt(kSection, QStringLiteral("press_save_pulse"), 0);
     m_savedPullPulses = ini.readInt(kSection, QStringLiteral("pull_save_pulse"), 0);
     m_pressPulsesNow.store(m_savedPressPulses, std::memory_order_relaxed);
@@ -43,8 +44,10 @@ void TDisplacement::LoadDisplacementConfig() {
     {
         std::lock_guard lock(m_zeroMutex);
         m_zeroes = Zeroes{};
-        m_zeroes.pressOffset = static_cast<float>(ini.readDouble(kSection, QStringLiteral("press_SAVE_VALUE"), 0.0));
-        m_zeroes.pullOffset = static_cast<float>(ini.readDouble(kSection, QStringLiteral("pull_SAVE_VALUE"), 0.0));
+        m_zeroes.pressOffset =
+            static_cast<float>(ini.readDouble(kSection, QStringLiteral("press_SAVE_VALUE"), 0.0));
+        m_zeroes.pullOffset =
+            static_cast<float>(ini.readDouble(kSection, QStringLiteral("pull_SAVE_VALUE"), 0.0));
         m_pressValue.store(m_zeroes.pressOffset, std::memory_order_relaxed);
         m_pullValue.store(m_zeroes.pullOffset, std::memory_order_relaxed);
         m_displacement.store(m_zeroes.pressOffset, std::memory_order_relaxed);
@@ -123,10 +126,17 @@ void TDisplacement::ClearDisplacement() {
     if (!motor || motor->controlMode() != ControlMode::PidServo) return;
     if (motor->servo().pidMode == 2) return;  // holding a load: the displacement set point does not apply
     switch (motor->state()) {
-        case MotionState::Up: motor->RampDisplacement(-motor->speed()); break;
-        case MotionState::Down: motor->RampDisplacement(motor->speed()); break;
-        case MotionState::Stopped: motor->HoldDisplacement(0.0f); break;
-        default: break;
+        case MotionState::Up:
+            motor->RampDisplacement(-motor->speed());
+            break;
+        case MotionState::Down:
+            motor->RampDisplacement(motor->speed());
+            break;
+        case MotionState::Stopped:
+            motor->HoldDisplacement(0.0f);
+            break;
+        default:
+            break;
     }
 }
 
@@ -142,8 +152,8 @@ void TDisplacement::SetDisplacement(float value) {
 
 bool TDisplacement::SetCompensation(float value) {
     m_compensation.store(value, std::memory_order_relaxed);
-    return ProfileFile(channelConfigPath()).writeString(kSection, QStringLiteral("Compensation_coefficient"),
-                                                        FormatCoefficient(value));
+    return ProfileFile(channelConfigPath())
+        .writeString(kSection, QStringLiteral("Compensation_coefficient"), FormatCoefficient(value));
 }
 
 bool TDisplacement::SaveDisplacementState() {
@@ -151,9 +161,11 @@ bool TDisplacement::SaveDisplacementState() {
     bool ok = ini.writeInt(kSection, QStringLiteral("press_save_pulse"), m_pressPulsesNow.load());
     ok = ini.writeInt(kSection, QStringLiteral("pull_save_pulse"), m_pullPulsesNow.load()) && ok;
     ok = ini.writeString(kSection, QStringLiteral("press_SAVE_VALUE"),
-                         FormatByDecimals(m_decimals, m_pressValue.load())) && ok;
+                         FormatByDecimals(m_decimals, m_pressValue.load())) &&
+         ok;
     ok = ini.writeString(kSection, QStringLiteral("pull_SAVE_VALUE"),
-                         FormatByDecimals(m_decimals, m_pullValue.load())) && ok;
+                         FormatByDecimals(m_decimals, m_pullValue.load())) &&
+         ok;
     ok = ini.writeInt(QStringLiteral("close"), QStringLiteral("close_flag"), 1) && ok;
     m_stateSaved = true;
     return ok;

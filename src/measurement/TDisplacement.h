@@ -12,7 +12,8 @@ namespace springtest {
 // deformation measured from a reference. Its state is saved at destruction and continued at the next start.
 //
 // Readings run on the acquisition thread; zeroing, presetting and the side switch come from the GUI thread.
-// The zero/offset pairs change together under a short lock, so no reading mixes an old zero with a new offset.
+// The zero/offset pairs change together under a short lock, so no reading mixes an old zero with a new
+// offset.
 class TDisplacement : public TPassage {
 public:
     TDisplacement(const QString& applicationFolder, int cardIndex, const CardDriver& driver, CardSlot* slot);

@@ -1,4 +1,4 @@
-#include "TMotor.h"
+#include "measurement/TMotor.h"
 
 #include "measurement/CardSlot.h"
 #include "measurement/TDisplacement.h"
@@ -33,22 +33,25 @@ constexpr int kRelayCount = 8;
 // RLY takes the highest relay index, not the number of bytes.
 constexpr int32_t kRelayHighestIndex = 7;
 
-const char* const kSwitchKeys[10] = {"Up_SwitchValue",        "Down_SwitchValue",      "Stop_SwitchValue",
-                                     "Test_SwitchValue",      "Upper_SwitchValue",     "UpperUp_SwitchValue",
-                                     "UpperDown_SwitchValue", "Low_SwitchValue",       "LowUp_SwitchValue",
+const char* const kSwitchKeys[10] = {"Up_SwitchValue",        "Down_SwitchValue",  "Stop_SwitchValue",
+                                     "Test_SwitchValue",      "Upper_SwitchValue", "UpperUp_SwitchValue",
+                                     "UpperDown_SwitchValue", "Low_SwitchValue",   "LowUp_SwitchValue",
                                      "LowDown_SwitchValue"};
 constexpr int kSwitchDefaults[10] = {1, 2, 0, 3, 4, 5, 6, 8, 9, 10};
-constexpr PendantCode kSwitchCodes[10] = {PendantCode::Up,      PendantCode::Down,      PendantCode::Stop,
-                                          PendantCode::Test,    PendantCode::Upper,     PendantCode::UpperUp,
-                                          PendantCode::UpperDown, PendantCode::Low,     PendantCode::LowUp,
+constexpr PendantCode kSwitchCodes[10] = {PendantCode::Up,        PendantCode::Down,  PendantCode::Stop,
+                                          PendantCode::Test,      PendantCode::Upper, PendantCode::UpperUp,
+                                          PendantCode::UpperDown, PendantCode::Low,   PendantCode::LowUp,
                                           PendantCode::LowDown};
 
 ControlMode controlModeFrom(int value) {
     switch (value) {
-        case 1: return ControlMode::PidServo;
-        case 2: return ControlMode::StepMotor;
+        case 1:
+            return ControlMode::PidServo;
+        case 2:
+            return ControlMode::StepMotor;
         // An unknown mode drives the motor directly, as the default does.
-        default: return ControlMode::Direct;
+        default:
+            return ControlMode::Direct;
     }
 }
 
@@ -118,13 +121,21 @@ void TMotor::LoadMotorConfig() {
 // ---------------------------------------------------------------------------------------------------------
 // Channel values of the card; a slot without its channels (tests) reads as unloaded and not tripped.
 
-bool TMotor::upBlocked() const { return m_slot && m_slot->load && m_slot->load->blocksUp(); }
-bool TMotor::downBlocked() const { return m_slot && m_slot->load && m_slot->load->blocksDown(); }
-bool TMotor::loadDisarmed() const { return m_slot && m_slot->load && !m_slot->load->armed(); }
+bool TMotor::upBlocked() const {
+    return m_slot && m_slot->load && m_slot->load->blocksUp();
+}
+bool TMotor::downBlocked() const {
+    return m_slot && m_slot->load && m_slot->load->blocksDown();
+}
+bool TMotor::loadDisarmed() const {
+    return m_slot && m_slot->load && !m_slot->load->armed();
+}
 float TMotor::currentDisplacement() const {
     return m_slot && m_slot->displacement ? m_slot->displacement->displacement() : 0.0f;
 }
-float TMotor::currentLoad() const { return m_slot && m_slot->load ? m_slot->load->load() : 0.0f; }
+float TMotor::currentLoad() const {
+    return m_slot && m_slot->load ? m_slot->load->load() : 0.0f;
+}
 
 void TMotor::notifyState() {
     if (WindowTarget* t = m_stateTarget.load(std::memory_order_acquire)) t->send(kMsgMotorState);
@@ -203,7 +214,9 @@ bool TMotor::CommandUp() {
                 m_driver.setRate(m_cardIndex, speed);
                 reversed ? m_driver.moveDown(m_cardIndex) : m_driver.moveUp(m_cardIndex);
                 break;
-            case ControlMode::PidServo: RampDisplacement(reversed ? -speed : speed); break;
+            case ControlMode::PidServo:
+                RampDisplacement(reversed ? -speed : speed);
+                break;
             case ControlMode::StepMotor:
                 stepStart(m_stepMotorMinSpeed);
                 reversed ? m_driver.moveDown(m_cardIndex) : m_driver.moveUp(m_cardIndex);
@@ -232,7 +245,9 @@ bool TMotor::CommandDown() {
                 m_driver.setRate(m_cardIndex, speed);
                 reversed ? m_driver.moveUp(m_cardIndex) : m_driver.moveDown(m_cardIndex);
                 break;
-            case ControlMode::PidServo: RampDisplacement(reversed ? speed : -speed); break;
+            case ControlMode::PidServo:
+                RampDisplacement(reversed ? speed : -speed);
+                break;
             case ControlMode::StepMotor:
                 stepStart(reversed ? kReversedDownThreshold : m_stepMotorMinSpeed);
                 reversed ? m_driver.moveUp(m_cardIndex) : m_driver.moveDown(m_cardIndex);
@@ -248,13 +263,17 @@ void TMotor::CommandStop() {
         std::lock_guard lock(m_commandMutex);
         setState(MotionState::Stopped);
         switch (m_controlMode) {
-            case ControlMode::Direct: m_driver.stop(m_cardIndex); break;
+            case ControlMode::Direct:
+                m_driver.stop(m_cardIndex);
+                break;
             case ControlMode::StepMotor:
                 // Nothing is left to ramp; the next start begins a ramp of its own.
                 stopRampTimer();
                 m_driver.stop(m_cardIndex);
                 break;
-            case ControlMode::PidServo: HoldDisplacement(currentDisplacement()); break;
+            case ControlMode::PidServo:
+                HoldDisplacement(currentDisplacement());
+                break;
         }
     }
     notifyState();
@@ -298,7 +317,8 @@ bool TMotor::MoveDirection(int dir) {
             setState(MotionState::Stopped);
             HoldDisplacement(currentDisplacement());
             return false;
-        case ControlMode::StepMotor: return false;
+        case ControlMode::StepMotor:
+            return false;
     }
     return false;
 }
@@ -465,7 +485,9 @@ void TMotor::PidTick() {
         std::lock_guard lock(m_servoMutex);
         const int64_t zero = m_servo.valveZero;
         switch (m_servo.pidMode) {
-            case 2: out = zero + pidStepLocked(load); break;
+            case 2:
+                out = zero + pidStepLocked(load);
+                break;
             case 3: {
                 const float minutes =
                     m_slot ? ElapsedMinutes(m_slot->record.startTickMs.load(std::memory_order_relaxed))
@@ -477,7 +499,9 @@ void TMotor::PidTick() {
                 if (motion == MotionState::Down) out = std::min(out, zero);
                 break;
             }
-            default: out = zero + pidStepLocked(displacement * 100.0); break;
+            default:
+                out = zero + pidStepLocked(displacement * 100.0);
+                break;
         }
         out = std::clamp<int64_t>(out, kServoOutputMin, kServoOutputMax);
         m_servo.output = static_cast<uint16_t>(out);
@@ -490,7 +514,9 @@ void TMotor::SetServoOutput(int32_t value) {
     m_driver.servoData(m_cardIndex, static_cast<uint16_t>(value));
 }
 
-void TMotor::StartOutput() { m_driver.daStart(m_cardIndex); }
+void TMotor::StartOutput() {
+    m_driver.daStart(m_cardIndex);
+}
 
 // ---------------------------------------------------------------------------------------------------------
 // Relays. The lock is held across RLY so that the card always ends with the bytes stored last.

@@ -29,8 +29,18 @@ enum class MotionState : uint8_t {
 enum class ControlMode : uint8_t { Direct = 0, PidServo = 1, StepMotor = 2 };
 
 // Operator-box codes, in the order the input is compared with the switch values.
-enum class PendantCode : int { Stop = 0, Up = 1, Down = 2, Test = 3, Upper = 4, UpperUp = 5, UpperDown = 6,
-                               Low = 8, LowUp = 9, LowDown = 10 };
+enum class PendantCode : int {
+    Stop = 0,
+    Up = 1,
+    Down = 2,
+    Test = 3,
+    Upper = 4,
+    UpperUp = 5,
+    UpperDown = 6,
+    Low = 8,
+    LowUp = 9,
+    LowDown = 10
+};
 
 // The servo valve's PID controller (control mode 1). Set points are in hundredths of a millimetre for
 // displacement and load units for load.

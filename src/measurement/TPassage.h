@@ -13,7 +13,10 @@ struct CardSlot;
 class TPassage {
 public:
     TPassage(QString applicationFolder, int cardIndex, const CardDriver& driver, CardSlot* slot)
-        : m_applicationFolder(std::move(applicationFolder)), m_cardIndex(cardIndex), m_driver(driver), m_slot(slot) {}
+        : m_applicationFolder(std::move(applicationFolder)),
+          m_cardIndex(cardIndex),
+          m_driver(driver),
+          m_slot(slot) {}
     virtual ~TPassage() = default;
     TPassage(const TPassage&) = delete;
     TPassage& operator=(const TPassage&) = delete;
@@ -38,6 +41,8 @@ protected:
 };
 
 // Directions are 1 or -1; anything else in a file counts as 1.
-inline int8_t directionFrom(int value) { return value == -1 ? int8_t(-1) : int8_t(1); }
+inline int8_t directionFrom(int value) {
+    return value == -1 ? int8_t(-1) : int8_t(1);
+}
 
 }  // namespace springtest

@@ -1,4 +1,4 @@
-#include "Tbankhk.h"
+#include "measurement/Tbankhk.h"
 
 #include "measurement/TDisplacement.h"
 #include "measurement/TMotor.h"
@@ -15,7 +15,9 @@ namespace springtest {
 
 Tbankhk::Tbankhk(CardTables& cards, SampleSlot* sequencer) : m_cards(cards), m_sequencer(sequencer) {}
 
-Tbankhk::~Tbankhk() { stop(); }
+Tbankhk::~Tbankhk() {
+    stop();
+}
 
 void Tbankhk::start() {
     if (m_thread.joinable()) return;
@@ -42,7 +44,8 @@ void Tbankhk::cycle() {
         r.load.store(load->ReadLoad(), std::memory_order_relaxed);
         r.displacement.store(displacement->ReadDisplacement(), std::memory_order_relaxed);
         r.deformation.store(displacement->ReadDeformation(), std::memory_order_relaxed);
-        r.minutes.store(ElapsedMinutes(r.startTickMs.load(std::memory_order_relaxed)), std::memory_order_relaxed);
+        r.minutes.store(ElapsedMinutes(r.startTickMs.load(std::memory_order_relaxed)),
+                        std::memory_order_relaxed);
     }
     if (m_sequencer && m_sequencer->running.load(std::memory_order_acquire)) {
         if (SampleProcedure* p = m_sequencer->procedure.load(std::memory_order_acquire))
@@ -58,8 +61,10 @@ void Tbankhk::run() {
         while (!m_stopRequested.load(std::memory_order_relaxed)) {
             cycle();
             const auto now = Clock::now();
-            const auto gap = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now - last).count());
-            if (gap > m_longestGapUs.load(std::memory_order_relaxed)) m_longestGapUs.store(gap, std::memory_order_relaxed);
+            const auto gap = static_cast<uint64_t>(
+                std::chrono::duration_cast<std::chrono::microseconds>(now - last).count());
+            if (gap > m_longestGapUs.load(std::memory_order_relaxed))
+                m_longestGapUs.store(gap, std::memory_order_relaxed);
             last = now;
         }
     } catch (const std::exception& e) {

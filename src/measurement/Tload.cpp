@@ -1,4 +1,4 @@
-#include "Tload.h"
+#include "measurement/Tload.h"
 
 #include "measurement/CardSlot.h"
 #include "measurement/ChannelConfig.h"
@@ -23,9 +23,13 @@ QString gearKey(int gear, const char* suffix) {
     return QStringLiteral("Gear") + QString::number(gear) + QLatin1String(suffix);
 }
 
-QString gearKey(int gear, const char* suffix, int point) { return gearKey(gear, suffix) + QString::number(point); }
+QString gearKey(int gear, const char* suffix, int point) {
+    return gearKey(gear, suffix) + QString::number(point);
+}
 
-double roundTo7(double v) { return std::round(v * 1e7) / 1e7; }
+double roundTo7(double v) {
+    return std::round(v * 1e7) / 1e7;
+}
 
 }  // namespace
 
@@ -57,15 +61,18 @@ void Tload::LoadConfig() {
             r.zero = ini.readInt(section, gearKey(g, "_AD_ZERO"), 0);
             for (int k = 1; k <= 3; ++k) {
                 r.pressPoint[k - 1] = ini.readInt(section, gearKey(g, "_Press_AD", k), 1);
-                r.pressCoefficient[k - 1] = roundTo7(ini.readDouble(section, gearKey(g, "_Press_Coefficient", k), 1.0));
-                r.pressReference[k - 1] =
-                    static_cast<float>(ini.readDouble(section, gearKey(g, "_Press_Clibration_value", k), 1.0));
+                r.pressCoefficient[k - 1] =
+                    roundTo7(ini.readDouble(section, gearKey(g, "_Press_Coefficient", k), 1.0));
+                r.pressReference[k - 1] = static_cast<float>(
+                    ini.readDouble(section, gearKey(g, "_Press_Clibration_value", k), 1.0));
                 r.pullPoint[k - 1] = ini.readInt(section, gearKey(g, "_Pull_AD", k), 1);
-                r.pullCoefficient[k - 1] = roundTo7(ini.readDouble(section, gearKey(g, "_Pull_Coefficient", k), 1.0));
+                r.pullCoefficient[k - 1] =
+                    roundTo7(ini.readDouble(section, gearKey(g, "_Pull_Coefficient", k), 1.0));
                 r.pullReference[k - 1] =
                     static_cast<float>(ini.readDouble(section, gearKey(g, "_Pull_Clibration_value", k), 1.0));
             }
-            r.decimals = static_cast<uint8_t>(std::clamp(ini.readInt(section, gearKey(g, "_Decimal_Places"), 3), 0, 6));
+            r.decimals = static_cast<uint8_t>(
+                std::clamp(ini.readInt(section, gearKey(g, "_Decimal_Places"), 3), 0, 6));
             r.magnification = ini.readInt(section, gearKey(g, "_Magnification"), 400);
         }
     }
@@ -73,8 +80,10 @@ void Tload::LoadConfig() {
     SelectGear(m_gearTotal);
 
     m_autoGear.store(ini.readBool(section, QStringLiteral("auto_gear"), false), std::memory_order_relaxed);
-    m_gearFraction = static_cast<float>(ini.readDouble(section, QStringLiteral("auto_gear_proportion"), 95.0) / 100.0);
-    m_overloadFraction = static_cast<float>(ini.readDouble(section, QStringLiteral("OverLoadProportion"), 1.03));
+    m_gearFraction =
+        static_cast<float>(ini.readDouble(section, QStringLiteral("auto_gear_proportion"), 95.0) / 100.0);
+    m_overloadFraction =
+        static_cast<float>(ini.readDouble(section, QStringLiteral("OverLoadProportion"), 1.03));
     m_overloadProtection = ini.readBool(section, QStringLiteral("Overloadprotection"), true);
     m_countProtection = ini.readBool(section, QStringLiteral("ADOverprotection"), true);
     m_countLimit = ini.readInt(section, QStringLiteral("ADOverprotectionValue"), 25000);
@@ -101,7 +110,9 @@ GearRecord Tload::GetGearRecord(int gear) const {
     return m_gears[gear - 1];
 }
 
-int Tload::decimals() const { return GetGearRecord(currentGear()).decimals; }
+int Tload::decimals() const {
+    return GetGearRecord(currentGear()).decimals;
+}
 
 int32_t Tload::AverageAd() {
     std::array<int32_t, kSamplesPerReading> samples;
@@ -230,11 +241,21 @@ void Tload::CheckProtection() {
     if (inside) {
         bool cleared = true;
         switch (tripKind()) {
-            case TripKind::CompressionOverload: cleared = L < range; break;
-            case TripKind::TensionOverload: cleared = L > -range; break;
-            case TripKind::CountHigh: cleared = a < 0.9 * A; break;
-            case TripKind::CountLow: cleared = a > -0.9 * A; break;
-            case TripKind::None: cleared = true; break;
+            case TripKind::CompressionOverload:
+                cleared = L < range;
+                break;
+            case TripKind::TensionOverload:
+                cleared = L > -range;
+                break;
+            case TripKind::CountHigh:
+                cleared = a < 0.9 * A;
+                break;
+            case TripKind::CountLow:
+                cleared = a > -0.9 * A;
+                break;
+            case TripKind::None:
+                cleared = true;
+                break;
         }
         if (!cleared) return;
         m_armed.store(true, std::memory_order_relaxed);
@@ -345,11 +366,15 @@ Tload::CalibrationOutcome Tload::CalibratePoint(int kind, float reference) {
         ok = ini.writeString(section, gearKey(g, "_Pull_AD", k), QString::number(-a)) && ok;
         ok = ini.writeString(section, gearKey(g, "_Pull_Coefficient", k), coefText) && ok;
         for (const GearWrite& w : derived) {
-            ok = ini.writeString(section, gearKey(w.gear, "_Press_AD", k), QString::number(w.pressPoint)) && ok;
-            ok = ini.writeString(section, gearKey(w.gear, "_Press_Coefficient", k), FormatCoefficient(w.coefficient)) &&
+            ok = ini.writeString(section, gearKey(w.gear, "_Press_AD", k), QString::number(w.pressPoint)) &&
                  ok;
-            ok = ini.writeString(section, gearKey(w.gear, "_Pull_AD", k), QString::number(-w.pressPoint)) && ok;
-            ok = ini.writeString(section, gearKey(w.gear, "_Pull_Coefficient", k), FormatCoefficient(w.coefficient)) &&
+            ok = ini.writeString(section, gearKey(w.gear, "_Press_Coefficient", k),
+                                 FormatCoefficient(w.coefficient)) &&
+                 ok;
+            ok = ini.writeString(section, gearKey(w.gear, "_Pull_AD", k), QString::number(-w.pressPoint)) &&
+                 ok;
+            ok = ini.writeString(section, gearKey(w.gear, "_Pull_Coefficient", k),
+                                 FormatCoefficient(w.coefficient)) &&
                  ok;
         }
     }
@@ -370,8 +395,8 @@ Tload::CalibrationOutcome Tload::AdjustCoefficient(int kind, int8_t step, float 
     }
     const QString text = FormatCoefficient(value);
     ProfileFile ini(channelConfigPath());
-    const bool ok =
-        ini.writeString(loadSectionForWrite(), gearKey(g, compression ? "_Press_Coefficient" : "_Pull_Coefficient", k), text);
+    const bool ok = ini.writeString(
+        loadSectionForWrite(), gearKey(g, compression ? "_Press_Coefficient" : "_Pull_Coefficient", k), text);
     return {ok ? Status::Ok : Status::WriteFailed, text};
 }
 

@@ -24,7 +24,13 @@ struct GearRecord {
     int32_t magnification = 0;
 };
 
-enum class TripKind : uint8_t { CompressionOverload = 0, TensionOverload = 1, CountHigh = 2, CountLow = 3, None = 4 };
+enum class TripKind : uint8_t {
+    CompressionOverload = 0,
+    TensionOverload = 1,
+    CountHigh = 2,
+    CountLow = 3,
+    None = 4
+};
 
 inline constexpr int kMaxGears = 6;
 inline constexpr int kSamplesPerReading = 68;

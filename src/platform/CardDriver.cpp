@@ -1,4 +1,4 @@
-#include "CardDriver.h"
+#include "platform/CardDriver.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,7 +32,9 @@ QString driverFileName(const QString& driverBase) {
 }
 
 CardDriverLibrary::CardDriverLibrary() = default;
-CardDriverLibrary::~CardDriverLibrary() { unload(); }
+CardDriverLibrary::~CardDriverLibrary() {
+    unload();
+}
 
 bool CardDriverLibrary::load(const QString& driverBase, const QString& applicationFolder) {
     unload();
@@ -71,7 +73,9 @@ void CardDriverLibrary::unload() {
     }
 }
 
-bool CardDriverLibrary::isLoaded() const { return m_library && m_library->isLoaded(); }
+bool CardDriverLibrary::isLoaded() const {
+    return m_library && m_library->isLoaded();
+}
 
 CardDriverApi CardDriverLibrary::resolve() const {
     CardDriverApi api;

@@ -45,9 +45,9 @@ struct CardDriverApi {
 
 // The names in the order they are looked up.
 inline constexpr const char* kCardDriverFunctionNames[] = {
-    "CardOpen", "CardClose", "LoadGetAd", "DeforGetAd", "SetLoadAmp",    "LoadHardZero",
-    "ReadPulse", "ResetMainCountor", "SetRate", "MoveUp", "MoveDown", "Stop",
-    "GetOutCommand", "SetDeforAmp", "RLY", "servodata", "DASTART"};
+    "CardOpen",      "CardClose",        "LoadGetAd", "DeforGetAd", "SetLoadAmp", "LoadHardZero",
+    "ReadPulse",     "ResetMainCountor", "SetRate",   "MoveUp",     "MoveDown",   "Stop",
+    "GetOutCommand", "SetDeforAmp",      "RLY",       "servodata",  "DASTART"};
 
 // Calls into the card driver; what the measurement layer holds. Safe to share between threads: the
 // driver itself accepts calls from several threads.
@@ -101,7 +101,8 @@ CardModel cardModelFor(int cardType);
 QString driverFileName(const QString& driverBase);
 
 // A loaded card driver library. Loading searches the executable's folder, then the application folder,
-// then the system's library path, as the platform's own search would for a driver installed beside the program.
+// then the system's library path, as the platform's own search would for a driver installed beside the
+// program.
 class CardDriverLibrary {
 public:
     CardDriverLibrary();

@@ -1,4 +1,4 @@
-#include "NumberFormat.h"
+#include "platform/NumberFormat.h"
 
 #include <cmath>
 #include <cstdio>
@@ -28,8 +28,9 @@ QString fixed(double value, int decimals) {
         keep = 0;
     } else {
         bool roundUp = keep < static_cast<int>(digits.size()) && digits[static_cast<size_t>(keep)] >= '5';
-        kept = keep <= static_cast<int>(digits.size()) ? digits.substr(0, static_cast<size_t>(keep))
-                                                       : digits + std::string(static_cast<size_t>(keep) - digits.size(), '0');
+        kept = keep <= static_cast<int>(digits.size())
+                   ? digits.substr(0, static_cast<size_t>(keep))
+                   : digits + std::string(static_cast<size_t>(keep) - digits.size(), '0');
         if (roundUp) {
             int i = static_cast<int>(kept.size()) - 1;
             while (i >= 0 && kept[static_cast<size_t>(i)] == '9') kept[static_cast<size_t>(i--)] = '0';
@@ -40,7 +41,8 @@ QString fixed(double value, int decimals) {
         }
     }
     // kept now holds the value × 10^decimals as an integer in decimal digits.
-    if (static_cast<int>(kept.size()) <= decimals) kept.insert(0, static_cast<size_t>(decimals) + 1 - kept.size(), '0');
+    if (static_cast<int>(kept.size()) <= decimals)
+        kept.insert(0, static_cast<size_t>(decimals) + 1 - kept.size(), '0');
     std::string text = kept.substr(0, kept.size() - static_cast<size_t>(decimals));
     text.erase(0, std::min(text.find_first_not_of('0'), text.size() - 1));
     if (decimals > 0) text += "." + kept.substr(kept.size() - static_cast<size_t>(decimals));
@@ -56,6 +58,8 @@ QString FormatByDecimals(int decimals, double value) {
     return fixed(value, decimals);
 }
 
-QString FormatCoefficient(double value) { return fixed(value, 7); }
+QString FormatCoefficient(double value) {
+    return fixed(value, 7);
+}
 
 }  // namespace springtest

@@ -1,4 +1,4 @@
-#include "PeriodicTimer.h"
+#include "platform/PeriodicTimer.h"
 
 namespace springtest {
 
@@ -46,7 +46,8 @@ void PeriodicTimer::run() {
         const uint64_t generation = m_generation;
         auto deadline = std::chrono::steady_clock::now() + m_period;
         while (!m_quit && m_active && m_generation == generation) {
-            if (m_wake.wait_until(lock, deadline, [&] { return m_quit || !m_active || m_generation != generation; }))
+            if (m_wake.wait_until(lock, deadline,
+                                  [&] { return m_quit || !m_active || m_generation != generation; }))
                 break;
             lock.unlock();
             m_tick();

@@ -32,7 +32,8 @@ private:
     std::condition_variable m_wake;
     bool m_active = false;
     bool m_quit = false;
-    uint64_t m_generation = 0;  // bumped by every start, so a stop and restart within one period restarts the phase
+    uint64_t m_generation =
+        0;  // bumped by every start, so a stop and restart within one period restarts the phase
     std::thread m_thread;
 };
 

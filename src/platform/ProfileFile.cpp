@@ -1,6 +1,6 @@
-#include "ProfileFile.h"
+#include "platform/ProfileFile.h"
 
-#include "TextEncoding.h"
+#include "platform/TextEncoding.h"
 
 #include <QFile>
 #include <QMutex>
@@ -62,7 +62,9 @@ std::optional<std::pair<QString, QString>> keyValue(const QString& line) {
     return std::make_pair(t.left(eq).trimmed(), value);
 }
 
-bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 }  // namespace
 

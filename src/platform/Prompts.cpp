@@ -1,4 +1,4 @@
-#include "Prompts.h"
+#include "platform/Prompts.h"
 
 namespace springtest {
 
@@ -11,7 +11,9 @@ Prompts& prompts() {
     return g_service ? *g_service : fallback;
 }
 
-void setPrompts(Prompts* service) { g_service = service; }
+void setPrompts(Prompts* service) {
+    g_service = service;
+}
 
 void ScriptedPrompts::message(const QString& text, const QString& caption, PromptIcon) {
     shown.append({QStringLiteral("message"), caption, text});
@@ -44,7 +46,9 @@ void ScriptedPrompts::progressStart(const QString& caption, const QString& text,
     progressMaximum = maximum;
 }
 
-void ScriptedPrompts::progressStep(int value) { progressLast = value; }
+void ScriptedPrompts::progressStep(int value) {
+    progressLast = value;
+}
 void ScriptedPrompts::progressEnd() {}
 
 QStringList ScriptedPrompts::messages() const {

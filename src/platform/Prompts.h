@@ -23,7 +23,8 @@ public:
     virtual bool question(const QString& text, const QString& caption = QStringLiteral("提示"),
                           PromptIcon icon = PromptIcon::Question) = 0;
     // Nothing when cancelled.
-    virtual std::optional<QString> input(const QString& caption, const QString& label, const QString& value) = 0;
+    virtual std::optional<QString> input(const QString& caption, const QString& label,
+                                         const QString& value) = 0;
     // The chosen file, or an empty text when cancelled.
     virtual QString openFile(const QString& title, const QString& folder, const QString& filter) = 0;
     virtual QString saveFile(const QString& title, const QString& folder, const QString& filter) = 0;

@@ -1,4 +1,4 @@
-#include "TextEncoding.h"
+#include "platform/TextEncoding.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,4 +1,4 @@
-#include "WindowTarget.h"
+#include "platform/WindowTarget.h"
 
 #include <QMetaObject>
 #include <QThread>
@@ -9,7 +9,9 @@
 
 namespace springtest {
 
-ThreadCourier::ThreadCourier(QObject* owner) { moveToThread(owner ? owner->thread() : QThread::currentThread()); }
+ThreadCourier::ThreadCourier(QObject* owner) {
+    moveToThread(owner ? owner->thread() : QThread::currentThread());
+}
 
 void ThreadCourier::post(std::function<void()> job) {
     if (QThread::currentThread() == thread()) {
@@ -39,7 +41,8 @@ void ThreadCourier::drain() {
 
 std::atomic<bool> WindowTarget::s_blockingStopped{false};
 
-WindowTarget::WindowTarget(Handler handler, QObject* parent) : QObject(parent), m_handler(std::move(handler)) {}
+WindowTarget::WindowTarget(Handler handler, QObject* parent)
+    : QObject(parent), m_handler(std::move(handler)) {}
 
 void WindowTarget::send(int code) {
     if (QThread::currentThread() == thread()) {
@@ -67,7 +70,11 @@ void WindowTarget::send(int code) {
     }
 }
 
-void WindowTarget::stopBlocking() { s_blockingStopped.store(true, std::memory_order_release); }
-void WindowTarget::allowBlocking() { s_blockingStopped.store(false, std::memory_order_release); }
+void WindowTarget::stopBlocking() {
+    s_blockingStopped.store(true, std::memory_order_release);
+}
+void WindowTarget::allowBlocking() {
+    s_blockingStopped.store(false, std::memory_order_release);
+}
 
 }  // namespace springtest

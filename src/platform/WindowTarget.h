@@ -10,9 +10,10 @@
 namespace springtest {
 
 // Message numbers of the measurement and sequencing layers.
-inline constexpr int kMsgLoadChannel = 0x464;  // gear changed (gear target) or protection tripped (overload target)
-inline constexpr int kMsgMotorState = 0x465;   // motion state changed
-inline constexpr int kMsgTestState = 0x4C8;    // sequencer notification
+inline constexpr int kMsgLoadChannel =
+    0x464;  // gear changed (gear target) or protection tripped (overload target)
+inline constexpr int kMsgMotorState = 0x465;  // motion state changed
+inline constexpr int kMsgTestState = 0x4C8;   // sequencer notification
 
 // Runs work on the thread of the object it belongs to: at once when asked there, otherwise queued to that
 // thread's event loop. Every hand-off between threads in the program goes through one of these, so it is made

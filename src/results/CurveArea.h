@@ -29,7 +29,7 @@ struct CurveAreaOutcome {
 // applied as typed; "最大值不能为空!!!" otherwise), then stores both step texts and applies them to `steps`.
 // A field that is no number stops the sequence there with the conversion message; what was done before it
 // stays done, and a step that is no number is not stored.
-CurveAreaOutcome applyCurveArea(const QString& applicationFolder, const CurveAreaFields& fields, ResultChart& chart,
-                                AxisSteps& steps);
+CurveAreaOutcome applyCurveArea(const QString& applicationFolder, const CurveAreaFields& fields,
+                                ResultChart& chart, AxisSteps& steps);
 
 }  // namespace springtest

@@ -1,9 +1,9 @@
-#include "ReportExport.h"
+#include "results/ReportExport.h"
 
 #include <QDir>
 
-#include "ReportFiles.h"
-#include "Workbook.h"
+#include "results/ReportFiles.h"
+#include "workbook/Workbook.h"
 
 namespace springtest {
 

@@ -1,4 +1,4 @@
-#include "ReportFiles.h"
+#include "results/ReportFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

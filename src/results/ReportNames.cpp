@@ -1,6 +1,6 @@
-#include "ReportNames.h"
+#include "results/ReportNames.h"
 
-#include "schemes/Database.h"
+#include "storage/Database.h"
 
 namespace springtest {
 
@@ -18,14 +18,16 @@ QStringList reportNames(const QString& schemeDatabase, QString* error) {
 
 std::optional<ReportName> loadReportName(const QString& schemeDatabase, const QString& name, QString* error) {
     Database db(schemeDatabase);
-    const auto rows = db.select(QStringLiteral("select * from report_name where name = ? order by rowid"), {name});
+    const auto rows =
+        db.select(QStringLiteral("select * from report_name where name = ? order by rowid"), {name});
     if (!rows) {
         if (error) *error = db.lastError();
         return std::nullopt;
     }
     if (rows->isEmpty()) return std::nullopt;
     const DbRow& r = rows->first();
-    return ReportName{r.text(QStringLiteral("name")), r.text(QStringLiteral("CHART")), r.toBool(QStringLiteral("CHART_FLAG"))};
+    return ReportName{r.text(QStringLiteral("name")), r.text(QStringLiteral("CHART")),
+                      r.toBool(QStringLiteral("CHART_FLAG"))};
 }
 
 ReportNameOutcome saveReportName(const QString& schemeDatabase, const ReportName& report,
@@ -36,7 +38,8 @@ ReportNameOutcome saveReportName(const QString& schemeDatabase, const ReportName
         return out;
     }
     Database db(schemeDatabase);
-    const auto rows = db.select(QStringLiteral("select rowid from report_name where name = ? order by rowid limit 1"), {report.name});
+    const auto rows = db.select(
+        QStringLiteral("select rowid from report_name where name = ? order by rowid limit 1"), {report.name});
     bool ok = false;
     if (!rows) {
         out.messages << db.lastError();
@@ -48,8 +51,9 @@ ReportNameOutcome saveReportName(const QString& schemeDatabase, const ReportName
                                                           {QStringLiteral("CHART_FLAG"), report.chartFlag}});
     } else {
         if (!ask(QStringLiteral("该报表名称已经存在，是否覆盖!!"))) return out;
-        ok = db.exec(QStringLiteral("update report_name set CHART = ?, CHART_FLAG = ? where rowid = ?"),
-                     {report.chartRange, report.chartFlag ? 1 : 0, rows->first().value(QStringLiteral("rowid"))});
+        ok = db.exec(
+            QStringLiteral("update report_name set CHART = ?, CHART_FLAG = ? where rowid = ?"),
+            {report.chartRange, report.chartFlag ? 1 : 0, rows->first().value(QStringLiteral("rowid"))});
     }
     if (!ok) out.messages << db.lastError();
     out.changed = ok;
@@ -59,7 +63,8 @@ ReportNameOutcome saveReportName(const QString& schemeDatabase, const ReportName
 ReportNameOutcome deleteReportName(const QString& schemeDatabase, const QString& name) {
     ReportNameOutcome out;
     Database db(schemeDatabase);
-    const auto rows = db.select(QStringLiteral("select rowid from report_name where name = ? order by rowid limit 1"), {name});
+    const auto rows = db.select(
+        QStringLiteral("select rowid from report_name where name = ? order by rowid limit 1"), {name});
     if (!rows) {
         out.messages << db.lastError();
         return out;
@@ -68,7 +73,8 @@ ReportNameOutcome deleteReportName(const QString& schemeDatabase, const QString&
         out.messages << QStringLiteral("该报表名称已经删除!!");
         return out;
     }
-    out.changed = db.exec(QStringLiteral("delete from report_name where rowid = ?"), {rows->first().value(QStringLiteral("rowid"))});
+    out.changed = db.exec(QStringLiteral("delete from report_name where rowid = ?"),
+                          {rows->first().value(QStringLiteral("rowid"))});
     if (!out.changed) out.messages << db.lastError();
     return out;
 }

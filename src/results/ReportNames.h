@@ -17,7 +17,8 @@ struct ReportName {
 };
 
 QStringList reportNames(const QString& schemeDatabase, QString* error = nullptr);
-std::optional<ReportName> loadReportName(const QString& schemeDatabase, const QString& name, QString* error = nullptr);
+std::optional<ReportName> loadReportName(const QString& schemeDatabase, const QString& name,
+                                         QString* error = nullptr);
 
 // The report name window's "保存" and "删除": the messages to show, in order; `ask` answers the overwrite
 // question (true = Yes).

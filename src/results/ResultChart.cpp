@@ -1,4 +1,4 @@
-#include "ResultChart.h"
+#include "results/ResultChart.h"
 
 namespace springtest {
 

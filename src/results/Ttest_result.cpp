@@ -1,9 +1,9 @@
-#include "Ttest_result.h"
+#include "results/Ttest_result.h"
 
 #include "platform/Prompts.h"
 #include "results/ReportNames.h"
-#include "results/Workbook.h"
-#include "schemes/Schema.h"
+#include "storage/Schema.h"
+#include "workbook/Workbook.h"
 
 #include <QFileInfo>
 
@@ -31,8 +31,9 @@ QStringList makeResultTitles() {
 }
 
 QStringList makeSchemeFields() {
-    QStringList f{QStringLiteral("scheme_name"), QStringLiteral("scheme_style"), QStringLiteral("scheme_jh"),
-                  QStringLiteral("scheme_height"), QStringLiteral("scheme_load"), QStringLiteral("scheme_sum")};
+    QStringList f{QStringLiteral("scheme_name"), QStringLiteral("scheme_style"),
+                  QStringLiteral("scheme_jh"),   QStringLiteral("scheme_height"),
+                  QStringLiteral("scheme_load"), QStringLiteral("scheme_sum")};
     for (int k = 1; k <= 10; ++k) {
         const QString base = QStringLiteral("schemedata") + QString::number(k);
         f << base << base + QStringLiteral("_max") << base + QStringLiteral("_min");
@@ -41,8 +42,8 @@ QStringList makeSchemeFields() {
 }
 
 QStringList makeSchemeTitles() {
-    QStringList t{QStringLiteral("方案名"), QStringLiteral("试验类型"), QStringLiteral("进回程"),
-                  QStringLiteral("返回高度"), QStringLiteral("初始力"), QStringLiteral("测试点数")};
+    QStringList t{QStringLiteral("方案名"),   QStringLiteral("试验类型"), QStringLiteral("进回程"),
+                  QStringLiteral("返回高度"), QStringLiteral("初始力"),   QStringLiteral("测试点数")};
     for (int k = 1; k <= 10; ++k) {
         const QString base = QStringLiteral("测试点") + QString::number(k);
         t << base << base + QStringLiteral("上限") << base + QStringLiteral("下限");
@@ -50,7 +51,9 @@ QStringList makeSchemeTitles() {
     return t;
 }
 
-double round4(double v) { return std::round(v * 1e4) / 1e4; }
+double round4(double v) {
+    return std::round(v * 1e4) / 1e4;
+}
 
 // Replaying a curve reads one test's samples by serial in point order. Batches made from an older database
 // template have no index for that, and in a large batch every replay would then read the whole table. A file
@@ -239,8 +242,9 @@ void Ttest_result::TrackCursor(int style, double x, double y) {
         ChartSeriesData& marker = m_chart.series[ResultChart::Traversal];
         marker.clear();
         m_traversalPoint = QPointF(sx, m_loads[i]);
-        marker.add(m_traversalPoint, QStringLiteral(" X: ") + shortestText(round4(sx), 4) + QStringLiteral(" ;") +
-                                         QStringLiteral("Y: ") + shortestText(round4(m_loads[i]), 4));
+        marker.add(m_traversalPoint, QStringLiteral(" X: ") + shortestText(round4(sx), 4) +
+                                         QStringLiteral(" ;") + QStringLiteral("Y: ") +
+                                         shortestText(round4(m_loads[i]), 4));
         return;
     }
 }
@@ -249,11 +253,13 @@ void Ttest_result::PickPoint(int style) {
     const QString xn = xName(style);
     const QString yn = xn.isEmpty() ? QString() : QStringLiteral("负荷");
     m_chart.series[ResultChart::Picked].add(
-        m_traversalPoint, xn + QLatin1Char(':') + shortestText(m_traversalPoint.x(), 3) + QLatin1Char(';') + yn +
-                              QLatin1Char(':') + shortestText(m_traversalPoint.y(), 3));
+        m_traversalPoint, xn + QLatin1Char(':') + shortestText(m_traversalPoint.x(), 3) + QLatin1Char(';') +
+                              yn + QLatin1Char(':') + shortestText(m_traversalPoint.y(), 3));
 }
 
-void Ttest_result::ClearPicked() { m_chart.series[ResultChart::Picked].clear(); }
+void Ttest_result::ClearPicked() {
+    m_chart.series[ResultChart::Picked].clear();
+}
 
 void Ttest_result::ShowTestPoints(int style, int count, int resultRow, const QString& displacementUnits,
                                   const QString& loadUnits) {
@@ -267,11 +273,13 @@ void Ttest_result::ShowTestPoints(int style, int count, int resultRow, const QSt
         const double target = m_scheme.first().toDouble(QStringLiteral("schemedata") + QString::number(i));
         const double value = m_results[resultRow].toDouble(QStringLiteral("result") + QString::number(i));
         if (style == 0 || style == 1)
-            picked.add(QPointF(target, value), xn + QLatin1Char(':') + shortestText(target, 3) + displacementUnits +
-                                                   QLatin1Char(';') + yn + QLatin1Char(':') + shortestText(value, 3) + loadUnits);
+            picked.add(QPointF(target, value), xn + QLatin1Char(':') + shortestText(target, 3) +
+                                                   displacementUnits + QLatin1Char(';') + yn +
+                                                   QLatin1Char(':') + shortestText(value, 3) + loadUnits);
         else if (style == 2 || style == 3)
-            picked.add(QPointF(value, target), xn + QLatin1Char(':') + shortestText(value, 3) + displacementUnits +
-                                                   QLatin1Char(';') + yn + QLatin1Char(':') + shortestText(target, 3) + loadUnits);
+            picked.add(QPointF(value, target), xn + QLatin1Char(':') + shortestText(value, 3) +
+                                                   displacementUnits + QLatin1Char(';') + yn +
+                                                   QLatin1Char(':') + shortestText(target, 3) + loadUnits);
     }
 }
 
@@ -283,12 +291,12 @@ QString Ttest_result::DeleteCurrent(int row) {
         // The test goes with all its stroke rows and its curve; later tests move down by one, their curves
         // with them, so every result still replays its own curve.
         Transaction tx(m_db);
-        const bool ok = tx.isActive() &&
-                        m_db.exec(QStringLiteral("delete from test_result where xuhao = ?"), {serial}) &&
-                        m_db.exec(QStringLiteral("delete from test_point where xuhao = ?"), {serial}) &&
-                        m_db.exec(QStringLiteral("update test_result set xuhao = xuhao - 1 where xuhao > ?"), {serial}) &&
-                        m_db.exec(QStringLiteral("update test_point set xuhao = xuhao - 1 where xuhao > ?"), {serial}) &&
-                        tx.commit();
+        const bool ok =
+            tx.isActive() && m_db.exec(QStringLiteral("delete from test_result where xuhao = ?"), {serial}) &&
+            m_db.exec(QStringLiteral("delete from test_point where xuhao = ?"), {serial}) &&
+            m_db.exec(QStringLiteral("update test_result set xuhao = xuhao - 1 where xuhao > ?"), {serial}) &&
+            m_db.exec(QStringLiteral("update test_point set xuhao = xuhao - 1 where xuhao > ?"), {serial}) &&
+            tx.commit();
         if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
     }
     if (!reload()) return QStringLiteral("文件读取错误!!");

@@ -2,7 +2,7 @@
 
 #include "results/ReportExport.h"
 #include "results/ResultChart.h"
-#include "schemes/Database.h"
+#include "storage/Database.h"
 
 #include <QByteArray>
 #include <QList>
@@ -56,7 +56,8 @@ public:
     QPointF traversalPoint() const { return m_traversalPoint; }
     void PickPoint(int style);
     void ClearPicked();
-    void ShowTestPoints(int style, int count, int resultRow, const QString& displacementUnits, const QString& loadUnits);
+    void ShowTestPoints(int style, int count, int resultRow, const QString& displacementUnits,
+                        const QString& loadUnits);
 
     // Deletes the test of the results row — all its stroke rows and its curve — and renumbers the later tests
     // and their curves in the same transaction. A message when there is nothing to delete or it failed.

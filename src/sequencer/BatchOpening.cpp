@@ -1,7 +1,7 @@
-#include "BatchOpening.h"
+#include "sequencer/BatchOpening.h"
 
-#include "schemes/Database.h"
-#include "sequencer/StandardStorage.h"
+#include "sequencer/procedures/StandardStorage.h"
+#include "storage/Database.h"
 
 #include <QFileInfo>
 
@@ -9,12 +9,19 @@ namespace springtest {
 
 void installProceduresForMachineType(TTestStyle& sequencer) {
     switch (sequencer.machineType()) {
-        case 0: case 1: case 2: case 4: case 6: case 7:
+        case 0:
+        case 1:
+        case 2:
+        case 4:
+        case 6:
+        case 7:
             installStandardStorage(sequencer);
             break;
-        case 3: case 5:
+        case 3:
+        case 5:
             sequencer.setSchemeLoader([](TTestStyle&, ResultGrid*, const QString&, ttest_info&) {
-                return TTestStyle::LoadOutcome{false, QStringLiteral("本机型的试验程序尚未安装，无法打开试验方案!!")};
+                return TTestStyle::LoadOutcome{
+                    false, QStringLiteral("本机型的试验程序尚未安装，无法打开试验方案!!")};
             });
             break;
         default:

@@ -11,8 +11,8 @@ void installProceduresForMachineType(TTestStyle& sequencer);
 
 struct OpenBatchOutcome {
     bool ok = false;
-    QString message;           // for the operator when not ok
-    bool compression = true;   // the opened scheme's spring kind: the caller sets the test direction by it
+    QString message;          // for the operator when not ok
+    bool compression = true;  // the opened scheme's spring kind: the caller sets the test direction by it
 };
 
 // Opens a batch database for testing: refuses an empty name, a missing file and a file in use, then has the

@@ -1,4 +1,4 @@
-#include "SlowApproach.h"
+#include "sequencer/SlowApproach.h"
 
 #include <algorithm>
 

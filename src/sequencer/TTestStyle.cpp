@@ -1,4 +1,4 @@
-#include "TTestStyle.h"
+#include "sequencer/TTestStyle.h"
 
 #include "measurement/TDisplacement.h"
 #include "measurement/TMotor.h"
@@ -142,8 +142,12 @@ void TTestStyle::SetCurveChart(CurveSink* sink) {
     m_sink = sink;
 }
 
-void TTestStyle::StartCurveTimer() { m_curveTimer.start(); }
-void TTestStyle::StopCurveTimer() { m_curveTimer.stop(); }
+void TTestStyle::StartCurveTimer() {
+    m_curveTimer.start();
+}
+void TTestStyle::StopCurveTimer() {
+    m_curveTimer.stop();
+}
 
 void TTestStyle::ChartFeed() {
     const int card = cardIndex();
@@ -180,7 +184,8 @@ void TTestStyle::ChartFeed() {
 }
 
 void TTestStyle::FinishTest() {
-    // Marked before the test stops, so that nobody watching sees an idle sequencer between the stop and the save.
+    // Marked before the test stops, so that nobody watching sees an idle sequencer between the stop and the
+    // save.
     m_storePending.store(true, std::memory_order_release);
     StopTest();
     if (curveTimerActive()) StopCurveTimer();
@@ -197,8 +202,12 @@ bool TTestStyle::isIdle() const {
            !m_repeatTimer->isActive();
 }
 
-bool TTestStyle::saveTimerActive() const { return m_saveTimer->isActive(); }
-bool TTestStyle::repeatTimerActive() const { return m_repeatTimer->isActive(); }
+bool TTestStyle::saveTimerActive() const {
+    return m_saveTimer->isActive();
+}
+bool TTestStyle::repeatTimerActive() const {
+    return m_repeatTimer->isActive();
+}
 
 bool TTestStyle::store() {
     if (!m_storer) {

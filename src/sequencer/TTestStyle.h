@@ -55,8 +55,10 @@ public:
         bool ok = false;
         QString error;
     };
-    // Reads a batch's scheme and next serial into `out`, lays out the grid and installs the per-sample procedure.
-    using SchemeLoader = std::function<LoadOutcome(TTestStyle&, ResultGrid*, const QString& connection, ttest_info& out)>;
+    // Reads a batch's scheme and next serial into `out`, lays out the grid and installs the per-sample
+    // procedure.
+    using SchemeLoader =
+        std::function<LoadOutcome(TTestStyle&, ResultGrid*, const QString& connection, ttest_info& out)>;
     // Stores one finished test: its result rows and its curve, all or nothing.
     using TestStorer = std::function<StoreOutcome(const ttest_info&, const ResultArray&, const ttest_chart&)>;
 
@@ -92,7 +94,9 @@ public:
     void SetRepeatCount(int n) { m_repeatCount = n; }
     int repeatCount() const { return m_repeatCount; }
     int repeatsDone() const { return m_repeatsDone.load(std::memory_order_relaxed); }
-    void SetTestSpeed(float speed_mm_per_min) { m_testSpeed.store(speed_mm_per_min, std::memory_order_relaxed); }
+    void SetTestSpeed(float speed_mm_per_min) {
+        m_testSpeed.store(speed_mm_per_min, std::memory_order_relaxed);
+    }
     float testSpeed() const { return m_testSpeed.load(std::memory_order_relaxed); }
     void SetSpeedMode(int mode) { m_speedMode.store(mode, std::memory_order_relaxed); }
     int speedMode() const { return m_speedMode.load(std::memory_order_relaxed); }

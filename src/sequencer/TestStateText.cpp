@@ -1,4 +1,4 @@
-#include "TestStateText.h"
+#include "sequencer/TestStateText.h"
 
 namespace springtest {
 
@@ -6,14 +6,19 @@ QString testStateText(TestState state, bool autoRepeat, int repeatCount, int rep
     switch (state) {
         case TestState::Started:
             if (autoRepeat)
-                return QStringLiteral("试验状态：正在试验  共") + QString::number(repeatCount) + QStringLiteral("次 第") +
-                       QString::number(repeatsDone) + QStringLiteral("次");
+                return QStringLiteral("试验状态：正在试验  共") + QString::number(repeatCount) +
+                       QStringLiteral("次 第") + QString::number(repeatsDone) + QStringLiteral("次");
             return QStringLiteral("试验状态：正在试验");
-        case TestState::Storing: return QStringLiteral("试验状态：正在保存数据，请等待....");
-        case TestState::Stored: return QStringLiteral("试验状态：数据保存完成!!");
-        case TestState::StoreFailed: return QStringLiteral("试验状态：数据保存错误!!");
-        case TestState::Stopped: return QStringLiteral("试验状态：试验停止");
-        default: return QString();
+        case TestState::Storing:
+            return QStringLiteral("试验状态：正在保存数据，请等待....");
+        case TestState::Stored:
+            return QStringLiteral("试验状态：数据保存完成!!");
+        case TestState::StoreFailed:
+            return QStringLiteral("试验状态：数据保存错误!!");
+        case TestState::Stopped:
+            return QStringLiteral("试验状态：试验停止");
+        default:
+            return QString();
     }
 }
 

@@ -11,29 +11,34 @@
 namespace springtest {
 
 // The quantity the points are given in, then the quantity measured.
-enum class SchemeStyle : int { DisplacementLoad = 0, DeformationLoad = 1, LoadDisplacement = 2, LoadDeformation = 3 };
+enum class SchemeStyle : int {
+    DisplacementLoad = 0,
+    DeformationLoad = 1,
+    LoadDisplacement = 2,
+    LoadDeformation = 3
+};
 
 // The loaded scheme, named after the scheme table's columns.
 struct ttest_info {
-    int xuhao = 1;             // serial the next stored test receives
+    int xuhao = 1;  // serial the next stored test receives
     int scheme_style = 0;
-    int scheme_jh = 1;         // 1 forward stroke only, 2 return stroke measured too
+    int scheme_jh = 1;  // 1 forward stroke only, 2 return stroke measured too
     double scheme_height = 0;
-    double scheme_load = 0;    // initial force
-    int scheme_sum = 0;        // points, 1…10
-    QVector<double> points;    // schemedata k
-    QVector<double> upper;     // schemedata k _max
-    QVector<double> lower;     // schemedata k _min
+    double scheme_load = 0;  // initial force
+    int scheme_sum = 0;      // points, 1…10
+    QVector<double> points;  // schemedata k
+    QVector<double> upper;   // schemedata k _max
+    QVector<double> lower;   // schemedata k _min
     double scheme_gangdu_max = 0;
     double scheme_gangdu_min = 0;
-    bool scheme_type = true;   // compression spring
-    bool scheme_yb = false;    // search the solid height
+    bool scheme_type = true;  // compression spring
+    bool scheme_yb = false;   // search the solid height
     double scheme_SDload = 0;
     double scheme_th_height = 0;
     double scheme_xc_height = 0;
     double scheme_yyLOAD = 0;
     double scheme_returnLOAD = 0;
-    QString connection;        // path of the open batch database
+    QString connection;  // path of the open batch database
 };
 
 // The curve of one test as text, one entry per recorded sample.

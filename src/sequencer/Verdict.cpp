@@ -1,4 +1,4 @@
-#include "Verdict.h"
+#include "sequencer/Verdict.h"
 
 namespace springtest {
 

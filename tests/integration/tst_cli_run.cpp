@@ -2,16 +2,16 @@
 // tests run to their stored rows, compared with what the simulated spring really is.
 
 #include "platform/ProfileFile.h"
-#include "schemes/Database.h"
-#include "schemes/Schemes.h"
+#include "storage/Database.h"
+#include "storage/Schemes.h"
 #include "support/TempAppDir.h"
 #include "support/WorkbookReader.h"
 
 #include <QtTest>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonArray>
 #include <QProcess>
 
 #include <algorithm>
@@ -98,13 +98,14 @@ void TestCliRun::compressionTestMatchesTheSpring() {
     setSim("start_position_mm", "62");
     setSim("rate_n_per_mm", QString::number(rate));
     setSim("free_height_mm", QString::number(freeHeight));
-    QCOMPARE(springtest({"scheme", "add", "--name", "C1", "--points", "55,50,45", "--upper", "60,110,160", "--lower",
-                         "40,90,140", "--initial-force", "0.5", "--return", "--solid", "--stiffness-max", "10.1",
-                         "--stiffness-min", "9.9"})
+    QCOMPARE(springtest({"scheme", "add", "--name", "C1", "--points", "55,50,45", "--upper", "60,110,160",
+                         "--lower", "40,90,140", "--initial-force", "0.5", "--return", "--solid",
+                         "--stiffness-max", "10.1", "--stiffness-min", "9.9"})
                  .exitCode,
              0);
     QCOMPARE(springtest({"batch", "new", "--batch", "C", "--scheme", "C1"}).exitCode, 0);
-    const Run run = springtest({"run", "--batch", "C", "--speed", QString::number(speed), "--displacement", "62", "--json"});
+    const Run run = springtest(
+        {"run", "--batch", "C", "--speed", QString::number(speed), "--displacement", "62", "--json"});
     QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
 
     QList<int> states;
@@ -129,8 +130,8 @@ void TestCliRun::compressionTestMatchesTheSpring() {
         const double gap = freeHeight - load / rate;
         QVERIFY2(std::abs(gap - targets[k - 1]) <= 3 * travelPerReading + 0.01,
                  qPrintable(QString("point %1 captured at %2 mm").arg(k).arg(gap)));
-        // Each end of the 5 mm between two points may be read up to three readings late, as the position check
-        // above allows (a slowed build, such as a sanitizer's, comes near that).
+        // Each end of the 5 mm between two points may be read up to three readings late, as the position
+        // check above allows (a slowed build, such as a sanitizer's, comes near that).
         const double stiffness = rows[0].toDouble("gangdu" + QString::number(k));
         const double tolerance = std::max(0.01, 2 * 3 * travelPerReading / 5.0) * rate;
         QVERIFY2(std::abs(stiffness - rate) <= tolerance, qPrintable(QString("stiffness %1").arg(stiffness)));
@@ -152,8 +153,8 @@ void TestCliRun::tensionTestMatchesTheSpring() {
     setSim("rate_n_per_mm", QString::number(rate));
     setSim("free_length_mm", QString::number(freeLength));
     setSim("initial_tension_n", QString::number(initialTension));
-    QCOMPARE(springtest({"scheme", "add", "--name", "T1", "--style", "2", "--points", "10,20,30", "--initial-force",
-                         "8", "--tension"})
+    QCOMPARE(springtest({"scheme", "add", "--name", "T1", "--style", "2", "--points", "10,20,30",
+                         "--initial-force", "8", "--tension"})
                  .exitCode,
              0);
     QCOMPARE(springtest({"batch", "new", "--batch", "T", "--scheme", "T1"}).exitCode, 0);
@@ -176,7 +177,8 @@ void TestCliRun::tensionTestMatchesTheSpring() {
         if (k > 1) {
             // From the second point on the stiffness is the slope between points: the spring's rate.
             const double stiffness = rows[0].toDouble("gangdu" + QString::number(k));
-            QVERIFY2(std::abs(stiffness - rate) <= 0.01 * rate, qPrintable(QString("stiffness %1").arg(stiffness)));
+            QVERIFY2(std::abs(stiffness - rate) <= 0.01 * rate,
+                     qPrintable(QString("stiffness %1").arg(stiffness)));
             QVERIFY(shown > previous);
         }
         previous = shown;
@@ -185,10 +187,11 @@ void TestCliRun::tensionTestMatchesTheSpring() {
 
 void TestCliRun::seriesStoresConsecutiveSerials() {
     setSim("start_position_mm", "61");
-    QCOMPARE(springtest({"scheme", "add", "--name", "S", "--points", "58", "--initial-force", "0.5"}).exitCode, 0);
+    QCOMPARE(
+        springtest({"scheme", "add", "--name", "S", "--points", "58", "--initial-force", "0.5"}).exitCode, 0);
     QCOMPARE(springtest({"batch", "new", "--batch", "S", "--scheme", "S"}).exitCode, 0);
-    const Run run = springtest({"run", "--batch", "S", "--speed", "600", "--displacement", "61", "--series", "3",
-                                "--pause", "0", "--json"});
+    const Run run = springtest({"run", "--batch", "S", "--speed", "600", "--displacement", "61", "--series",
+                                "3", "--pause", "0", "--json"});
     QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
     QCOMPARE(run.events.last()["stored"].toVariant().toList(), (QVariantList{1, 2, 3}));
     QList<int> serials;
@@ -197,13 +200,15 @@ void TestCliRun::seriesStoresConsecutiveSerials() {
 }
 
 void TestCliRun::seriesIsExported() {
-    if (testing::pythonWithOpenpyxl().isEmpty())
-        QSKIP("python3 with openpyxl is not installed");
+    if (testing::pythonWithOpenpyxl().isEmpty()) QSKIP("python3 with openpyxl is not installed");
     setSim("start_position_mm", "61");
-    QCOMPARE(springtest({"scheme", "add", "--name", "S", "--points", "58", "--initial-force", "0.5"}).exitCode, 0);
+    QCOMPARE(
+        springtest({"scheme", "add", "--name", "S", "--points", "58", "--initial-force", "0.5"}).exitCode, 0);
     QCOMPARE(springtest({"batch", "new", "--batch", "S", "--scheme", "S"}).exitCode, 0);
-    QCOMPARE(springtest({"run", "--batch", "S", "--speed", "600", "--displacement", "61", "--series", "3", "--pause",
-                         "0"}).exitCode, 0);
+    QCOMPARE(springtest({"run", "--batch", "S", "--speed", "600", "--displacement", "61", "--series", "3",
+                         "--pause", "0"})
+                 .exitCode,
+             0);
 
     const auto exported = [this](const QStringList& args) {
         const Run run = springtest(QStringList{"export"} + args + QStringList{"--batch", "S"});
@@ -218,7 +223,8 @@ void TestCliRun::seriesIsExported() {
     QCOMPARE(cell(all, "数据", "A1"), QString("方案名"));
     QCOMPARE(cell(all, "数据", "A2"), QString("S"));
     QCOMPARE(cell(all, "数据", "A3"), QString("序号"));
-    for (int test = 1; test <= 3; ++test) QCOMPARE(cell(all, "数据", "A" + QString::number(test + 3)), QString::number(test));
+    for (int test = 1; test <= 3; ++test)
+        QCOMPARE(cell(all, "数据", "A" + QString::number(test + 3)), QString::number(test));
 
     const QJsonObject selected = exported({"selected", "--tests", "2"});
     QCOMPARE(cell(selected, "数据", "A3"), QString("2"));
@@ -254,7 +260,8 @@ void TestCliRun::stoppedTestStoresNothing() {
     setSim("start_position_mm", "62");
     QCOMPARE(springtest({"scheme", "add", "--name", "S", "--points", "50"}).exitCode, 0);
     QCOMPARE(springtest({"batch", "new", "--batch", "S", "--scheme", "S"}).exitCode, 0);
-    const Run run = springtest({"run", "--batch", "S", "--speed", "60", "--displacement", "62", "--timeout", "1"});
+    const Run run =
+        springtest({"run", "--batch", "S", "--speed", "60", "--displacement", "62", "--timeout", "1"});
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.out.contains("试验状态：试验停止"));
     QVERIFY(results("S").isEmpty());
@@ -269,14 +276,16 @@ void TestCliRun::badInputIsRefused() {
     const Run missing = springtest({"run", "--batch", "NOPE", "--speed", "10"});
     QCOMPARE(missing.exitCode, 1);
     QVERIFY(missing.err.contains("文件不存在!!"));
-    QCOMPARE(springtest({"scheme", "add", "--name", "Q'uote", "--points", "30,35"}).exitCode, 1);  // out of order
-    QCOMPARE(springtest({"scheme", "add", "--name", "Q'uote", "--points", "35,30", "--upper", "9"}).exitCode, 0);
+    QCOMPARE(springtest({"scheme", "add", "--name", "Q'uote", "--points", "30,35"}).exitCode,
+             1);  // out of order
+    QCOMPARE(springtest({"scheme", "add", "--name", "Q'uote", "--points", "35,30", "--upper", "9"}).exitCode,
+             0);
     const auto stored = loadStandardScheme(m_dir->file("test_information.mdb"), "Q'uote");
     QVERIFY(stored);
     QCOMPARE(stored->points[0].max, QString("9"));
     QCOMPARE(stored->points[0].min, QString("0"));  // a limit left empty is stored as "0"
     QCOMPARE(stored->points[1].max, QString("0"));
-    QVERIFY(stored->points[2].value.isEmpty());   // points beyond the count stay empty
+    QVERIFY(stored->points[2].value.isEmpty());  // points beyond the count stay empty
     const Run twice = springtest({"scheme", "add", "--name", "Q'uote", "--points", "35,30"});
     QVERIFY(twice.err.contains("该方案名已存在!!"));
     const Run escape = springtest({"batch", "new", "--batch", "../evil", "--scheme", "Q'uote"});
@@ -305,9 +314,9 @@ void TestCliRun::passwordFromStandardInput() {
     QVERIFY2(stored.contains(':') && !stored.contains("Lab-2026"), qPrintable(stored));
     QVERIFY(!accounts.readString("users", "admin", QString()).isEmpty());  // the other account is kept
 
-    QCOMPARE(setPassword({}, "x\n"), 2);                  // no user
-    QCOMPARE(setPassword({"--user", "qa"}, ""), 2);        // no password
-    QCOMPARE(setPassword({"--user", "a=b"}, "x\n"), 1);   // a name the file cannot hold
+    QCOMPARE(setPassword({}, "x\n"), 2);                 // no user
+    QCOMPARE(setPassword({"--user", "qa"}, ""), 2);      // no password
+    QCOMPARE(setPassword({"--user", "a=b"}, "x\n"), 1);  // a name the file cannot hold
     QCOMPARE(accounts.readString("users", "qa", QString()), stored);
 }
 

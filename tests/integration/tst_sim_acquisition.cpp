@@ -1,11 +1,11 @@
-#include "app/ApplicationFolder.h"
-#include "app/MachineSession.h"
 #include "measurement/TDisplacement.h"
 #include "measurement/TMotor.h"
 #include "measurement/Tbankhk.h"
 #include "measurement/Tload.h"
 #include "platform/ProfileFile.h"
 #include "platform/WindowTarget.h"
+#include "session/ApplicationFolder.h"
+#include "session/MachineSession.h"
 #include "support/TempAppDir.h"
 
 #include "SimCardTestApi.h"
@@ -115,7 +115,9 @@ void TestSimAcquisition::loadFollowsTheSimulatedSpring() {
     waitFor([&] { return session.acquisition()->cycles() > startCycles + 20; });
 
     simSet(0, "position_mm", 62.0);  // 2 mm above the spring
-    waitFor([&] { return std::abs(card.record.displacement.load() - card.displacement->displacement()) < 1e-6f; });
+    waitFor([&] {
+        return std::abs(card.record.displacement.load() - card.displacement->displacement()) < 1e-6f;
+    });
     QTest::qWait(30);
     const float displacementBefore = card.record.displacement.load();
     const double gapBefore = simGet(0, "gap_mm");

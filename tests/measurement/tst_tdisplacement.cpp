@@ -73,7 +73,8 @@ void TestTDisplacement::pulsesToMillimetres_data() {
     QTest::newRow("4000") << 4000 << 1 << 1.00f;
     QTest::newRow("4002") << 4002 << 1 << 1.00f;
     QTest::newRow("4020 rounds up (float coefficient)") << 4020 << 1 << 1.01f;
-    QTest::newRow("4060") << 4060 << 1 << 1.02f;  // 1.015 exactly would round to even, as computed it is above
+    QTest::newRow("4060") << 4060 << 1
+                          << 1.02f;  // 1.015 exactly would round to even, as computed it is above
     QTest::newRow("negative") << -4020 << 1 << -1.01f;
     QTest::newRow("direction -1") << 4000 << -1 << -1.00f;
 }
@@ -103,8 +104,9 @@ void TestTDisplacement::compensationAddsFrameDeflection() {
     QCOMPARE(with, 10.5f);
     QVERIFY(rig.disp().SetCompensation(0.002f));
     QCOMPARE(rig.cycle(40000, 500), 11.0f);
-    QCOMPARE(ProfileFile(rig.dir.file("init0.dat")).readString("Displacement", "Compensation_coefficient", ""),
-             QString("0.0020000"));
+    QCOMPARE(
+        ProfileFile(rig.dir.file("init0.dat")).readString("Displacement", "Compensation_coefficient", ""),
+        QString("0.0020000"));
 }
 
 void TestTDisplacement::sidesKeepTheirOwnZero() {
@@ -113,7 +115,7 @@ void TestTDisplacement::sidesKeepTheirOwnZero() {
     rig.disp().ClearDisplacement();  // compression zero at 4000
     rig.disp().setSide(-1);
     QCOMPARE(rig.cycle(8000), -2.0f);  // tension zero still 0: (0 - 8000) × coefficient
-    rig.disp().ClearDisplacement();     // tension zero at 8000
+    rig.disp().ClearDisplacement();    // tension zero at 8000
     QCOMPARE(rig.cycle(12000), -1.0f);
     rig.disp().setSide(1);
     QCOMPARE(rig.cycle(12000), 2.0f);  // compression side counts from its own zero

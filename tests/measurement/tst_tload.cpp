@@ -1,6 +1,6 @@
 #include "measurement/CardSlot.h"
-#include "measurement/TMotor.h"
 #include "measurement/ChannelConfig.h"
+#include "measurement/TMotor.h"
 #include "measurement/Tload.h"
 #include "platform/ProfileFile.h"
 #include "platform/WindowTarget.h"
@@ -116,7 +116,7 @@ void TestTload::averageTakesMiddleEight() {
     Rig rig("");
     std::vector<int32_t> samples(68);
     for (int i = 0; i < 68; ++i) samples[i] = i - 100;  // sorted positions 30…37 hold -70…-63
-    samples[0] = -100000;                                // outliers do not matter
+    samples[0] = -100000;                               // outliers do not matter
     samples[67] = 100000;
     std::shuffle(samples.begin(), samples.end(), std::mt19937(7));
     FakeCard::state(0).countScript.assign(samples.begin(), samples.end());
@@ -255,8 +255,9 @@ void TestTload::protectionOffStillReads() {
 }
 
 void TestTload::calibrationMirrorsAndDerivesGears() {
-    Rig rig("[Load]\nMax_Range=1000\nGear_Total=2\nGear1_Magnification=400\nGear2_Magnification=800\n"
-            "Gear1_Decimal_Places=2\n");
+    Rig rig(
+        "[Load]\nMax_Range=1000\nGear_Total=2\nGear1_Magnification=400\nGear2_Magnification=800\n"
+        "Gear1_Decimal_Places=2\n");
     rig.load().SelectGear(1);
     rig.load().ReadLoad();
     rig.readAt(2000);

@@ -83,9 +83,14 @@ struct Rig {
 void reachState(Rig& rig, MotionState s) {
     TMotor& m = rig.motor();
     switch (s) {
-        case MotionState::Stopped: break;
-        case MotionState::Up: m.CommandUp(); break;
-        case MotionState::Down: m.CommandDown(); break;
+        case MotionState::Stopped:
+            break;
+        case MotionState::Up:
+            m.CommandUp();
+            break;
+        case MotionState::Down:
+            m.CommandDown();
+            break;
         case MotionState::AtUpperLimit:
             m.CommandUp();
             rig.card().outCommand = 1;
@@ -101,7 +106,9 @@ void reachState(Rig& rig, MotionState s) {
             rig.card().outCommand = 3;
             m.PendantTick();
             break;
-        case MotionState::BlockedByOverload: QFAIL("reached by a refused command, not set up"); break;
+        case MotionState::BlockedByOverload:
+            QFAIL("reached by a refused command, not set up");
+            break;
     }
     QCOMPARE(m.state(), s);
 }
@@ -216,12 +223,12 @@ void TstTMotor::limitsRefuseMotionTowardThem_data() {
 
     QTest::newRow("up at upper limit")
         << MotionState::AtUpperLimit << true << false << MotionState::AtUpperLimit << QString();
-    QTest::newRow("down from upper limit") << MotionState::AtUpperLimit << false << true << MotionState::Down
-                                           << QStringLiteral("down");
+    QTest::newRow("down from upper limit")
+        << MotionState::AtUpperLimit << false << true << MotionState::Down << QStringLiteral("down");
     QTest::newRow("down at lower limit")
         << MotionState::AtLowerLimit << false << false << MotionState::AtLowerLimit << QString();
-    QTest::newRow("up from lower limit") << MotionState::AtLowerLimit << true << true << MotionState::Up
-                                         << QStringLiteral("up");
+    QTest::newRow("up from lower limit")
+        << MotionState::AtLowerLimit << true << true << MotionState::Up << QStringLiteral("up");
 }
 
 void TstTMotor::limitsRefuseMotionTowardThem() {
@@ -510,24 +517,24 @@ void TstTMotor::pidOutputStaysInRange_data() {
 
     QTest::newRow("zero gains hold valve zero")
         << QByteArray() << false << 5.0f << QList<int>{2048, 2048, 2048};
-    QTest::newRow("valve zero from file") << QByteArray("FAPIAN=1500") << false << 5.0f
-                                          << QList<int>{1500, 1500, 1500};
-    QTest::newRow("accumulator limit") << QByteArray("Displacement_P=1000") << false << 30.0f
-                                       << QList<int>{2548, 2548, 2548};
+    QTest::newRow("valve zero from file")
+        << QByteArray("FAPIAN=1500") << false << 5.0f << QList<int>{1500, 1500, 1500};
+    QTest::newRow("accumulator limit")
+        << QByteArray("Displacement_P=1000") << false << 30.0f << QList<int>{2548, 2548, 2548};
     QTest::newRow("accumulating") << QByteArray("Displacement_P=1000") << false << 2.0f
                                   << QList<int>{2248, 2448, 2548};
     QTest::newRow("output ceiling") << QByteArray("Displacement_P=1000\nupper=5000") << false << 30.0f
                                     << QList<int>{4000, 4000, 4000};
     QTest::newRow("output floor") << QByteArray("Displacement_P=1000\nLow=-5000") << false << -30.0f
                                   << QList<int>{50, 50, 50};
-    QTest::newRow("valve zero above range") << QByteArray("FAPIAN=5000") << false << 0.0f
-                                            << QList<int>{4000, 4000, 4000};
+    QTest::newRow("valve zero above range")
+        << QByteArray("FAPIAN=5000") << false << 0.0f << QList<int>{4000, 4000, 4000};
     QTest::newRow("valve zero below range")
         << QByteArray("FAPIAN=10") << false << 0.0f << QList<int>{50, 50, 50};
-    QTest::newRow("load hold negated") << QByteArray("Load_P=1000") << true << 100.0f
-                                       << QList<int>{1948, 1848, 1748};
-    QTest::newRow("load hold uses load gains") << QByteArray("Displacement_P=1000") << true << 100.0f
-                                               << QList<int>{2048, 2048, 2048};
+    QTest::newRow("load hold negated")
+        << QByteArray("Load_P=1000") << true << 100.0f << QList<int>{1948, 1848, 1748};
+    QTest::newRow("load hold uses load gains")
+        << QByteArray("Displacement_P=1000") << true << 100.0f << QList<int>{2048, 2048, 2048};
 }
 
 void TstTMotor::pidOutputStaysInRange() {
@@ -581,8 +588,8 @@ void TstTMotor::pidStep_data() {
                                  << QList<double>{-20, -20, 3} << QList<int>{20, 25, 22};
     QTest::newRow("lower limit") << QByteArray("Displacement_P=1000\nLow=-15") << false << 0.0f
                                  << QList<double>{10, 10, -4} << QList<int>{-10, -15, -11};
-    QTest::newRow("load mode negated") << QByteArray("Load_P=1000") << true << 50.0f << QList<double>{0, 30}
-                                       << QList<int>{-50, -70};
+    QTest::newRow("load mode negated")
+        << QByteArray("Load_P=1000") << true << 50.0f << QList<double>{0, 30} << QList<int>{-50, -70};
     QTest::newRow("load mode limits before negation") << QByteArray("Load_P=1000\nupper=60") << true << 50.0f
                                                       << QList<double>{0, 0} << QList<int>{-50, -60};
 }
@@ -700,46 +707,64 @@ void TstTMotor::operatorBox_data() {
 
     using S = MotionState;
     // A command's own message comes before the monitor's.
-    QTest::newRow("stop on release") << 0 << S::Up << 0 << "" << "stop" << S::Stopped << 1 << 2;
-    QTest::newRow("stop while latched") << 0 << S::Up << 1 << "" << "" << S::Up << 1 << 0;
-    QTest::newRow("up pressed") << 1 << S::Stopped << 1 << "" << "up" << S::Up << 0 << 2;
-    QTest::newRow("up held") << 1 << S::Up << 0 << "" << "" << S::Up << 0 << 0;
-    QTest::newRow("up while already up") << 1 << S::Up << 1 << "" << "" << S::Up << 0 << 1;
+    QTest::newRow("stop on release") << 0 << S::Up << 0 << ""
+                                     << "stop" << S::Stopped << 1 << 2;
+    QTest::newRow("stop while latched") << 0 << S::Up << 1 << ""
+                                        << "" << S::Up << 1 << 0;
+    QTest::newRow("up pressed") << 1 << S::Stopped << 1 << ""
+                                << "up" << S::Up << 0 << 2;
+    QTest::newRow("up held") << 1 << S::Up << 0 << ""
+                             << "" << S::Up << 0 << 0;
+    QTest::newRow("up while already up") << 1 << S::Up << 1 << ""
+                                         << "" << S::Up << 0 << 1;
     QTest::newRow("up toward tension trip") << 1 << S::Stopped << 1 << "up"
                                             << "" << S::BlockedByOverload << 0 << 1;
     QTest::newRow("up away from compression trip") << 1 << S::Stopped << 1 << "down"
                                                    << "up" << S::Up << 0 << 2;
-    QTest::newRow("down pressed") << 2 << S::Stopped << 1 << "" << "down" << S::Down << 0 << 2;
+    QTest::newRow("down pressed") << 2 << S::Stopped << 1 << ""
+                                  << "down" << S::Down << 0 << 2;
     QTest::newRow("down toward compression trip") << 2 << S::Stopped << 1 << "down"
                                                   << "" << S::BlockedByOverload << 0 << 1;
-    QTest::newRow("down not latched") << 2 << S::Stopped << 0 << "" << "" << S::Stopped << 0 << 0;
-    QTest::newRow("test requested") << 3 << S::Stopped << 1 << "" << "" << S::TestRequested << 1 << 1;
+    QTest::newRow("down not latched") << 2 << S::Stopped << 0 << ""
+                                      << "" << S::Stopped << 0 << 0;
+    QTest::newRow("test requested") << 3 << S::Stopped << 1 << ""
+                                    << "" << S::TestRequested << 1 << 1;
     QTest::newRow("test already requested") << 3 << S::TestRequested << 1 << ""
                                             << "" << S::TestRequested << 1 << 0;
     QTest::newRow("test with load tripped") << 3 << S::Stopped << 1 << "up"
                                             << "" << S::BlockedByOverload << 0 << 1;
     QTest::newRow("test tripped not latched") << 3 << S::Stopped << 0 << "down"
                                               << "" << S::TestRequested << 0 << 1;
-    QTest::newRow("upper limit while up") << 4 << S::Up << 0 << "" << "stop" << S::AtUpperLimit << 0 << 2;
-    QTest::newRow("upper limit while down") << 4 << S::Down << 0 << "" << "" << S::Down << 0 << 0;
-    QTest::newRow("up at upper limit refused") << 5 << S::AtUpperLimit << 1 << "" << "" << S::Up << 0 << 1;
-    QTest::newRow("upper up not at limit") << 5 << S::Stopped << 1 << "" << "" << S::Stopped << 1 << 0;
+    QTest::newRow("upper limit while up") << 4 << S::Up << 0 << ""
+                                          << "stop" << S::AtUpperLimit << 0 << 2;
+    QTest::newRow("upper limit while down") << 4 << S::Down << 0 << ""
+                                            << "" << S::Down << 0 << 0;
+    QTest::newRow("up at upper limit refused") << 5 << S::AtUpperLimit << 1 << ""
+                                               << "" << S::Up << 0 << 1;
+    QTest::newRow("upper up not at limit") << 5 << S::Stopped << 1 << ""
+                                           << "" << S::Stopped << 1 << 0;
     QTest::newRow("upper up toward tension trip") << 5 << S::Stopped << 1 << "up"
                                                   << "" << S::BlockedByOverload << 0 << 1;
-    QTest::newRow("down from upper limit") << 6 << S::AtUpperLimit << 1 << "" << "down" << S::Down << 0 << 2;
+    QTest::newRow("down from upper limit") << 6 << S::AtUpperLimit << 1 << ""
+                                           << "down" << S::Down << 0 << 2;
     QTest::newRow("down from upper limit not latched") << 6 << S::AtUpperLimit << 0 << ""
                                                        << "" << S::AtUpperLimit << 0 << 0;
-    QTest::newRow("lower limit while down") << 8 << S::Down << 0 << "" << "stop" << S::AtLowerLimit << 0 << 2;
-    QTest::newRow("lower limit while up") << 8 << S::Up << 0 << "" << "" << S::Up << 0 << 0;
-    QTest::newRow("up from lower limit") << 9 << S::AtLowerLimit << 1 << "" << "up" << S::Up << 0 << 2;
+    QTest::newRow("lower limit while down") << 8 << S::Down << 0 << ""
+                                            << "stop" << S::AtLowerLimit << 0 << 2;
+    QTest::newRow("lower limit while up") << 8 << S::Up << 0 << ""
+                                          << "" << S::Up << 0 << 0;
+    QTest::newRow("up from lower limit") << 9 << S::AtLowerLimit << 1 << ""
+                                         << "up" << S::Up << 0 << 2;
     QTest::newRow("up from lower limit not at it") << 9 << S::Stopped << 1 << ""
                                                    << "" << S::Stopped << 1 << 0;
     QTest::newRow("down at lower limit refused") << 10 << S::AtLowerLimit << 1 << ""
                                                  << "" << S::Down << 0 << 1;
     QTest::newRow("low down toward compression trip") << 10 << S::Stopped << 1 << "down"
                                                       << "" << S::BlockedByOverload << 0 << 1;
-    QTest::newRow("input matching nothing") << 7 << S::Up << 1 << "" << "" << S::Up << 1 << 0;
-    QTest::newRow("ignored while a test runs") << 1 << S::Stopped << 2 << "" << "" << S::Stopped << 2 << 0;
+    QTest::newRow("input matching nothing") << 7 << S::Up << 1 << ""
+                                            << "" << S::Up << 1 << 0;
+    QTest::newRow("ignored while a test runs") << 1 << S::Stopped << 2 << ""
+                                               << "" << S::Stopped << 2 << 0;
 }
 
 void TstTMotor::operatorBox() {

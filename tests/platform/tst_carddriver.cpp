@@ -18,11 +18,16 @@ void TestCardDriver::modelsByCardType_data() {
     QTest::addColumn<int>("cardType");
     QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("file");
-    QTest::newRow("0") << 0 << "RX640K" << "libRX640K.so";
-    QTest::newRow("1") << 1 << "RX710" << "libPCI_CARD.so";
-    QTest::newRow("2") << 2 << "RX720" << "libRX720.so";
-    QTest::newRow("other") << 3 << "" << "";
-    QTest::newRow("negative") << -1 << "" << "";
+    QTest::newRow("0") << 0 << "RX640K"
+                       << "libRX640K.so";
+    QTest::newRow("1") << 1 << "RX710"
+                       << "libPCI_CARD.so";
+    QTest::newRow("2") << 2 << "RX720"
+                       << "libRX720.so";
+    QTest::newRow("other") << 3 << ""
+                           << "";
+    QTest::newRow("negative") << -1 << ""
+                              << "";
 }
 
 void TestCardDriver::modelsByCardType() {

@@ -26,13 +26,27 @@ void TestProfileFile::readsWithoutRegardToCase_data() {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("exact") << "Load" << "Max_Range" << "2000";
-    QTest::newRow("upper section") << "LOAD" << "Max_Range" << "2000";
-    QTest::newRow("lower both") << "load" << "max_range" << "2000";
-    QTest::newRow("second section") << "DISPLACEMENT" << "coefficient" << "0.0005";
-    QTest::newRow("spaces around value") << "Load" << "Name" << "负荷";
-    QTest::newRow("missing key") << "Load" << "Nothing" << "default";
-    QTest::newRow("key of other section") << "Load" << "coefficient" << "default";
+    QTest::newRow("exact") << "Load"
+                           << "Max_Range"
+                           << "2000";
+    QTest::newRow("upper section") << "LOAD"
+                                   << "Max_Range"
+                                   << "2000";
+    QTest::newRow("lower both") << "load"
+                                << "max_range"
+                                << "2000";
+    QTest::newRow("second section") << "DISPLACEMENT"
+                                    << "coefficient"
+                                    << "0.0005";
+    QTest::newRow("spaces around value") << "Load"
+                                         << "Name"
+                                         << "负荷";
+    QTest::newRow("missing key") << "Load"
+                                 << "Nothing"
+                                 << "default";
+    QTest::newRow("key of other section") << "Load"
+                                          << "coefficient"
+                                          << "default";
 }
 
 void TestProfileFile::readsWithoutRegardToCase() {
@@ -41,7 +55,8 @@ void TestProfileFile::readsWithoutRegardToCase() {
     QFETCH(QString, expected);
     TempAppDir dir;
     dir.write("a.ini",
-              "; comment\r\n[Load]\r\nMax_Range=2000\r\nName =  负荷  \r\n\r\n[Displacement]\r\ncoefficient=0.0005\r\n");
+              "; comment\r\n[Load]\r\nMax_Range=2000\r\nName =  负荷  "
+              "\r\n\r\n[Displacement]\r\ncoefficient=0.0005\r\n");
     ProfileFile ini(dir.file("a.ini"));
     QCOMPARE(ini.readString(section, key, "default"), expected);
 }
@@ -83,8 +98,9 @@ void TestProfileFile::writeReplacesKeepsRestAndCase() {
     dir.write("a.ini", "; keep me\r\n[Load]\r\nGEAR2_AD_ZERO=5\r\nOther=1\r\n[close]\r\nclose_flag=0\r\n");
     ProfileFile ini(dir.file("a.ini"));
     QVERIFY(ini.writeString("load", "Gear2_AD_ZERO", "123"));
-    QCOMPARE(dir.read("a.ini"),
-             QByteArray("; keep me\r\n[Load]\r\nGEAR2_AD_ZERO=123\r\nOther=1\r\n[close]\r\nclose_flag=0\r\n"));
+    QCOMPARE(
+        dir.read("a.ini"),
+        QByteArray("; keep me\r\n[Load]\r\nGEAR2_AD_ZERO=123\r\nOther=1\r\n[close]\r\nclose_flag=0\r\n"));
     QCOMPARE(ini.readInt("Load", "gear2_ad_zero", 0), 123);
 }
 
@@ -106,7 +122,8 @@ void TestProfileFile::writeCreatesUtf8File() {
 
 void TestProfileFile::gb18030FileKeepsItsEncoding() {
     TempAppDir dir;
-    const QByteArray gb = encodeText("[system]\r\nMachineName=微机控制弹簧拉压测试系统\r\n", TextEncoding::Gb18030);
+    const QByteArray gb =
+        encodeText("[system]\r\nMachineName=微机控制弹簧拉压测试系统\r\n", TextEncoding::Gb18030);
     QVERIFY(gb != QString("微").toUtf8());
     dir.write("init0.dat", gb);
     ProfileFile ini(dir.file("init0.dat"));
@@ -114,8 +131,9 @@ void TestProfileFile::gb18030FileKeepsItsEncoding() {
     QVERIFY(ini.writeString("Load", "Name", "负荷"));
     const QByteArray bytes = dir.read("init0.dat");
     QCOMPARE(decodeText(bytes).encoding, TextEncoding::Gb18030);
-    QCOMPARE(bytes, encodeText("[system]\r\nMachineName=微机控制弹簧拉压测试系统\r\n\r\n[Load]\r\nName=负荷\r\n",
-                               TextEncoding::Gb18030));
+    QCOMPARE(bytes,
+             encodeText("[system]\r\nMachineName=微机控制弹簧拉压测试系统\r\n\r\n[Load]\r\nName=负荷\r\n",
+                        TextEncoding::Gb18030));
 }
 
 void TestProfileFile::failedWriteLeavesFileAsItWas() {

@@ -12,19 +12,19 @@
 #include <QtTest>
 
 #include "platform/Prompts.h"
-#include "results/CellAddress.h"
 #include "results/ReportExport.h"
 #include "results/ReportFiles.h"
 #include "results/ReportNames.h"
 #include "results/Ttest_result.h"
-#include "schemes/Batch.h"
-#include "schemes/Database.h"
-#include "schemes/Schema.h"
-#include "schemes/Schemes.h"
-#include "support/TempAppDir.h"
+#include "storage/Batch.h"
+#include "storage/Database.h"
+#include "storage/Schema.h"
+#include "storage/Schemes.h"
 #include "support/PngPicture.h"
+#include "support/TempAppDir.h"
 #include "support/WorkbookReader.h"
 #include "support/ZipParts.h"
+#include "workbook/CellAddress.h"
 
 using namespace springtest;
 using springtest::testing::TempAppDir;
@@ -141,14 +141,15 @@ QByteArray tinyTemplate(const QList<std::pair<QByteArray, QByteArray>>& sheets) 
     return zipOf(parts);
 }
 
-
-
 // --- reading the workbook back, with openpyxl ---
 
+QByteArray shippedTemplate() {
+    return fileBytes(QStringLiteral(SPRINGTEST_REPORT_TEMPLATE));
+}
 
-QByteArray shippedTemplate() { return fileBytes(QStringLiteral(SPRINGTEST_REPORT_TEMPLATE)); }
-
-QJsonObject readBack(const QString& file) { return readWorkbook(QStringLiteral(SPRINGTEST_WORKBOOK_READER), file); }
+QJsonObject readBack(const QString& file) {
+    return readWorkbook(QStringLiteral(SPRINGTEST_WORKBOOK_READER), file);
+}
 
 QString valueAt(const QJsonObject& book, const QString& sheet, int row, int column) {
     return book[QStringLiteral("cells")][sheet][cellReference(row, column)][QStringLiteral("v")].toString();

@@ -1,6 +1,6 @@
 #include "results/CurveArea.h"
 #include "results/ReportNames.h"
-#include "schemes/Schema.h"
+#include "storage/Schema.h"
 #include "support/TempAppDir.h"
 
 #include <QtTest>
@@ -45,14 +45,16 @@ void TestReportSettings::reportNamesSaveOpenDelete() {
 }
 
 void TestReportSettings::curveArea_data() {
-    QTest::addColumn<QStringList>("fields");  // xMin xMax xStep yMin yMax yStep
-    QTest::addColumn<QList<double>>("axes");  // bottom min max step, left min max step
+    QTest::addColumn<QStringList>("fields");   // xMin xMax xStep yMin yMax yStep
+    QTest::addColumn<QList<double>>("axes");   // bottom min max step, left min max step
     QTest::addColumn<QList<double>>("steps");  // x and y as applied and as read back from the file
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty minimum means 0") << QStringList{"", "50", "0.5", "10", "110", "5"}
-                                           << QList<double>{0, 50, 5, 10, 110, 10} << QList<double>{0.5, 5} << "";
-    QTest::newRow("maximum below minimum as typed") << QStringList{"20", "10", "1", "0", "1", "1"}
-                                                    << QList<double>{20, 10, -1, 0, 1, 0.1} << QList<double>{1, 1} << "";
+    QTest::newRow("empty minimum means 0")
+        << QStringList{"", "50", "0.5", "10", "110", "5"} << QList<double>{0, 50, 5, 10, 110, 10}
+        << QList<double>{0.5, 5} << "";
+    QTest::newRow("maximum below minimum as typed")
+        << QStringList{"20", "10", "1", "0", "1", "1"} << QList<double>{20, 10, -1, 0, 1, 0.1}
+        << QList<double>{1, 1} << "";
     QTest::newRow("empty maximum keeps the axes, stores the steps")
         << QStringList{"0", "", "0.5", "0", "100", "5"} << QList<double>{1, 2, 0.1, 3, 4, 0.1}
         << QList<double>{0.5, 5} << "最大值不能为空!!!";
@@ -77,8 +79,8 @@ void TestReportSettings::curveArea() {
     chart.bottom = {1, 2, 0.1};
     chart.left = {3, 4, 0.1};
     AxisSteps applied;
-    const auto out = applyCurveArea(dir.path(), {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]},
-                                    chart, applied);
+    const auto out = applyCurveArea(
+        dir.path(), {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]}, chart, applied);
     QCOMPARE(out.messages, message.isEmpty() ? QStringList{} : QStringList{message});
     QCOMPARE(chart.bottom.min, axes[0]);
     QCOMPARE(chart.bottom.max, axes[1]);

@@ -1,8 +1,8 @@
 #include "results/Ttest_result.h"
-#include "schemes/Batch.h"
-#include "schemes/Database.h"
-#include "schemes/Schema.h"
-#include "schemes/Schemes.h"
+#include "storage/Batch.h"
+#include "storage/Database.h"
+#include "storage/Schema.h"
+#include "storage/Schemes.h"
 #include "support/TempAppDir.h"
 
 #include <QtTest>
@@ -25,16 +25,22 @@ QString makeBatch(const TempAppDir& dir, const QString& style, const QList<int>&
     s.points[0] = {"40", "0", "0"};
     s.points[1] = {"35", "0", "0"};
     if (!insertScheme(schemeDatabasePath(dir.path()), s)) return {};
-    const BatchOutcome b = newBatch(dir.path(), BatchKind::Standard, "R", "S", [](const QString&, const QString&) { return true; });
+    const BatchOutcome b = newBatch(dir.path(), BatchKind::Standard, "R", "S",
+                                    [](const QString&, const QString&) { return true; });
     if (!b.ok) return {};
     Database db(b.path);
     for (int x : serials) {
         for (int stroke = 1; stroke <= strokes; ++stroke)
-            db.insertRow("test_result", {{"xuhao", x}, {"jinhuicheng", stroke == 1 ? "进" : "回"}, {"result1", "100"},
+            db.insertRow("test_result", {{"xuhao", x},
+                                         {"jinhuicheng", stroke == 1 ? "进" : "回"},
+                                         {"result1", "100"},
                                          {"result2", "150.5"}});
         for (int i = 1; i <= samples; ++i)
-            db.insertRow("test_point", {{"xuhao", x}, {"number", i}, {"load", QString::number(x * 100 + i)},
-                                        {"weiyi", QString::number(50 - i)}, {"bianxing", QString::number(i)},
+            db.insertRow("test_point", {{"xuhao", x},
+                                        {"number", i},
+                                        {"load", QString::number(x * 100 + i)},
+                                        {"weiyi", QString::number(50 - i)},
+                                        {"bianxing", QString::number(i)},
                                         {"jinhuicheng", "1"}});
     }
     return b.path;
@@ -120,8 +126,12 @@ void TestTtestResult::curveWithoutPositiveLoadsGivesZeroAxis() {
     {
         Database db(path);
         for (int i = 1; i <= 3; ++i)
-            db.insertRow("test_point", {{"xuhao", 1}, {"number", i}, {"load", QString::number(-i)}, {"weiyi", "10"},
-                                        {"bianxing", "1"}, {"jinhuicheng", "1"}});
+            db.insertRow("test_point", {{"xuhao", 1},
+                                        {"number", i},
+                                        {"load", QString::number(-i)},
+                                        {"weiyi", "10"},
+                                        {"bianxing", "1"},
+                                        {"jinhuicheng", "1"}});
     }
     auto r = Ttest_result::open(path).result;
     QVERIFY(r->ShowCurve(0).isEmpty());

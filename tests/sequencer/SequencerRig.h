@@ -5,8 +5,8 @@
 #include "measurement/TMotor.h"
 #include "measurement/Tload.h"
 #include "platform/WindowTarget.h"
-#include "sequencer/StandardTest.h"
 #include "sequencer/TTestStyle.h"
+#include "sequencer/procedures/StandardTest.h"
 #include "support/FakeCard.h"
 #include "support/TempAppDir.h"
 

@@ -1,12 +1,12 @@
 #include "SequencerRig.h"
 #include "platform/ProfileFile.h"
-#include "schemes/Batch.h"
-#include "schemes/Database.h"
-#include "schemes/Schema.h"
-#include "schemes/Schemes.h"
 #include "sequencer/BatchOpening.h"
 #include "sequencer/ResultGrid.h"
-#include "sequencer/StandardStorage.h"
+#include "sequencer/procedures/StandardStorage.h"
+#include "storage/Batch.h"
+#include "storage/Database.h"
+#include "storage/Schema.h"
+#include "storage/Schemes.h"
 
 #include <QtTest>
 
@@ -194,9 +194,15 @@ void TestStandardStorage::storesFormattedRows_data() {
     QTest::addColumn<QString>("storedValue");
     QTest::addColumn<QString>("storedStiffness");
     // Load decimals 2 (gear 1), displacement decimals 3.
-    QTest::newRow("N, loads measured") << "N" << "0" << 12.3456f << 12.3456f << "12.35" << "12.35";
-    QTest::newRow("kN, stiffness in N/mm") << "kN" << "0" << 0.0123456f << 0.0123456f << "0.01" << "12.35";
-    QTest::newRow("displacement measured") << "N" << "2" << 41.23456f << 1.5f << "41.235" << "1.50";
+    QTest::newRow("N, loads measured") << "N"
+                                       << "0" << 12.3456f << 12.3456f << "12.35"
+                                       << "12.35";
+    QTest::newRow("kN, stiffness in N/mm") << "kN"
+                                           << "0" << 0.0123456f << 0.0123456f << "0.01"
+                                           << "12.35";
+    QTest::newRow("displacement measured") << "N"
+                                           << "2" << 41.23456f << 1.5f << "41.235"
+                                           << "1.50";
 }
 
 void TestStandardStorage::storesFormattedRows() {
@@ -207,8 +213,7 @@ void TestStandardStorage::storesFormattedRows() {
     QFETCH(QString, storedValue);
     QFETCH(QString, storedStiffness);
     SequencerRig rig;
-    QVERIFY(ProfileFile(rig.dir.file("init0.dat"))
-                .writeString("Load", "Units", units));
+    QVERIFY(ProfileFile(rig.dir.file("init0.dat")).writeString("Load", "Units", units));
     QVERIFY(ProfileFile(rig.dir.file("init0.dat")).writeString("Load", "Gear1_Decimal_Places", "2"));
     rig.cards.cards[0].load = std::make_unique<Tload>(rig.dir.path(), 0, rig.driver, &rig.cards.cards[0]);
     installStandardStorage(*rig.seq);

@@ -104,8 +104,8 @@ void TestStandardTest::returnStrokeCapturesLastToFirst() {
     QVERIFY(rig.seq->curveTimerActive());  // the return stroke is recorded too
     rig.sample(320, 30.5f, 19.5f);         // point 3 once D ≥ 30
     rig.sample(200, 34.9f, 15.1f);
-    rig.sample(190, 35.0f, 15.0f);         // point 2
-    rig.sample(100, 40.0f, 10.0f);         // point 1
+    rig.sample(190, 35.0f, 15.0f);  // point 2
+    rig.sample(100, 40.0f, 10.0f);  // point 1
     const ResultArray r = rig.seq->results();
     QCOMPARE(r.value(2, 3), 320.0f);
     QCOMPARE(r.stiffness(2, 3), 320.0f / 19.5f);
@@ -276,11 +276,11 @@ void TestStandardTest::variableSpeedSlowsNearPoint() {
     rig.start(80);
     approach(rig, 50);
     rig.takeRates();
-    rig.sample(50, 45);     // 5 mm: full speed
-    rig.sample(90, 40.8f);  // 0.8 mm: half
-    rig.sample(96, 40.4f);  // 0.4 mm: min(v/4, 10)
-    rig.sample(98, 40.15f); // 0.15 mm: min(v/8, 5)
-    rig.sample(99, 40.05f); // 0.05 mm: unchanged
+    rig.sample(50, 45);      // 5 mm: full speed
+    rig.sample(90, 40.8f);   // 0.8 mm: half
+    rig.sample(96, 40.4f);   // 0.4 mm: min(v/4, 10)
+    rig.sample(98, 40.15f);  // 0.15 mm: min(v/8, 5)
+    rig.sample(99, 40.05f);  // 0.05 mm: unchanged
     QCOMPARE(rig.takeRates(), (std::vector<float>{100, 50, 10, 5}));
 }
 
@@ -349,9 +349,9 @@ void TestStandardTest::forwardStiffnessFormulas_data() {
     QTest::newRow("compression style 2 k2") << 0 << 2 << 2 << 10.0f / -150.0f;  // (T2 - T1) / (v1 - v2)
     QTest::newRow("compression style 3 k1") << 0 << 3 << 1 << 0.1f;             // T1 / v1
     QTest::newRow("compression style 3 k2") << 0 << 3 << 2 << 10.0f / 150.0f;
-    QTest::newRow("tension style 2 k1") << 1 << 2 << 1 << 0.2f;                 // T1 / (v1 - H)
+    QTest::newRow("tension style 2 k1") << 1 << 2 << 1 << 0.2f;  // T1 / (v1 - H)
     QTest::newRow("tension style 2 k2") << 1 << 2 << 2 << 10.0f / 150.0f;
-    QTest::newRow("tension style 0 k2") << 1 << 0 << 2 << 15.0f;                // (v2 - v1) / (T2 - T1)
+    QTest::newRow("tension style 0 k2") << 1 << 0 << 2 << 15.0f;  // (v2 - v1) / (T2 - T1)
 }
 
 void TestStandardTest::forwardStiffnessFormulas() {
@@ -361,8 +361,9 @@ void TestStandardTest::forwardStiffnessFormulas() {
     QFETCH(float, expected);
     const double T[] = {10, 20};
     const float values[] = {100, 250};
-    QCOMPARE(StandardTest::forwardStiffness(static_cast<StandardTestKind>(kind), style, k, T, values, 50, 250),
-             expected);
+    QCOMPARE(
+        StandardTest::forwardStiffness(static_cast<StandardTestKind>(kind), style, k, T, values, 50, 250),
+        expected);
 }
 
 QTEST_GUILESS_MAIN(TestStandardTest)

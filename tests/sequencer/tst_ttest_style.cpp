@@ -19,7 +19,9 @@ struct RecordingSink : CurveSink {
     QList<QPair<int, QPointF>> points;
     double bottomMax = -1, leftMax = -1, leftStep = -1;
     void clearCurve() override { ++clears; }
-    void appendPoint(int series, double x, double load) override { points << qMakePair(series, QPointF(x, load)); }
+    void appendPoint(int series, double x, double load) override {
+        points << qMakePair(series, QPointF(x, load));
+    }
     void setAxes(double b, double, double l, double ls) override {
         bottomMax = b;
         leftMax = l;
@@ -29,10 +31,11 @@ struct RecordingSink : CurveSink {
 
 // Hands every stored test's serial to `serials` and answers as told.
 void recordStores(SequencerRig& rig, QList<int>& serials, bool succeed = true, const QString& error = {}) {
-    rig.seq->setTestStorer([&serials, succeed, error](const ttest_info& s, const ResultArray&, const ttest_chart&) {
-        serials << s.xuhao;
-        return TTestStyle::StoreOutcome{succeed, error};
-    });
+    rig.seq->setTestStorer(
+        [&serials, succeed, error](const ttest_info& s, const ResultArray&, const ttest_chart&) {
+            serials << s.xuhao;
+            return TTestStyle::StoreOutcome{succeed, error};
+        });
 }
 
 }  // namespace
@@ -62,7 +65,7 @@ void TestTTestStyle::storedTestAdvancesSerial() {
     QCOMPARE(stored, QList<int>{1});
     QCOMPARE(rig.seq->xuhao(), 2);
     QCOMPARE(rig.states, (QList<TestState>{TestState::Started, TestState::Stopped, TestState::Storing,
-                                          TestState::Stored}));
+                                           TestState::Stored}));
 }
 
 void TestTTestStyle::failedStoreKeepsSerial() {

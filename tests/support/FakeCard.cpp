@@ -11,7 +11,9 @@ std::array<FakeCardState, 5>& cards() {
     return c;
 }
 
-FakeCardState& card(int32_t i) { return cards().at(static_cast<size_t>(i)); }
+FakeCardState& card(int32_t i) {
+    return cards().at(static_cast<size_t>(i));
+}
 
 extern "C" {
 uint8_t fakeCardOpen(int32_t c) {
@@ -79,7 +81,9 @@ void FakeCard::reset() {
     for (FakeCardState& s : cards()) s = FakeCardState{};
 }
 
-FakeCardState& FakeCard::state(int c) { return card(c); }
+FakeCardState& FakeCard::state(int c) {
+    return card(c);
+}
 
 std::mutex& FakeCard::mutex() {
     static std::mutex m;

@@ -21,7 +21,8 @@ inline QString pythonWithOpenpyxl() {
             if (p.isEmpty() || !QFileInfo(p).isExecutable()) continue;
             QProcess probe;
             probe.start(p, {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-            if (probe.waitForFinished(60000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+            if (probe.waitForFinished(60000) && probe.exitStatus() == QProcess::NormalExit &&
+                probe.exitCode() == 0)
                 return p;
         }
         return QString();
@@ -44,6 +45,5 @@ inline QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
 
 }  // namespace springtest::testing

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "sequencer/TTestStyle.h"
+
+namespace springtest {
+
+// The storage side of the standard coil-spring machines (types 0, 1, 2, 4, 6).
+
+// Reads a batch's scheme and next serial into `out`, lays out the result grid and installs the test procedure
+// of the scheme's spring kind. On failure the message is for the operator ("参数错误！！", "当前无试验方案",
+// "读取文件错误!!").
+TTestStyle::LoadOutcome loadStandardBatch(TTestStyle& sequencer, ResultGrid* grid, const QString& batchPath,
+                                          ttest_info& out);
+
+// Stores one finished test: a `test_result` row per measured stroke and a `test_point` row per curve sample,
+// in one transaction. Values take the decimals of the channel that measured them; stiffness has two decimals
+// and is given in N/mm when the load unit is "kN". Empty results stay empty.
+TTestStyle::StoreOutcome storeStandardTest(TTestStyle& sequencer, const ttest_info& scheme,
+                                           const ResultArray& results, const ttest_chart& curve);
+
+// Fits the standard loader and storer into a sequencer.
+void installStandardStorage(TTestStyle& sequencer);
+
+// The general text form of a scheme number as the grid shows it (up to 15 significant digits).
+QString schemeNumberText(double value);
+
+}  // namespace springtest

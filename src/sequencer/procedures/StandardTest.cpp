@@ -1,0 +1,299 @@
+#include "sequencer/procedures/StandardTest.h"
+
+#include "measurement/TDisplacement.h"
+#include "measurement/TMotor.h"
+#include "sequencer/SlowApproach.h"
+#include "sequencer/TTestStyle.h"
+
+#include <cmath>
+#include <limits>
+
+namespace springtest {
+
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+float ratio(double numerator, double denominator) {
+    if (denominator == 0.0 || std::isnan(numerator) || std::isnan(denominator)) return kNaN;
+    return static_cast<float>(numerator / denominator);
+}
+
+}  // namespace
+
+float StandardTest::forwardStiffness(StandardTestKind kind, int style, int k, const double* T,
+                                     const float* value, float H, float L) {
+    const bool tension = kind != StandardTestKind::Compression;
+    const double Tk = T[k - 1];
+    const double vk = value[k - 1];
+    if (k == 1) {
+        switch (style) {
+            case 0:
+                return tension ? ratio(L, Tk - H) : ratio(L, H - Tk);
+            case 1:
+                return ratio(L, Tk);
+            case 2:
+                return tension ? ratio(Tk, vk - H) : ratio(Tk, H - vk);
+            case 3:
+                return ratio(Tk, vk);
+            default:
+                return kNaN;
+        }
+    }
+    const double Tp = T[k - 2];
+    const double vp = value[k - 2];
+    switch (style) {
+        case 0:
+            return tension ? ratio(vk - vp, Tk - Tp) : ratio(vk - vp, Tp - Tk);
+        case 1:
+            return ratio(vk - vp, Tk - Tp);
+        case 2:
+            return tension ? ratio(Tk - Tp, vk - vp) : ratio(Tk - Tp, vp - vk);
+        case 3:
+            return ratio(Tk - Tp, vk - vp);
+        default:
+            return kNaN;
+    }
+}
+
+void StandardTest::onSample(int cardIndex) {
+    const CardSlot& slot = m_seq.cards().cards[static_cast<size_t>(cardIndex)];
+    float L = slot.record.load.load(std::memory_order_relaxed);
+    if (m_kind == StandardTestKind::TensionType6) L = std::fabs(L);
+    const Sample s{L, slot.record.displacement.load(std::memory_order_relaxed),
+                   slot.record.deformation.load(std::memory_order_relaxed)};
+    if (m_seq.stroke() == 1)
+        forward(s);
+    else
+        returnStroke(s);
+}
+
+void StandardTest::towardSpring() {
+    TMotor& m = *m_seq.cards().cards[static_cast<size_t>(m_seq.cardIndex())].motor;
+    if (m_kind == StandardTestKind::TensionType6)
+        m.CommandUp();
+    else
+        m.CommandDown();
+}
+
+void StandardTest::awayFromSpring() {
+    TMotor& m = *m_seq.cards().cards[static_cast<size_t>(m_seq.cardIndex())].motor;
+    if (m_kind == StandardTestKind::TensionType6)
+        m.CommandDown();
+    else
+        m.CommandUp();
+}
+
+float StandardTest::measured(const Sample& s) const {
+    switch (m_seq.procedureScheme().scheme_style) {
+        case 2:
+            return s.D;
+        case 3:
+            return s.E;
+        default:
+            return s.L;
+    }
+}
+
+void StandardTest::forward(const Sample& s) {
+    CardSlot& slot = m_seq.cards().cards[static_cast<size_t>(m_seq.cardIndex())];
+    TMotor& motor = *slot.motor;
+    const ttest_info& scheme = m_seq.procedureScheme();
+    const float F0 = static_cast<float>(scheme.scheme_load);
+    const float v = m_seq.testSpeed();
+    const float start = m_seq.startPosition();
+    const bool compression = m_kind == StandardTestKind::Compression;
+
+    switch (m_seq.step()) {
+        case 0: {
+            // A spring that is never felt sends the test straight into its return stroke.
+            const bool beyondSearch = m_kind == StandardTestKind::Compression ? s.D <= 0.6f * start
+                                      : m_kind == StandardTestKind::Tension   ? s.D >= 1.3f * start
+                                                                              : false;
+            if (beyondSearch) {
+                motor.CommandStop();
+                m_seq.setStroke(2);
+                motor.SetSpeed(v);
+                motor.CommandUp();
+            } else if (s.L >= F0) {
+                motor.CommandStop();
+                m_seq.setStep(1);
+                motor.SetSpeed(compression ? 20.0f : 5.0f);
+                awayFromSpring();
+            }
+            break;
+        }
+        case 1:
+            if (s.L <= F0) {
+                motor.CommandStop();
+                motor.SetSpeed(compression ? 10.0f : 1.0f);
+                towardSpring();
+                m_seq.setStep(2);
+            }
+            break;
+        case 2:
+            if (s.L >= F0) {
+                motor.CommandStop();
+                m_seq.setResult(0, s.D);
+                slot.displacement->MarkDeformationZero();
+                motor.SetSpeed(v);
+                towardSpring();
+                m_seq.StartCurveTimer();
+                m_seq.setStep(3);
+            }
+            break;
+        case 3:
+            points(s);
+            break;
+        case 4:
+            // The compression test searches the solid height here; the tension test reverses.
+            if (compression)
+                solidSearch(s);
+            else
+                reverse();
+            break;
+        case 5:
+            if (compression) m_seq.setStep(6);
+            break;
+        case 6:
+            if (compression) reverse();
+            break;
+        default:
+            break;
+    }
+}
+
+void StandardTest::reverse() {
+    TMotor& motor = *m_seq.cards().cards[static_cast<size_t>(m_seq.cardIndex())].motor;
+    if (m_seq.procedureScheme().scheme_jh == 1) m_seq.StopCurveTimer();
+    const float v = m_seq.testSpeed();
+    if (m_kind == StandardTestKind::Compression) {
+        m_seq.setStroke(2);
+        awayFromSpring();
+        motor.SetSpeed(v);
+    } else {
+        motor.SetSpeed(v);
+        awayFromSpring();
+        m_seq.setStroke(2);
+    }
+}
+
+void StandardTest::points(const Sample& s) {
+    TMotor& motor = *m_seq.cards().cards[static_cast<size_t>(m_seq.cardIndex())].motor;
+    const ttest_info& scheme = m_seq.procedureScheme();
+    const int style = scheme.scheme_style;
+    const int k = m_seq.pointIndex();
+    if (k < 1 || k > scheme.points.size()) return;
+    const double T = scheme.points[k - 1];
+    const float v = m_seq.testSpeed();
+    const bool compression = m_kind == StandardTestKind::Compression;
+
+    if (m_seq.speedMode() == 2) {
+        std::optional<float> speed;
+        if (style == 0)
+            speed = distanceRuleSpeed(std::fabs(s.D - T), v);
+        else if (style == 1)
+            speed = distanceRuleSpeed(std::fabs(T - s.E), v);
+        else if (compression) {
+            if (T != 0.0) speed = ratioRuleSpeed(s.L / T, v);
+        } else
+            speed = loadDifferenceRuleSpeed(std::fabs(T - s.L), v);
+        if (speed) motor.SetSpeed(*speed);
+    }
+
+    bool reached = false;
+    switch (style) {
+        case 0:
+            reached = compression ? s.D <= T : s.D >= T;
+            break;
+        case 1:
+            reached = s.E >= T;
+            break;
+        case 2:
+        case 3:
+            reached = s.L >= T;
+            break;
+        default:
+            return;
+    }
+    if (!reached) return;
+
+    const float value = measured(s);
+    m_seq.setResult(ResultArray::valueIndex(1, k), value);
+    const ResultArray r = m_seq.results();
+    float values[kMaxPoints];
+    for (int i = 1; i <= kMaxPoints; ++i) values[i - 1] = r.value(1, i);
+    const float stiff =
+        forwardStiffness(m_kind, style, k, scheme.points.constData(), values, r.height(), s.L);
+    m_seq.setResult(ResultArray::stiffnessIndex(1, k), stiff);
+    if (compression && !std::isnan(stiff))
+        m_seq.setMeanStiffness(
+            k == 1 || std::isnan(m_seq.meanStiffness()) ? stiff : (m_seq.meanStiffness() + stiff) / 2);
+    else if (compression && k == 1)
+        m_seq.setMeanStiffness(kNaN);
+
+    m_seq.SetState(TestState::PointCaptured);
+
+    if (k < scheme.scheme_sum) {
+        m_seq.setPointIndex(k + 1);
+    } else if (compression && scheme.scheme_yb) {
+        motor.SetSpeed(v);
+        m_seq.setStep(4);
+    } else {
+        motor.SetSpeed(20.0f);
+        m_seq.setStep(compression ? 5 : 4);
+    }
+}
+
+void StandardTest::solidSearch(const Sample& s) {
+    auto& loads = m_seq.solidLoads();
+    auto& defs = m_seq.solidDeformations();
+    loads.push_back(s.L);
+    defs.push_back(s.E);
+    if (loads.size() < 20) return;
+    const size_t m = loads.size() - 1;
+    const double dE = double(defs[m]) - defs[m - 10];
+    // A window in which the deformation did not change says nothing about the slope.
+    if (dE == 0.0) return;
+    const double slope = (double(loads[m]) - loads[m - 10]) / dE;
+    const float mean = m_seq.meanStiffness();
+    if (!std::isnan(mean) && slope > 5.0 * mean) {
+        m_seq.cards().cards[static_cast<size_t>(m_seq.cardIndex())].motor->CommandStop();
+        m_seq.setResult(1, s.D);
+        m_seq.setStep(6);
+    }
+}
+
+void StandardTest::returnStroke(const Sample& s) {
+    const ttest_info& scheme = m_seq.procedureScheme();
+    const bool compression = m_kind == StandardTestKind::Compression;
+    const float start = m_seq.startPosition();
+
+    if (compression ? s.D >= start : s.D <= start) {
+        m_seq.FinishTest();
+        return;
+    }
+    if (scheme.scheme_jh != 2) return;
+    if (s.L < static_cast<float>(scheme.scheme_load)) m_seq.StopCurveTimer();
+    const int k = m_seq.pointIndex();
+    if (k < 1 || k > scheme.points.size()) return;
+    const double T = scheme.points[k - 1];
+    bool reached = false;
+    switch (scheme.scheme_style) {
+        case 0:
+            reached = compression ? s.D >= T : s.D <= T;
+            break;
+        case 1:
+            reached = s.E <= T;
+            break;
+        default:
+            reached = s.L <= T;
+            break;
+    }
+    if (!reached) return;
+    m_seq.setResult(ResultArray::valueIndex(2, k), measured(s));
+    m_seq.setResult(ResultArray::stiffnessIndex(2, k), ratio(s.L, s.E));
+    m_seq.setPointIndex(k - 1);
+}
+
+}  // namespace springtest

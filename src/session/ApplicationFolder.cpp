@@ -1,0 +1,93 @@
+#include "session/ApplicationFolder.h"
+
+#include "platform/ProfileFile.h"
+#include "results/ReportNames.h"
+#include "session/MachineConfig.h"
+#include "session/OperatorLogin.h"
+#include "storage/Schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace springtest {
+
+namespace {
+
+// Resource files and the names they take in the application folder.
+struct Shipped {
+    const char* resource;
+    const char* name;
+};
+constexpr Shipped kShipped[] = {
+    {":/springtest/init0.dat", "init0.dat"},
+    {":/springtest/simcard.ini", "simcard.ini"},
+    {":/springtest/report.xltx", "report.xltx"},
+};
+
+}  // namespace
+
+InitResult initialiseApplicationFolder(const QString& folder, int machineType) {
+    InitResult result;
+    QDir dir(folder);
+    if (!dir.exists() && !QDir().mkpath(folder)) {
+        result.error = QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
+        return result;
+    }
+    for (const Shipped& s : kShipped) {
+        const QString target = dir.filePath(QString::fromLatin1(s.name));
+        if (QFileInfo::exists(target)) {
+            result.kept << QString::fromLatin1(s.name);
+            continue;
+        }
+        QFile source(QString::fromLatin1(s.resource));
+        QFile out(target);
+        if (!source.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
+            result.error = QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(target));
+            return result;
+        }
+        const QByteArray bytes = source.readAll();
+        if (out.write(bytes) != bytes.size() || !out.flush()) {
+            result.error = QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(target));
+            out.remove();
+            return result;
+        }
+        result.created << QString::fromLatin1(s.name);
+        if (machineType >= 0 && QLatin1String(s.name) == QLatin1String("init0.dat") &&
+            !ProfileFile(target).writeInt(QStringLiteral("system"), QStringLiteral("MachineType"),
+                                          machineType)) {
+            result.error = QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(target));
+            return result;
+        }
+    }
+    // A fresh installation has one account, "admin" with the password "admin", to be changed with
+    // `springtest password`; an existing account file is kept as it is.
+    const QString login = QString::fromLatin1(kLoginFile);
+    if (QFileInfo::exists(dir.filePath(login))) {
+        result.kept << login;
+    } else {
+        result.error = setOperatorPassword(folder, QStringLiteral("admin"), QStringLiteral("admin"));
+        if (!result.error.isEmpty()) return result;
+        result.created << login;
+    }
+    const DatabaseFilesResult databases =
+        ensureDatabaseFiles(folder, MachineConfig::read(folder).machineType);
+    result.created << databases.created;
+    result.kept << databases.kept;
+    result.error = databases.error;
+    if (!result.error.isEmpty()) return result;
+    // A new scheme database names the template's example report, with the curve picture at A12, so that
+    // "报表打印" offers a working report from the start.
+    if (databases.created.contains(QString::fromLatin1(kSchemeDatabaseFile))) {
+        const ReportNameOutcome example = saveReportName(
+            schemeDatabasePath(folder), ReportName{QStringLiteral("示例报表"), QStringLiteral("A12"), true},
+            [](const QString&) { return false; });
+        if (!example.changed)
+            result.error =
+                QStringLiteral("cannot name the example report in %1: %2")
+                    .arg(QString::fromLatin1(kSchemeDatabaseFile), example.messages.join(QLatin1Char(' ')));
+    }
+    return result;
+}
+
+}  // namespace springtest

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/WindowTarget.h"
+#include "windows/console/DataShowGears.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QButtonGroup;
+class QLabel;
+class QTimer;
+class QToolButton;
+
+namespace springtest {
+
+struct CardSlot;
+struct ConsoleContext;
+
+// The live data panel of the standard machines: a borderless strip that shows, ten times a second, one
+// card's load (averaged over the last four refreshes), its peak, the displacement and the deformation, and
+// lets the operator zero them, preset the displacement, pick the load gear, switch automatic gear change
+// and set the test direction. It commands the card's channels and keeps nothing of its own but the
+// averaging ring.
+class TF_datashow : public QWidget {
+    Q_OBJECT
+public:
+    TF_datashow(ConsoleContext& ctx, int card, QWidget* parent = nullptr);
+    ~TF_datashow() override;
+
+    // Receives the load channel's gear-changed message.
+    WindowTarget* gearTarget() { return &m_gearTarget; }
+    int card() const { return m_card; }
+
+    // One refresh of the figures; what the refresh timer (`Timer1`) runs.
+    void refresh();
+    // Lays out the gear row for `gearCount` gears of the load channel's full range. Showing the panel runs it
+    // with the channel's own count; a count outside 1…6 keeps the designed row.
+    void layoutGearButtons(int gearCount);
+
+private:
+    CardSlot& slot() const;
+    void buildWindow();
+    QWidget* buildLoadBlock();
+    QWidget* buildDeformationBlock();
+    QWidget* buildDisplacementBlock();
+    void FormShow();
+
+    void onGearChanged();
+    void onGearButton(QToolButton* button);
+    void onClearLoad();
+    void onClearPeak();
+    void onClearDeformation();
+    void onClearDisplacement();
+    void onPresetDisplacement();
+    void onAutoGear();
+    void onDirection();
+
+    ConsoleContext& m_ctx;
+    const int m_card;
+    LoadRing m_ring;
+    WindowTarget m_gearTarget{[this](int) { onGearChanged(); }};
+
+    QWidget* m_gearPanel = nullptr;
+    QButtonGroup* m_gearGroup = nullptr;
+    std::array<QToolButton*, kGearButtonCount> m_gearButtons{};
+    QToolButton* m_autoGearButton = nullptr;
+    QToolButton* m_directionButton = nullptr;
+    QLabel* m_loadTitle = nullptr;
+    QLabel* m_deformationTitle = nullptr;
+    QLabel* m_displacementTitle = nullptr;
+    QLabel* m_load = nullptr;
+    QLabel* m_peak = nullptr;
+    QLabel* m_deformation = nullptr;
+    QLabel* m_displacement = nullptr;
+    QTimer* m_timer = nullptr;
+};
+
+}  // namespace springtest

@@ -1,0 +1,52 @@
+#include "windows/mainwindow/LoginDialog.h"
+
+#include "platform/Prompts.h"
+#include "session/OperatorLogin.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace springtest {
+
+LoginDialog::LoginDialog(const QString& applicationFolder, QWidget* parent)
+    : QDialog(parent), m_applicationFolder(applicationFolder) {
+    setWindowTitle(QStringLiteral("登录"));
+    m_user = new QLineEdit(this);
+    m_user->setObjectName(QStringLiteral("UserEdit"));
+    m_password = new QLineEdit(this);
+    m_password->setObjectName(QStringLiteral("PasswordEdit"));
+    m_password->setEchoMode(QLineEdit::Password);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("用户名："), m_user);
+    form->addRow(QStringLiteral("密码："), m_password);
+
+    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("LoginOkButton"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("LoginCancelButton"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, this, &LoginDialog::tryLogin);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void LoginDialog::tryLogin() {
+    if (checkOperatorLogin(m_applicationFolder, m_user->text(), m_password->text())) {
+        accept();
+        return;
+    }
+    m_password->clear();
+    prompts().message(QStringLiteral("用户名或密码错误!!"), QStringLiteral("提示"), PromptIcon::Warning);
+}
+
+}  // namespace springtest

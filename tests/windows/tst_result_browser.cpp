@@ -1,0 +1,503 @@
+// The result browser "数据处理" as the operator drives it: opening batches, the grids, replaying and
+// traversing a curve, the axis buttons, deleting results and batch files, saving the picture and the
+// exports started from its menus. The cores underneath have their own tests; these cover the window's paths.
+
+#include <QAction>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+#include "platform/Prompts.h"
+#include "results/ReportExport.h"
+#include "results/ReportFiles.h"
+#include "results/ReportNames.h"
+#include "results/Ttest_result.h"
+#include "session/ApplicationFolder.h"
+#include "storage/Batch.h"
+#include "storage/Database.h"
+#include "storage/Schema.h"
+#include "storage/Schemes.h"
+#include "support/TempAppDir.h"
+#include "windows/browser/ResultChartView.h"
+#include "windows/browser/TF_dp.h"
+#include "windows/common/FindByName.h"
+
+using namespace springtest;
+using springtest::testing::TempAppDir;
+
+namespace {
+
+// An application folder as `springtest init` lays it out, one browser over it, and the operator's answers.
+struct BrowserRig {
+    TempAppDir dir;
+    ScriptedPrompts prompts;
+    NoSpreadsheetOpener opener;
+    std::unique_ptr<TF_dp> window;
+
+    BrowserRig() {
+        initialiseApplicationFolder(dir.path(), 0);
+        setPrompts(&prompts);
+        window = std::make_unique<TF_dp>(dir.path(), "N", "mm", opener);
+        window->show();
+    }
+    ~BrowserRig() {
+        window.reset();
+        setPrompts(nullptr);
+    }
+
+    // A batch of scheme style `style` with the tests `serials`; each test's curve has five samples whose
+    // load tells the serial (serial × 100 + i) and whose displacement falls 49 … 45, so the curve runs
+    // against the order of its X values.
+    QString makeBatch(const QString& batch, const QString& style, const QList<int>& serials) {
+        StandardScheme s;
+        s.scheme_name = "S" + batch;
+        s.scheme_style = style;
+        s.scheme_sum = "2";
+        s.points[0] = {"47", "0", "0"};
+        s.points[1] = {"45", "0", "0"};
+        if (!insertScheme(schemeDatabasePath(dir.path()), s)) return {};
+        const BatchOutcome b = newBatch(dir.path(), BatchKind::Standard, batch, s.scheme_name,
+                                        [](const QString&, const QString&) { return true; });
+        if (!b.ok) return {};
+        Database db(b.path);
+        for (int x : serials) {
+            db.insertRow("test_result", {{"xuhao", x},
+                                         {"jinhuicheng", "进"},
+                                         {"result1", QString::number(x * 100 + 3)},
+                                         {"result2", "150.5"},
+                                         {"date", "2024-05-06 10:11:12"}});
+            for (int i = 1; i <= 5; ++i)
+                db.insertRow("test_point", {{"xuhao", x},
+                                            {"number", i},
+                                            {"load", QString::number(x * 100 + i)},
+                                            {"weiyi", QString::number(50 - i)},
+                                            {"bianxing", QString::number(i)},
+                                            {"jinhuicheng", "1"}});
+        }
+        return b.path;
+    }
+
+    bool open(const QString& path) {
+        prompts.files = {path};
+        trigger("N1");
+        return window->result() != nullptr;
+    }
+
+    QAction* action(const char* name) { return findByName<QAction>(window.get(), QString::fromLatin1(name)); }
+    void trigger(const char* name) {
+        QAction* a = action(name);
+        QVERIFY2(a, name);
+        a->trigger();
+    }
+    QToolButton* button(const char* name) {
+        return findByName<QToolButton>(window.get(), QString::fromLatin1(name));
+    }
+    QTableWidget* grid(const char* name) {
+        return findByName<QTableWidget>(window.get(), QString::fromLatin1(name));
+    }
+    ResultChartView* chart() { return window->chartView(); }
+
+    void doubleClickRow(int row) {
+        QTableWidget* results = grid("bsSkinDBGrid1");
+        const QTableWidgetItem* cell = results->item(row, 0);
+        const QPoint at = cell ? results->visualItemRect(cell).center() : QPoint(5, 5);
+        QTest::mouseClick(results->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(results->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+    void moveMouseTo(double x, double y) {
+        chart()->replot();
+        const QPointF at(chart()->xAxis->coordToPixel(x), chart()->yAxis->coordToPixel(y));
+        QMouseEvent move(QEvent::MouseMove, at, chart()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(chart(), &move);
+    }
+    QStringList reports() const { return QDir(dir.file("report")).entryList({"*.xlsx"}, QDir::Files); }
+};
+
+}  // namespace
+
+class TestResultBrowser : public QObject {
+    Q_OBJECT
+private slots:
+    void openingRefusedLeavesEveryBatchActionSilent_data();
+    void openingRefusedLeavesEveryBatchActionSilent();
+    void openedBatchFillsTheGrids();
+    void doubleClickReplaysTheCurve();
+    void axisButtonsMoveByTheStoredSteps_data();
+    void axisButtonsMoveByTheStoredSteps();
+    void traversalTogglesTheHintAndTheChartMenu();
+    void deleteOneRowRefreshesTheGrid();
+    void deleteAllAsksFirst_data();
+    void deleteAllAsksFirst();
+    void deleteBatchFile_data();
+    void deleteBatchFile();
+    void savePictureOverwriteAnsweredNo();
+    void exportsFromTheMenus();
+    void pictureRenderedWithoutAWindow();
+    void screenshot();
+};
+
+void TestResultBrowser::openingRefusedLeavesEveryBatchActionSilent_data() {
+    QTest::addColumn<QString>("file");  // "<empty>" for a batch without results
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no results") << "<empty>"
+                                << "该方案无测试记录!!";
+    QTest::newRow("missing file") << "database/none.mdb"
+                                  << "文件不存在!!";
+    QTest::newRow("not a database") << "database/junk.mdb"
+                                    << "文件读取错误!!";
+}
+
+void TestResultBrowser::openingRefusedLeavesEveryBatchActionSilent() {
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    BrowserRig rig;
+    QVERIFY(QDir().mkpath(rig.dir.file("database")));
+    rig.dir.write("database/junk.mdb", "no database at all");
+    const QString path = file == "<empty>" ? rig.makeBatch("E", "0", {}) : rig.dir.file(file);
+    QVERIFY(!path.isEmpty());
+
+    QVERIFY(!rig.open(path));
+    QCOMPARE(rig.prompts.shown.first().kind, QString("open"));
+    QCOMPARE(rig.prompts.shown.first().caption, QString("打开数据库"));
+    QCOMPARE(rig.prompts.lastFolder, rig.dir.file("database"));
+    QCOMPARE(rig.prompts.messages(), QStringList{message});
+    QCOMPARE(rig.grid("bsSkinDBGrid1")->rowCount(), 0);
+
+    // Nothing that needs a batch says or does anything now.
+    rig.prompts.shown.clear();
+    for (const char* name : {"N6", "N7", "N9", "N10", "N15", "N4", "N5", "N8", "N13", "N19"})
+        rig.trigger(name);
+    rig.button("bsSkinSpeedButton5")->click();
+    rig.doubleClickRow(0);
+    QVERIFY(rig.prompts.shown.isEmpty());
+    QCOMPARE(rig.button("bsSkinSpeedButton5")->toolTip(), QString("曲线编历"));
+    QVERIFY(rig.reports().isEmpty());
+    QVERIFY(!rig.chart()->popupMenu());
+}
+
+void TestResultBrowser::openedBatchFillsTheGrids() {
+    BrowserRig rig;
+    QVERIFY(rig.open(rig.makeBatch("B1", "0", {1, 2, 3})));
+    QVERIFY(rig.prompts.messages().isEmpty());
+
+    auto* tabs = findByName<QTabWidget>(rig.window.get(), "bsSkinPageControl1");
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(tabs->tabText(0), QString("试验结果"));
+    QCOMPARE(tabs->tabText(1), QString("试验信息"));
+
+    QTableWidget* results = rig.grid("bsSkinDBGrid1");
+    QCOMPARE(results->rowCount(), 3);
+    QCOMPARE(results->columnCount(), 25);
+    QCOMPARE(results->horizontalHeaderItem(0)->text(), QString("序号"));
+    QCOMPARE(results->horizontalHeaderItem(12)->text(), QString("刚度1"));
+    QCOMPARE(results->horizontalHeaderItem(24)->text(), QString("      测试日期      "));
+    QCOMPARE(results->item(1, 0)->text(), QString("2"));
+    QCOMPARE(results->item(2, 2)->text(), QString("303"));
+    QCOMPARE(results->item(0, 3)->text(), QString("150.5"));
+    QCOMPARE(results->selectionMode(), QAbstractItemView::ExtendedSelection);
+    // Every column shows its widest text whole, with 20 px to spare.
+    const QFontMetrics cells(results->font());
+    const QFontMetrics titles(results->horizontalHeader()->font());
+    QCOMPARE(results->columnWidth(24), 20 + std::max(titles.horizontalAdvance("      测试日期      "),
+                                                     cells.horizontalAdvance("2024-05-06 10:11:12")));
+
+    QTableWidget* scheme = rig.grid("bsSkinDBGrid2");
+    QCOMPARE(scheme->rowCount(), 1);
+    QCOMPARE(scheme->columnCount(), 36);
+    QCOMPARE(scheme->horizontalHeaderItem(1)->text(), QString("试验类型"));
+    QCOMPARE(scheme->horizontalHeaderItem(35)->text(), QString("测试点10下限"));
+    QCOMPARE(scheme->item(0, 0)->text(), QString("SB1"));
+    QCOMPARE(scheme->item(0, 6)->text(), QString("47"));
+
+    // Opening another batch replaces the first.
+    QVERIFY(rig.open(rig.makeBatch("B2", "1", {7})));
+    QCOMPARE(results->rowCount(), 1);
+    QCOMPARE(results->item(0, 0)->text(), QString("7"));
+    QCOMPARE(scheme->item(0, 0)->text(), QString("SB2"));
+}
+
+void TestResultBrowser::doubleClickReplaysTheCurve() {
+    BrowserRig rig;
+    const QString path = rig.makeBatch("B1", "0", {1, 2, 3});
+    {
+        Database db(path);
+        QVERIFY(db.exec("delete from test_point where xuhao = 3"));
+    }
+    QVERIFY(rig.open(path));
+    QCOMPARE(rig.chart()->yAxis->label(), QString("负荷(N)"));
+    for (int i = 0; i < 4; ++i) QVERIFY(!rig.chart()->series(i)->visible());
+
+    rig.doubleClickRow(1);
+    QVERIFY(rig.prompts.messages().isEmpty());
+    QCOMPARE(rig.chart()->title(), QString("当前曲线显示序号：2"));
+    QCPCurve* curve = rig.chart()->series(0);
+    QVERIFY(curve->visible());
+    QCOMPARE(curve->dataCount(), 5);
+    // Drawn in the order stored, not sorted by X.
+    QCOMPARE(curve->data()->at(0)->key, 49.0);
+    QCOMPARE(curve->data()->at(0)->value, 201.0);
+    QCOMPARE(curve->data()->at(4)->key, 45.0);
+    QCOMPARE(rig.chart()->yAxis->range().upper, double(1.1f * 205.0f));
+    QCOMPARE(rig.chart()->xAxis->range().lower, double(0.9f * 45.0f));
+
+    // A test without samples says so and leaves the curve on the chart.
+    rig.doubleClickRow(2);
+    QCOMPARE(rig.prompts.messages(), QStringList{"当前序号无曲线数据!!"});
+    QCOMPARE(rig.chart()->title(), QString("当前曲线显示序号：2"));
+    QCOMPARE(rig.chart()->series(0)->dataCount(), 5);
+}
+
+void TestResultBrowser::axisButtonsMoveByTheStoredSteps_data() {
+    QTest::addColumn<QByteArray>("initIni");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("leftAxis");
+    QTest::addColumn<double>("change");
+    const QByteArray steps = "[坐标范围]\nX轴按钮调节量=0.5\nY轴按钮调节量=30\n";
+    QTest::newRow("Y轴增大") << steps << "bsSkinSpeedButton6" << true << 30.0;
+    QTest::newRow("Y轴减小") << steps << "bsSkinSpeedButton7" << true << -30.0;
+    QTest::newRow("X轴减小") << steps << "bsSkinSpeedButton8" << false << -0.5;
+    QTest::newRow("X轴增大") << steps << "bsSkinSpeedButton9" << false << 0.5;
+    QTest::newRow("no steps stored: 2") << QByteArray() << "bsSkinSpeedButton9" << false << 2.0;
+    QTest::newRow("Y轴减小 never reaches the minimum")
+        << QByteArray("[坐标范围]\nY轴按钮调节量=500\n") << "bsSkinSpeedButton7" << true << 0.0;
+}
+
+void TestResultBrowser::axisButtonsMoveByTheStoredSteps() {
+    QFETCH(QByteArray, initIni);
+    QFETCH(QString, button);
+    QFETCH(bool, leftAxis);
+    QFETCH(double, change);
+    BrowserRig rig;
+    rig.window->hide();
+    if (!initIni.isEmpty()) rig.dir.write("init.ini", initIni);
+    rig.window->show();  // the steps are read on showing
+    QVERIFY(rig.open(rig.makeBatch("B1", "0", {1, 2})));
+    rig.doubleClickRow(1);
+
+    const AxisRange before = leftAxis ? rig.window->chart().left : rig.window->chart().bottom;
+    rig.button(qPrintable(button))->click();
+    const AxisRange after = leftAxis ? rig.window->chart().left : rig.window->chart().bottom;
+    QCOMPARE(after.min, before.min);
+    QCOMPARE(after.max, before.max + change);
+    QCOMPARE(after.step, (after.max - after.min) / 10);
+    const QCPAxis* shown = leftAxis ? rig.chart()->yAxis : rig.chart()->xAxis;
+    QCOMPARE(shown->range().upper, after.max);
+}
+
+void TestResultBrowser::traversalTogglesTheHintAndTheChartMenu() {
+    BrowserRig rig;
+    QVERIFY(rig.open(rig.makeBatch("B1", "0", {1, 2})));
+    QToolButton* traverse = rig.button("bsSkinSpeedButton5");
+    auto* chartMenu = findByName<QMenu>(rig.window.get(), "bsSkinPopupMenu2");
+    QVERIFY(chartMenu);
+
+    // Without a replayed curve the hint still toggles, but there is nothing to traverse.
+    traverse->click();
+    QCOMPARE(traverse->toolTip(), QString("编历结束"));
+    QVERIFY(!rig.chart()->popupMenu());
+    traverse->click();
+    QCOMPARE(traverse->toolTip(), QString("曲线编历"));
+
+    rig.doubleClickRow(1);
+    traverse->click();
+    QCOMPARE(traverse->toolTip(), QString("编历结束"));
+    QCOMPARE(rig.chart()->popupMenu(), chartMenu);
+    QVERIFY(rig.chart()->series(ResultChart::Traversal)->visible());
+
+    // Above the curve at X 47.2 the marker snaps to the first sample at or left of it: (47, 203).
+    rig.moveMouseTo(47.2, 220);
+    QCOMPARE(rig.chart()->labelTexts(ResultChart::Traversal), QStringList{" X: 47 ;Y: 203"});
+    QVERIFY(findByName<QLabel>(rig.window.get(), "bsSkinLabel2")->text().startsWith("曲线坐标:X:47.2"));
+    rig.trigger("N8");
+    QCOMPARE(rig.chart()->labelTexts(ResultChart::Picked), QStringList{"高度:47;负荷:203"});
+    rig.trigger("N19");
+    QCOMPARE(rig.chart()->labelTexts(ResultChart::Picked),
+             (QStringList{"高度:47mm;负荷:203N", "高度:45mm;负荷:150.5N"}));
+
+    traverse->click();
+    QCOMPARE(traverse->toolTip(), QString("曲线编历"));
+    QVERIFY(!rig.chart()->popupMenu());
+    QVERIFY(!rig.chart()->series(ResultChart::Traversal)->visible());
+    QVERIFY(rig.chart()->series(ResultChart::Picked)->visible());  // picked values stay
+    QVERIFY(rig.prompts.messages().isEmpty());
+}
+
+void TestResultBrowser::deleteOneRowRefreshesTheGrid() {
+    BrowserRig rig;
+    QVERIFY(rig.open(rig.makeBatch("B1", "0", {1, 2, 3})));
+    QTableWidget* results = rig.grid("bsSkinDBGrid1");
+    results->setCurrentCell(1, 0);
+    rig.trigger("N6");
+    QVERIFY(rig.prompts.messages().isEmpty());  // at once, without a question
+    QCOMPARE(results->rowCount(), 2);
+    QCOMPARE(results->item(0, 0)->text(), QString("1"));
+    QCOMPARE(results->item(1, 0)->text(), QString("2"));
+    QCOMPARE(results->item(1, 2)->text(), QString("303"));  // the former test 3
+    QCOMPARE(results->currentRow(), 1);
+}
+
+void TestResultBrowser::deleteAllAsksFirst_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("No keeps everything") << false;
+    QTest::newRow("Yes empties the batch and drops it") << true;
+}
+
+void TestResultBrowser::deleteAllAsksFirst() {
+    QFETCH(bool, yes);
+    BrowserRig rig;
+    const QString path = rig.makeBatch("B1", "0", {1, 2, 3});
+    QVERIFY(rig.open(path));
+    rig.doubleClickRow(0);
+    rig.prompts.answers = {yes};
+    rig.trigger("N7");
+
+    QCOMPARE(rig.prompts.shown.last().kind, yes ? QString("message") : QString("question"));
+    const QStringList asked{"确定要全部删除？"};
+    QCOMPARE(rig.prompts.messages(), yes ? asked + QStringList{"记录删除成功!"} : asked);
+    QCOMPARE(rig.window->result() != nullptr, !yes);
+    QCOMPARE(rig.grid("bsSkinDBGrid1")->rowCount(), yes ? 0 : 3);
+    QCOMPARE(rig.chart()->series(ResultChart::Curve)->visible(), !yes);
+    if (yes) {
+        // The batch is released and empty; nothing that needs it answers any more.
+        QVERIFY(!IsFileInUse(path));
+        QCOMPARE(Database(path).select("select * from test_result")->size(), 0);
+        rig.prompts.shown.clear();
+        rig.trigger("N7");
+        QVERIFY(rig.prompts.shown.isEmpty());
+    }
+}
+
+void TestResultBrowser::deleteBatchFile_data() {
+    QTest::addColumn<bool>("heldByTheBrowser");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("deleted");
+    const QString ask = "是否删除文件夹";
+    QTest::newRow("held open by the browser")
+        << true << QList<bool>{} << QStringList{"文件正在使用,无法删除!!"} << false;
+    QTest::newRow("answered No") << false << QList<bool>{false} << QStringList{ask} << false;
+    QTest::newRow("answered Yes") << false << QList<bool>{true} << QStringList{ask, "文件删除成功!!"} << true;
+}
+
+void TestResultBrowser::deleteBatchFile() {
+    QFETCH(bool, heldByTheBrowser);
+    QFETCH(QList<bool>, answers);
+    QFETCH(QStringList, messages);
+    QFETCH(bool, deleted);
+    BrowserRig rig;
+    const QString path = rig.makeBatch("B1", "0", {1});
+    if (heldByTheBrowser) QVERIFY(rig.open(path));
+    rig.prompts.shown.clear();
+    rig.prompts.answers = answers;
+    rig.prompts.files = {path};
+    rig.trigger("N2");
+
+    QCOMPARE(rig.prompts.shown.first().caption, QString("删除数据库"));
+    QStringList shown = rig.prompts.messages();
+    if (!shown.isEmpty() && shown.first().startsWith("是否删除文件夹")) {
+        QCOMPARE(shown.first(), "是否删除文件夹" + QDir::toNativeSeparators(path));
+        shown.first() = "是否删除文件夹";
+    }
+    QCOMPARE(shown, messages);
+    QCOMPARE(QFileInfo::exists(path), !deleted);
+}
+
+void TestResultBrowser::savePictureOverwriteAnsweredNo() {
+    BrowserRig rig;
+    const QString folder = rig.dir.file("picture");
+    QVERIFY(QDir().mkpath(folder));
+    rig.dir.write("picture/c1.bmp", "old picture");
+    rig.prompts.files = {folder + "/c1.bmp"};
+    rig.prompts.answers = {false};
+    rig.button("bsSkinSpeedButton13")->click();
+
+    QCOMPARE(rig.prompts.shown.first().caption, QString("保存图片"));
+    QCOMPARE(rig.prompts.lastFolder, folder);
+    QCOMPARE(rig.prompts.messages(), QStringList{"该文件名已经存在，是否覆盖?"});
+    QCOMPARE(rig.dir.read("picture/c1.bmp"), QByteArray("old picture"));
+}
+
+void TestResultBrowser::exportsFromTheMenus() {
+    BrowserRig rig;
+    // A report laid out on the shipped template's sample sheet.
+    QVERIFY(
+        saveReportName(schemeDatabasePath(rig.dir.path()), {"示例报表", "A20:H40", true}, [](const QString&) {
+            return false;
+        }).messages.isEmpty());
+    rig.window->hide();
+    rig.window->show();  // the named reports are offered from the next showing on
+    auto* named = findByName<QAction>(rig.window.get(), "N14");
+    QVERIFY(named && named->menu());
+    QCOMPARE(named->menu()->actions().size(), 1);
+    QCOMPARE(named->menu()->actions()[0]->text(), QString("示例报表"));
+
+    QVERIFY(rig.open(rig.makeBatch("B1", "0", {1, 2})));
+    rig.doubleClickRow(0);
+    QApplication::clipboard()->clear();
+    named->menu()->actions()[0]->trigger();
+    QVERIFY(!QApplication::clipboard()->image().isNull());  // the picture that went into the report
+    rig.trigger("N4");
+    rig.trigger("N15");
+    rig.trigger("N10");  // "单个打印" has no report of its own
+    QVERIFY2(rig.prompts.messages().isEmpty(), qPrintable(rig.prompts.messages().join(" | ")));
+    QCOMPARE(rig.reports().size(), 3);
+
+    rig.grid("bsSkinDBGrid1")->clearSelection();
+    rig.trigger("N5");
+    QCOMPARE(rig.prompts.messages(), QStringList{kNothingSelected.toString()});
+}
+
+void TestResultBrowser::pictureRenderedWithoutAWindow() {
+    ResultChart chart;
+    chart.series[ResultChart::Curve].visible = true;
+    for (int i = 0; i <= 10; ++i) chart.series[ResultChart::Curve].add(QPointF(i, 10 * i));
+    chart.bottom = {0, 10, 1};
+    chart.left = {0, 100, 10};
+    chart.title = "当前曲线显示序号：1";
+    const QImage picture = QImage::fromData(ResultChartView::renderPng(chart, QSize(640, 400)), "PNG");
+    QCOMPARE(picture.size(), QSize(640, 400));
+    // The curve is drawn across the plot: red pixels on the diagonal's middle row.
+    int red = 0;
+    for (int x = 0; x < picture.width(); ++x)
+        for (int y = 150; y < 250; ++y)
+            if (const QColor c = picture.pixelColor(x, y); c.red() > 200 && c.green() < 80 && c.blue() < 80)
+                ++red;
+    QVERIFY2(red > 20, qPrintable(QString::number(red)));
+}
+
+void TestResultBrowser::screenshot() {
+    BrowserRig rig;
+    QVERIFY(rig.open(rig.makeBatch("B1", "0", {1, 2, 3})));
+    {
+        // A curve with some body: a spring loaded from 49 mm down to 30 mm.
+        Database db(rig.window->result()->path());
+        QVERIFY(db.exec("delete from test_point where xuhao = 2"));
+        for (int i = 0; i <= 190; ++i)
+            QVERIFY(db.insertRow("test_point", {{"xuhao", 2},
+                                                {"number", i},
+                                                {"load", QString::number(12.5 * i / 10.0)},
+                                                {"weiyi", QString::number(49 - i / 10.0)},
+                                                {"bianxing", QString::number(i / 10.0)},
+                                                {"jinhuicheng", "1"}}));
+    }
+    rig.window->resize(1100, 780);
+    rig.doubleClickRow(1);
+    rig.button("bsSkinSpeedButton5")->click();
+    rig.moveMouseTo(40, 200);
+    rig.trigger("N8");
+    rig.moveMouseTo(34.5, 240);
+    const QString folder = qEnvironmentVariable("SPRINGTEST_SCREENSHOTS");
+    if (folder.isEmpty()) QSKIP("SPRINGTEST_SCREENSHOTS names no folder");
+    QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+    QVERIFY(rig.window->grab().save(QDir(folder).filePath("result-browser.png")));
+}
+
+QTEST_MAIN(TestResultBrowser)
+#include "tst_result_browser.moc"

@@ -57,7 +57,7 @@ bool benchConsole() {
             window.session().cards().cards[0].displacement->SetDisplacement(62.0f);
             TTestStyle& seq = *window.sequencer();
             seq.SetTestSpeed(300.0f);
-            seq.SetSpeedMode(1);
+            seq.SetSpeedMode(SpeedMode::Constant);
             QElapsedTimer settle;
             settle.start();
             while (settle.elapsed() < 100) QApplication::processEvents();

@@ -122,18 +122,15 @@ bool benchStorage() {
     }
     curve.count = kSamples;
 
-    CardTables cards;
-    cards.count = 1;
-    TTestStyle seq(0, cards);
-    ttest_info info;
-    info.connection = batch;
-    info.scheme_sum = 1;
-    info.xuhao = 1;
-    ResultArray results;
+    FinishedTest test;
+    test.scheme.connection = batch;
+    test.scheme.scheme_sum = 1;
+    test.scheme.xuhao = 1;
+    test.curve = curve;
 
     QElapsedTimer t;
     t.start();
-    if (!storeStandardTest(seq, info, results, curve).ok) return false;
+    if (!storeStandardTest(test).ok) return false;
     const double transaction_ms = t.nsecsElapsed() / 1e6;
 
     Database db(batch);
@@ -155,15 +152,18 @@ bool benchStorage() {
 }
 
 // A compression test on the simulated machine at a given speed: how far from its target each point was
-// captured and how far the stored stiffness is from the spring's true rate.
-bool benchCapture(double speed_mm_per_min) {
+// captured, how far the stored stiffness is from the spring's true rate, and how far the solid height from
+// the simulated one. Stalled: the driver holds the acquisition loop up for 10 ms every 60 ms, after which the
+// converter's buffered readings arrive back to back.
+bool benchCapture(double speed_mm_per_min, bool stalled = false) {
     QTemporaryDir dir;
-    const double rate = 10, freeHeight = 60, start = 60.5;
+    const double rate = 10, freeHeight = 60, start = 60.5, solidHeight = 52;
     StandardScheme scheme;
     scheme.scheme_name = QStringLiteral("S");
     scheme.scheme_style = QStringLiteral("0");
     scheme.scheme_load = QStringLiteral("0.2");
     scheme.scheme_sum = QStringLiteral("3");
+    scheme.scheme_yb = true;
     const double targets[] = {58.0, 56.0, 54.0};
     for (int k = 0; k < 3; ++k)
         scheme.points[static_cast<size_t>(k)] = {QString::number(targets[k]), QStringLiteral("0"),
@@ -173,6 +173,11 @@ bool benchCapture(double speed_mm_per_min) {
     ProfileFile sim(QDir(dir.path()).filePath(QStringLiteral("simcard.ini")));
     sim.writeString(QStringLiteral("card0"), QStringLiteral("start_position_mm"), QString::number(start));
     sim.writeString(QStringLiteral("card0"), QStringLiteral("noise_seed"), QStringLiteral("99"));
+    sim.writeString(QStringLiteral("card0"), QStringLiteral("solid_height_mm"), QString::number(solidHeight));
+    if (stalled) {
+        sim.writeString(QStringLiteral("card0"), QStringLiteral("stall_ms"), QStringLiteral("10"));
+        sim.writeString(QStringLiteral("card0"), QStringLiteral("stall_every_ms"), QStringLiteral("60"));
+    }
     QDir::setCurrent(dir.path());
 
     MachineSession session(dir.path());
@@ -188,7 +193,7 @@ bool benchCapture(double speed_mm_per_min) {
     slot.displacement->SetDisplacement(static_cast<float>(start));
     QThread::msleep(20);
     seq.SetTestSpeed(static_cast<float>(speed_mm_per_min));
-    seq.SetSpeedMode(1);
+    seq.SetSpeedMode(SpeedMode::Constant);
     seq.StartTest(0);
     QElapsedTimer t;
     t.start();
@@ -216,10 +221,13 @@ bool benchCapture(double speed_mm_per_min) {
         else
             stiffnessError = std::max(stiffnessError, error);
     }
-    const QByteArray prefix = "capture." + QByteArray::number(speed_mm_per_min) + "_mm_per_min";
+    const double solidError = std::abs(rows->first().toDouble(QStringLiteral("yb_height")) - solidHeight);
+    const QByteArray prefix =
+        "capture." + QByteArray::number(speed_mm_per_min) + "_mm_per_min" + (stalled ? "_stalled" : "");
     report((prefix + ".largest_point_error").constData(), captureError * 1000, "um");
     report((prefix + ".first_point_stiffness_error").constData(), firstStiffnessError, "%");
     report((prefix + ".largest_slope_stiffness_error").constData(), stiffnessError, "%");
+    report((prefix + ".solid_height_error").constData(), solidError * 1000, "um");
     return true;
 }
 
@@ -242,7 +250,9 @@ int main(int argc, char** argv) {
          [&] { return benchAcquisition(1, seconds) && benchAcquisition(5, seconds); }},
         {QStringLiteral("storage"), [] { return benchStorage(); }},
         {QStringLiteral("capture"),
-         [] { return benchCapture(10) && benchCapture(100) && benchCapture(500); }},
+         [] {
+             return benchCapture(10) && benchCapture(100) && benchCapture(500) && benchCapture(500, true);
+         }},
         {QStringLiteral("results"), [] { return benchResults(); }},
         {QStringLiteral("console"), [] { return benchConsole(); }},
     };

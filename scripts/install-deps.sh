@@ -12,6 +12,7 @@ packages=(
   fonts-noto-cjk xvfb xauth
   python3-openpyxl
   clang-format-14
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -35,7 +35,7 @@ int relayIndex(std::string_view key) {
 
 }  // namespace
 
-void SimCard::reset(const CardConfig& config, int card_index) {
+void SimCard::reset(const CardConfig& config, int card_index, std::optional<double> position_mm) {
     std::lock_guard lock(m_mutex);
     const Clock::time_point now = Clock::now();
     m_config = config;
@@ -43,7 +43,7 @@ void SimCard::reset(const CardConfig& config, int card_index) {
 
     m_newest = 0;
     m_filled = 1;
-    m_history[0] = {now, clampToTravel(config.start_position_mm), 0.0};
+    m_history[0] = {now, clampToTravel(position_mm.value_or(config.start_position_mm)), 0.0};
     m_drive = Drive::Direct;
     m_direction = 0;
     m_rate = 0.0f;
@@ -58,6 +58,8 @@ void SimCard::reset(const CardConfig& config, int card_index) {
     m_magnification = toInt32(config.base_magnification);
     restartConverterLocked(now);
     m_conversionsRead = 0;
+    restartStallsLocked(now);
+    m_stalls = 0;
     reseedLocked();
 
     m_keys = 0;
@@ -154,6 +156,25 @@ void SimCard::restartConverterLocked(Clock::time_point now) {
     m_nextConversion = 0;
 }
 
+void SimCard::restartStallsLocked(Clock::time_point now) {
+    m_nextStall = now + std::chrono::duration_cast<Clock::duration>(
+                            std::chrono::duration<double, std::milli>(m_config.stall_every_ms));
+}
+
+// The thread that reads the card is held up now and then, as on a busy machine; the converter runs on and
+// its FIFO fills meanwhile.
+void SimCard::stallIfDueLocked(std::unique_lock<std::mutex>& lock) {
+    if (m_config.stall_ms <= 0.0 || m_config.stall_every_ms <= 0.0) return;
+    const Clock::time_point now = Clock::now();
+    if (now < m_nextStall) return;
+    restartStallsLocked(now);
+    ++m_stalls;
+    const auto hold = std::chrono::duration<double, std::milli>(m_config.stall_ms);
+    lock.unlock();
+    std::this_thread::sleep_for(hold);
+    lock.lock();
+}
+
 void SimCard::reseedLocked() {
     uint64_t seed = 0;
     if (m_config.noise_seed > 0.0) {
@@ -172,6 +193,7 @@ void SimCard::reseedLocked() {
 
 int32_t SimCard::loadGetAd() {
     std::unique_lock lock(m_mutex);
+    stallIfDueLocked(lock);
     Clock::time_point at = Clock::now();
     const double rate_hz = m_config.conversion_rate_hz;
     if (rate_hz > 0.0) {
@@ -343,6 +365,8 @@ bool SimCard::set(std::string_view key, double value) {
     if (equalsIgnoreCase(key, "conversion_rate_hz") || equalsIgnoreCase(key, "fifo_depth"))
         restartConverterLocked(now);
     if (equalsIgnoreCase(key, "noise_seed")) reseedLocked();
+    if (equalsIgnoreCase(key, "stall_ms") || equalsIgnoreCase(key, "stall_every_ms"))
+        restartStallsLocked(now);
     // Scale, gain, valve zero and limits act on the running drive at once.
     applyDriveLocked(now);
     return true;
@@ -379,6 +403,7 @@ double SimCard::get(std::string_view key) {
     if (equalsIgnoreCase(key, "output_enabled")) return m_outputEnabled ? 1.0 : 0.0;
     if (const int relay = relayIndex(key); relay >= 0) return m_relays[static_cast<size_t>(relay)];
     if (equalsIgnoreCase(key, "conversions")) return static_cast<double>(m_conversionsRead);
+    if (equalsIgnoreCase(key, "stalls")) return static_cast<double>(m_stalls);
     if (equalsIgnoreCase(key, "keys")) return m_keys;
     if (equalsIgnoreCase(key, "out_command")) return m_keys | limitBitsLocked(x);
     if (equalsIgnoreCase(key, "opened")) return m_opened ? 1.0 : 0.0;

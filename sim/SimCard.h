@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string_view>
 
@@ -27,9 +28,10 @@ public:
     SimCard(const SimCard&) = delete;
     SimCard& operator=(const SimCard&) = delete;
 
-    // Back to power-on: the configuration, the start position, everything at rest, the clocks restarted.
+    // Back to power-on: the configuration, everything at rest, the clocks restarted. The crosshead stands at
+    // `position_mm` when given (where the machine was left), else at the configured start position.
     // card_index makes the noise of a seeded machine differ between its cards.
-    void reset(const CardConfig& config, int card_index);
+    void reset(const CardConfig& config, int card_index, std::optional<double> position_mm = std::nullopt);
 
     // Card driver functions
     bool open(bool allowed);
@@ -74,6 +76,8 @@ private:
     const Segment& currentSegment() const { return m_history[m_newest]; }
     SpringLaw::State specimenAtLocked(double x_mm);
     void restartConverterLocked(Clock::time_point now);
+    void restartStallsLocked(Clock::time_point now);
+    void stallIfDueLocked(std::unique_lock<std::mutex>& lock);
     void reseedLocked();
     uint8_t limitBitsLocked(double x_mm) const;
 
@@ -107,6 +111,8 @@ private:
     uint64_t m_conversionsRead = 0;
     std::mt19937_64 m_noise;
     std::normal_distribution<double> m_gauss{0.0, 1.0};
+    Clock::time_point m_nextStall{};
+    uint64_t m_stalls = 0;
 
     // Operator box, relays, card state
     uint8_t m_keys = 0;

@@ -25,7 +25,11 @@
 //   solid_rate_n_per_mm the rate past solid height as used
 //   position_mm, velocity_mm_per_min, moving, pulses
 //   magnification, defor_magnification, servo_output, output_enabled, relay1 … relay8
-//   keys, out_command, opened, fail_open, conversions (LoadGetAd results handed out since the last reset)
+//   keys, out_command, opened, fail_open, conversions (LoadGetAd results handed out since the last reset),
+//   stalls (LoadGetAd calls held by stall_ms / stall_every_ms since the last reset)
+//
+// SimLoadConfig puts each crosshead where simcard.state beside the file says it was left (the configured
+// start position without one); SimReset always to the configured start position.
 
 namespace springtest::sim {
 

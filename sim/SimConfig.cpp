@@ -42,25 +42,11 @@ constexpr KeyField kCardKeys[] = {
     {"noise_seed", &CardConfig::noise_seed},
     {"conversion_rate_hz", &CardConfig::conversion_rate_hz},
     {"fifo_depth", &CardConfig::fifo_depth},
+    {"stall_ms", &CardConfig::stall_ms},
+    {"stall_every_ms", &CardConfig::stall_every_ms},
     {"upper_limit_bit", &CardConfig::upper_limit_bit},
     {"lower_limit_bit", &CardConfig::lower_limit_bit},
 };
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-    return s;
-}
-
-bool parseNumber(std::string_view text, double& value) {
-    text = trim(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    double v = 0.0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
-    value = v;
-    return true;
-}
 
 // "card3" → 3; anything else → -1.
 int cardSection(std::string_view name) {
@@ -70,6 +56,22 @@ int cardSection(std::string_view name) {
 }
 
 }  // namespace
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    return s;
+}
+
+bool parseNumber(std::string_view text, double& value) {
+    text = trimmed(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double v = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
+    value = v;
+    return true;
+}
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -105,7 +107,8 @@ bool validCardConfigValue(std::string_view key, double value) {
     if (equalsIgnoreCase(key, "upper_limit_bit") || equalsIgnoreCase(key, "lower_limit_bit"))
         return value == std::round(value) && value <= 7.0;
     if (equalsIgnoreCase(key, "conversion_rate_hz") || equalsIgnoreCase(key, "noise_counts") ||
-        equalsIgnoreCase(key, "frame_compliance_mm_per_n") || equalsIgnoreCase(key, "noise_seed"))
+        equalsIgnoreCase(key, "frame_compliance_mm_per_n") || equalsIgnoreCase(key, "noise_seed") ||
+        equalsIgnoreCase(key, "stall_ms") || equalsIgnoreCase(key, "stall_every_ms"))
         return value >= 0.0;
     if (equalsIgnoreCase(key, "mm_per_pulse") || equalsIgnoreCase(key, "fifo_depth") ||
         equalsIgnoreCase(key, "base_magnification"))
@@ -114,7 +117,7 @@ bool validCardConfigValue(std::string_view key, double value) {
 }
 
 bool parseCardConfigValue(std::string_view key, std::string_view text, double& value) {
-    text = trim(text);
+    text = trimmed(text);
     if (equalsIgnoreCase(key, "specimen")) {
         static constexpr std::string_view kNames[] = {"none", "compression", "tension", "leaf", "lateral"};
         for (int i = 0; i < 5; ++i) {
@@ -155,12 +158,12 @@ MachineConfig parseMachineConfig(std::string_view text) {
         if (line.size() >= 3 && static_cast<unsigned char>(line[0]) == 0xEF &&
             static_cast<unsigned char>(line[1]) == 0xBB && static_cast<unsigned char>(line[2]) == 0xBF)
             line.remove_prefix(3);
-        line = trim(line);
+        line = trimmed(line);
         if (line.empty() || line.front() == ';' || line.front() == '#') continue;
         if (line.front() == '[') {
             const size_t close = line.find(']');
             const std::string_view name =
-                trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
+                trimmed(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
             if (equalsIgnoreCase(name, "machine")) {
                 section = -1;
             } else {
@@ -175,7 +178,7 @@ MachineConfig parseMachineConfig(std::string_view text) {
         std::string_view value = line.substr(eq + 1);
         const size_t comment = value.find_first_of(";#");
         if (comment != std::string_view::npos) value = value.substr(0, comment);
-        entries.push_back({section, trim(line.substr(0, eq)), trim(value)});
+        entries.push_back({section, trimmed(line.substr(0, eq)), trimmed(value)});
     }
 
     MachineConfig config;

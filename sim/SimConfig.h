@@ -44,6 +44,11 @@ struct CardConfig {
     double conversion_rate_hz = 68000.0;  // 0: no pacing
     double fifo_depth = 1024.0;
 
+    // A busy machine: every stall_every_ms a LoadGetAd call is held for stall_ms before it reads the FIFO, so
+    // the conversions made meanwhile arrive back to back afterwards. 0 in either: never held.
+    double stall_ms = 0.0;
+    double stall_every_ms = 0.0;
+
     // Operator box
     double upper_limit_bit = 2.0;
     double lower_limit_bit = 3.0;
@@ -79,5 +84,8 @@ MachineConfig parseMachineConfig(std::string_view text);
 bool loadMachineConfig(const std::string& path, MachineConfig& config);
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
+std::string_view trimmed(std::string_view s);
+// A plain decimal number, surrounding blanks allowed; false for anything else or a non-finite value.
+bool parseNumber(std::string_view text, double& value);
 
 }  // namespace springtest::sim

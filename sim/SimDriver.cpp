@@ -1,6 +1,8 @@
 // The card driver's exported functions. One machine per loaded library: its cards, and the configuration they
 // were reset to. The configuration is read once, on first use (the program's first CardOpen), from the file
-// named by SPRINGTEST_SIMCARD_INI or from simcard.ini in the current directory.
+// named by SPRINGTEST_SIMCARD_INI or from simcard.ini in the current directory. The crossheads start where
+// the state file beside it says they were left, and it is written again when the library is let go after
+// the program has opened a card.
 
 #include <array>
 #include <atomic>
@@ -11,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "CrossheadState.h"
 #include "SimCard.h"
 #include "SimConfig.h"
 
@@ -39,7 +42,9 @@ public:
 
     bool open(int index) {
         SimCard* c = card(index);
-        return c && c->open(index < m_cardCount.load(std::memory_order_relaxed));
+        const bool opened = c && c->open(index < m_cardCount.load(std::memory_order_relaxed));
+        if (opened) m_cardOpened.store(true, std::memory_order_relaxed);
+        return opened;
     }
 
     int cardCount() {
@@ -57,7 +62,8 @@ public:
     bool loadConfig(const std::string& path) {
         std::lock_guard lock(m_configMutex);
         const bool ok = path.empty() ? (m_config = MachineConfig{}, true) : loadMachineConfig(path, m_config);
-        applyLocked();
+        m_statePath = crossheadStatePath(path);
+        applyLocked(readCrossheadState(m_statePath));
         m_configured.store(true, std::memory_order_release);
         return ok;
     }
@@ -65,7 +71,7 @@ public:
     void reset() {
         ensureConfigured();
         std::lock_guard lock(m_configMutex);
-        applyLocked();
+        applyLocked({});
     }
 
     // Couplings between cards (the fatigue drive: cycles counted on card 1 while relay 2 of card 0 is on)
@@ -74,26 +80,45 @@ public:
 private:
     Machine() = default;
 
+    // The program is done with the machine (its library unloaded, or the process ending): the crossheads stay
+    // where they are for the next start. A machine the program never opened leaves the file alone, so that a
+    // look at a configuration never writes beside it.
+    ~Machine() {
+        std::lock_guard lock(m_configMutex);
+        if (m_statePath.empty() || !m_cardOpened.load(std::memory_order_relaxed)) return;
+        std::array<double, kMaxCards> positions{};
+        for (int i = 0; i < kMaxCards; ++i)
+            positions[static_cast<size_t>(i)] = m_cards[static_cast<size_t>(i)].get("position_mm");
+        writeCrossheadState(m_statePath, positions);
+    }
+
     void ensureConfigured() {
         if (m_configured.load(std::memory_order_acquire)) return;
         std::lock_guard lock(m_configMutex);
         if (m_configured.load(std::memory_order_relaxed)) return;
         const char* env = std::getenv("SPRINGTEST_SIMCARD_INI");
-        loadMachineConfig(env && *env ? std::string(env) : std::string("simcard.ini"), m_config);
-        applyLocked();
+        const std::string path = env && *env ? std::string(env) : std::string("simcard.ini");
+        loadMachineConfig(path, m_config);
+        m_statePath = crossheadStatePath(path);
+        applyLocked(readCrossheadState(m_statePath));
         m_configured.store(true, std::memory_order_release);
     }
 
-    void applyLocked() {
+    void applyLocked(const CrossheadPositions& positions) {
         m_cardCount.store(m_config.cards, std::memory_order_relaxed);
-        for (int i = 0; i < kMaxCards; ++i)
-            m_cards[static_cast<size_t>(i)].reset(m_config.card[static_cast<size_t>(i)], i);
+        for (int i = 0; i < kMaxCards; ++i) {
+            const auto index = static_cast<size_t>(i);
+            m_cards[index].reset(m_config.card[index], i, positions[index]);
+        }
+        m_cardOpened.store(false, std::memory_order_relaxed);
     }
 
     std::array<SimCard, kMaxCards> m_cards;
     std::mutex m_configMutex;
-    MachineConfig m_config;  // under m_configMutex
+    MachineConfig m_config;   // under m_configMutex
+    std::string m_statePath;  // under m_configMutex; empty: nothing is kept between runs
     std::atomic<bool> m_configured{false};
+    std::atomic<bool> m_cardOpened{false};
     std::atomic<int> m_cardCount{kMaxCards};
 };
 

@@ -1,4 +1,6 @@
 #include "cli/BatchCommand.h"
+#include "cli/CallerFolder.h"
+#include "cli/CommandUsage.h"
 #include "cli/ExportCommand.h"
 #include "cli/MonitorCommand.h"
 #include "cli/PasswordCommand.h"
@@ -21,47 +23,6 @@ namespace {
 void print(FILE* to, const QString& text) {
     std::fprintf(to, "%s\n", text.toLocal8Bit().constData());
 }
-
-const char* kUsage =
-    "usage: springtest [--appdir DIR] [COMMAND [OPTIONS]]\n"
-    "\n"
-    "Operator software of the microcomputer-controlled spring testing machine.\n"
-    "\n"
-    "commands:\n"
-    "  (none)            the operator console (needs a display; under X11 without one: xvfb-run -a "
-    "springtest)\n"
-    "  init DIR [--machine-type N]\n"
-    "                    lay out a working application folder in DIR (simulated card, default calibration,\n"
-    "                    scheme database, database template); files already there are kept\n"
-    "  scheme add --name NAME --points P1,P2,... [--upper U1,...] [--lower L1,...] [--style 0-3]\n"
-    "             [--initial-force F] [--return] [--solid] [--tension] [--stiffness-max X] [--stiffness-min "
-    "Y]\n"
-    "  scheme add --file FILE   the same from a file with a [scheme] section (name=, points=, ...)\n"
-    "  scheme list       the standard schemes of the scheme database\n"
-    "  batch new --batch NUMBER --scheme NAME [--overwrite]\n"
-    "                    a batch database for the scheme in the machine type's batch folder\n"
-    "  run --batch FILE_OR_NUMBER --speed MM_PER_MIN [--variable] [--series N --pause S] [--card N]\n"
-    "      [--displacement MM] [--timeout S] [--json] [--yes]\n"
-    "                    open the batch, run tests on the machine to their stored rows, print each state "
-    "and\n"
-    "                    point as it happens (--json: one JSON object per line)\n"
-    "  export all|selected|report|points --batch FILE_OR_NUMBER [--tests N,M,...] [--name REPORT] [--test "
-    "N]\n"
-    "                    the result browser's spreadsheet exports: all results, the results of the given "
-    "tests,\n"
-    "                    the named report (with the curve of --test N, default the first) or the curve "
-    "samples\n"
-    "                    of test N; the workbook is written under report/ and its path printed\n"
-    "  monitor [--duration S] [--interval MS] [--speed MM_PER_MIN] [--yes]\n"
-    "                    live load, peak, gear, displacement and deformation of every card on the terminal;\n"
-    "                    on a terminal, keys move (u/d), stop (s), zero (z, x) and quit (q)\n"
-    "  password --user NAME\n"
-    "                    set an operator account's password (the accounts that may log in to the settings;\n"
-    "                    a new application folder has admin/admin)\n"
-    "  --help            this text\n"
-    "\n"
-    "--appdir DIR chooses the application folder (configuration, databases); default: the program's "
-    "folder.\n";
 
 int runInit(QStringList args) {
     int machineType = -1;
@@ -105,6 +66,30 @@ QString commandOf(int argc, char** argv) {
     return QString();
 }
 
+bool isHelpWord(const QString& word) {
+    return word == QLatin1String("--help") || word == QLatin1String("-h") || word == QLatin1String("help");
+}
+
+// Help is answered before anything else happens: no application folder, card or lock is needed to read it.
+std::optional<int> answerHelp(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const QString command = commandOf(argc, argv);
+    if (isHelpWord(command)) {
+        std::fputs(springtest::programUsage().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (command.isEmpty() || !springtest::asksForHelp(args)) return std::nullopt;
+    const QString usage = springtest::commandUsage(command);
+    if (usage.isEmpty()) {
+        print(stderr,
+              QStringLiteral("unknown command: %1 (springtest --help lists the commands)").arg(command));
+        return 2;
+    }
+    std::fputs(usage.toUtf8().constData(), stdout);
+    return 0;
+}
+
 // --appdir DIR, or the program's own folder; removed from `args`.
 std::optional<QString> takeApplicationFolder(QStringList& args) {
     QString appFolder = QCoreApplication::applicationDirPath();
@@ -125,7 +110,7 @@ std::optional<QString> takeApplicationFolder(QStringList& args) {
 // Everything but init runs in the application folder, which is also the working directory, so that
 // relative names in the configuration resolve as operators expect.
 std::optional<QString> enterApplicationFolder(const QString& appFolder) {
-    const QDir folder(appFolder);
+    const QDir folder(springtest::callerPath(appFolder));
     if (!folder.exists()) {
         print(stderr,
               QStringLiteral("application folder %1 does not exist; create one with: springtest init %1")
@@ -139,7 +124,7 @@ std::optional<QString> enterApplicationFolder(const QString& appFolder) {
 int runConsoleCommand(int argc, char** argv) {
     if (!springtest::displayAvailable(argc, argv)) {
         print(stderr, springtest::noDisplayText());
-        return 2;
+        return 1;
     }
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("springtest"));
@@ -147,7 +132,7 @@ int runConsoleCommand(int argc, char** argv) {
     const auto appFolder = takeApplicationFolder(args);
     if (!appFolder) return 2;
     const auto absolute = enterApplicationFolder(*appFolder);
-    if (!absolute) return 2;
+    if (!absolute) return 1;
     return springtest::runConsole(*absolute);
 }
 
@@ -162,7 +147,7 @@ int runExportCommand(int argc, char** argv) {
     if (!appFolder) return 2;
     args.removeFirst();  // "export"
     const auto absolute = enterApplicationFolder(*appFolder);
-    if (!absolute) return 2;
+    if (!absolute) return 1;
     return springtest::runExportCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType,
                                         args, [](const springtest::ResultChart& chart) {
                                             return springtest::ResultChartView::renderPng(chart,
@@ -173,6 +158,9 @@ int runExportCommand(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything can change the working directory: files named on the command line are found from here.
+    springtest::rememberCallerFolder(QDir::currentPath());
+    if (const auto helped = answerHelp(argc, argv)) return *helped;
     const QString command0 = commandOf(argc, argv);
     if (command0.isEmpty()) return runConsoleCommand(argc, argv);
     if (command0 == QLatin1String("export")) return runExportCommand(argc, argv);
@@ -183,16 +171,16 @@ int main(int argc, char** argv) {
     QStringList args = QCoreApplication::arguments().mid(1);
     const auto appFolder = takeApplicationFolder(args);
     if (!appFolder) return 2;
-    if (!args.isEmpty() && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h") ||
-                            args[0] == QLatin1String("help"))) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
     const QString command = args.takeFirst();
+    if (springtest::commandUsage(command).isEmpty()) {
+        print(stderr,
+              QStringLiteral("unknown command: %1 (springtest --help lists the commands)").arg(command));
+        return 2;
+    }
     if (command == QLatin1String("init")) return runInit(args);
 
     const auto absolute = enterApplicationFolder(*appFolder);
-    if (!absolute) return 2;
+    if (!absolute) return 1;
 
     if (command == QLatin1String("monitor")) return springtest::runMonitor(*absolute, args);
     if (command == QLatin1String("scheme")) return springtest::runSchemeCommand(*absolute, args);
@@ -201,7 +189,7 @@ int main(int argc, char** argv) {
                                            args);
     if (command == QLatin1String("run")) return springtest::runTestsCommand(*absolute, args);
     if (command == QLatin1String("password")) return springtest::runPasswordCommand(*absolute, args);
-
-    print(stderr, QStringLiteral("unknown command: %1 (springtest --help lists the commands)").arg(command));
+    print(stderr,
+          QStringLiteral("%1 has no runner here (springtest --help lists the commands)").arg(command));
     return 2;
 }

@@ -1,21 +1,25 @@
 #include "cli/BatchArgument.h"
 
+#include "cli/CallerFolder.h"
 #include "storage/Batch.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace springtest {
 
 QString resolveBatch(const QString& applicationFolder, int machineType, const QString& batch,
                      QString& error) {
-    const QFileInfo asFile(batch);
-    if (batch.contains(QLatin1Char('/')) || batch.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive))
-        return asFile.absoluteFilePath();
-    error = batchNumberError(batch);
+    if (batch.contains(QLatin1Char('/'))) return callerPath(batch);
+    // "A1.mdb" is the file of that name where the operator stands, when there is one; otherwise batch A1,
+    // which is what "batch new --batch A1.mdb" makes.
+    if (batch.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive)) {
+        const QString here = callerPath(batch);
+        if (QFileInfo(here).isFile()) return here;
+    }
+    const QString number = batchNumberFromName(batch);
+    error = batchNumberError(number);
     if (!error.isEmpty()) return QString();
-    return QDir(applicationFolder)
-        .filePath(batchFolderForMachineType(machineType) + batch + QStringLiteral(".mdb"));
+    return batchDatabasePath(applicationFolder, batchKindForMachineType(machineType), number);
 }
 
 }  // namespace springtest

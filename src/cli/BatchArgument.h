@@ -4,9 +4,10 @@
 
 namespace springtest {
 
-// The batch a command names: a file (a path, or a name ending in ".mdb") as given, or a batch number looked
-// up in the machine type's batch folder. Empty, with `error` set, when the number is not a valid batch
-// number.
+// The batch a command names: a path (with a folder in it) from the caller's folder; a name ending in ".mdb"
+// that is a file in the caller's folder; otherwise a batch number, with or without ".mdb", in the machine
+// type's batch folder (batchKindForMachineType). Empty, with `error` set, when the number is not a valid
+// batch number.
 QString resolveBatch(const QString& applicationFolder, int machineType, const QString& batch, QString& error);
 
 }  // namespace springtest

@@ -2,24 +2,12 @@
 
 #include "cli/CommandOptions.h"
 #include "cli/ConsoleOutput.h"
+#include "cli/TerminalPrompts.h"
 #include "storage/Batch.h"
-
-#include <iostream>
-#include <string>
 
 #include <unistd.h>
 
 namespace springtest {
-
-namespace {
-
-BatchKind kindForMachineType(int machineType) {
-    if (machineType == 3) return BatchKind::LeafSpring;
-    if (machineType == 5) return BatchKind::Lateral;
-    return BatchKind::Standard;
-}
-
-}  // namespace
 
 int runBatchCommand(const QString& applicationFolder, int machineType, const QStringList& args) {
     if (args.isEmpty() || args.first() != QLatin1String("new"))
@@ -33,14 +21,14 @@ int runBatchCommand(const QString& applicationFolder, int machineType, const QSt
     const YesNoQuestion ask = [overwrite](const QString&, const QString& question) {
         printErr(question);
         if (overwrite) return true;
-        if (!isatty(STDIN_FILENO)) return false;
-        std::fprintf(stderr, "是/否 (y/n)? ");
-        std::string answer;
-        std::getline(std::cin, answer);
-        return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+        if (!isatty(STDIN_FILENO)) {
+            printErr(QStringLiteral("no terminal to answer on: pass --overwrite to replace the batch"));
+            return false;
+        }
+        return terminalAnswersYes();
     };
     const BatchOutcome outcome =
-        newBatch(applicationFolder, kindForMachineType(machineType), o.text(QStringLiteral("batch")),
+        newBatch(applicationFolder, batchKindForMachineType(machineType), o.text(QStringLiteral("batch")),
                  o.text(QStringLiteral("scheme")), ask);
     for (const QString& m : outcome.messages) (outcome.ok ? printOut(m) : printErr(m));
     if (outcome.ok) printOut(outcome.path);

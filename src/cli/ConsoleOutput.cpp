@@ -1,5 +1,7 @@
 #include "cli/ConsoleOutput.h"
 
+#include <QDir>
+
 #include <cstdio>
 
 namespace springtest {
@@ -22,6 +24,12 @@ int usageError(const QString& message) {
 int operatorError(const QString& message) {
     printErr(message);
     return 1;
+}
+
+QString namingFile(const QString& message, const QString& path) {
+    const QString shown = QDir::toNativeSeparators(path);
+    if (message.contains(shown)) return message;
+    return message + QLatin1Char(' ') + shown;
 }
 
 }  // namespace springtest

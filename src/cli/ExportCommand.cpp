@@ -9,6 +9,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace springtest {
 
 namespace {
@@ -41,6 +43,24 @@ std::optional<QSet<int>> testNumbers(const QString& list, QString& error) {
         return std::nullopt;
     }
     return numbers;
+}
+
+// The given tests the batch does not hold, in ascending order, as text for the refusal.
+QStringList testsNotInBatch(const Ttest_result& browser, const QSet<int>& tests) {
+    QList<int> missing;
+    for (const int test : tests)
+        if (rowsOfTests(browser, {test}).isEmpty()) missing << test;
+    std::sort(missing.begin(), missing.end());
+    QStringList texts;
+    for (const int test : missing) texts << QString::number(test);
+    return texts;
+}
+
+int refuseTestsNotInBatch(const QStringList& missing) {
+    return operatorError(
+        missing.size() == 1
+            ? QStringLiteral("test %1 is not in this batch").arg(missing.first())
+            : QStringLiteral("tests %1 are not in this batch").arg(missing.join(QStringLiteral(", "))));
 }
 
 int reportOutcome(const ExportOutcome& outcome) {
@@ -80,9 +100,10 @@ int runExportCommand(const QString& applicationFolder, int machineType, const QS
     QString error;
     const QString batchPath =
         resolveBatch(applicationFolder, machineType, o.text(QStringLiteral("batch")), error);
-    if (batchPath.isEmpty()) return usageError(error);
+    if (batchPath.isEmpty()) return operatorError(error);
     Ttest_result::OpenOutcome opened = Ttest_result::open(batchPath);
-    if (!opened.result) return operatorError(opened.message);
+    if (!opened.result) return operatorError(namingFile(opened.message, batchPath));
+    if (!opened.notice.isEmpty()) printErr(opened.notice);
     Ttest_result& browser = *opened.result;
 
     ExportRequest request;
@@ -91,16 +112,20 @@ int runExportCommand(const QString& applicationFolder, int machineType, const QS
     if (kind == QLatin1String("selected")) {
         const auto tests = testNumbers(o.text(QStringLiteral("tests")), error);
         if (!tests) return usageError(error);
+        if (const QStringList missing = testsNotInBatch(browser, *tests); !missing.isEmpty())
+            return refuseTestsNotInBatch(missing);
         return reportOutcome(browser.ExportSelected(request, rowsOfTests(browser, *tests)));
     }
-    if (kind == QLatin1String("points"))
+    if (kind == QLatin1String("points")) {
+        if (rowsOfTests(browser, {*test}).isEmpty()) return refuseTestsNotInBatch({QString::number(*test)});
         return reportOutcome(browser.ExportPoints(request, QString::number(*test)));
+    }
 
-    // The named report's picture is the curve the browser shows: the given test's, or the first one's.
+    // The named report describes one test, its figures and its curve: the given test, or the first one.
     int row = 0;
     if (test) {
         const QList<int> rows = rowsOfTests(browser, {*test});
-        if (rows.isEmpty()) return operatorError(QStringLiteral("test %1 is not in this batch").arg(*test));
+        if (rows.isEmpty()) return refuseTestsNotInBatch({QString::number(*test)});
         row = rows.first();
     }
     // The left axis names card 0's load unit, as the browser's does.
@@ -109,7 +134,7 @@ int runExportCommand(const QString& applicationFolder, int machineType, const QS
     const QString curveMessage = browser.ShowCurve(row);
     if (!curveMessage.isEmpty()) printErr(curveMessage);
     return reportOutcome(
-        browser.ExportReport(request, o.text(QStringLiteral("name")), chartPicture(browser.chart())));
+        browser.ExportReport(request, o.text(QStringLiteral("name")), chartPicture(browser.chart()), row));
 }
 
 }  // namespace springtest

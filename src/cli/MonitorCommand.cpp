@@ -1,6 +1,10 @@
 #include "cli/MonitorCommand.h"
 
+#include "cli/CommandOptions.h"
+#include "cli/ConsoleOutput.h"
+#include "cli/MachineClaim.h"
 #include "cli/TerminalPrompts.h"
+#include "cli/TestWait.h"
 #include "measurement/TDisplacement.h"
 #include "measurement/TMotor.h"
 #include "measurement/Tbankhk.h"
@@ -8,13 +12,17 @@
 #include "platform/NumberFormat.h"
 #include "platform/WindowTarget.h"
 #include "session/MachineSession.h"
+#include "session/SingleInstance.h"
+#include "session/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <termios.h>
@@ -82,39 +90,29 @@ private:
 };
 
 struct Options {
-    double duration_s = 0;  // 0: until 'q'
+    double duration_s = 0;  // 0: until 'q' or a signal
     int interval_ms = 250;
     bool assumeYes = false;
     float speed_mm_per_min = 50.0f;
-    QString error;
 };
 
-Options parse(const QStringList& args) {
-    Options o;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        auto next = [&](double& out) {
-            bool ok = false;
-            if (i + 1 < args.size()) out = args[++i].toDouble(&ok);
-            if (!ok || out < 0) o.error = QStringLiteral("%1 needs a non-negative number").arg(a);
-        };
-        double v = 0;
-        if (a == QLatin1String("--duration")) {
-            next(o.duration_s);
-        } else if (a == QLatin1String("--interval")) {
-            next(v);
-            o.interval_ms = std::max(20, static_cast<int>(v));
-        } else if (a == QLatin1String("--speed")) {
-            next(v);
-            o.speed_mm_per_min = static_cast<float>(v);
-        } else if (a == QLatin1String("--yes")) {
-            o.assumeYes = true;
-        } else {
-            o.error = QStringLiteral("unknown option for monitor: %1").arg(a);
-        }
-        if (!o.error.isEmpty()) break;
+std::optional<Options> parseOptions(const QStringList& args, QString& error) {
+    CommandOptions o(args, {QStringLiteral("duration"), QStringLiteral("interval"), QStringLiteral("speed")},
+                     {QStringLiteral("yes")});
+    const auto duration = o.number(QStringLiteral("duration"), 0, 1e7);
+    const auto interval = o.number(QStringLiteral("interval"), 0, 3.6e6);
+    const auto speed = o.number(QStringLiteral("speed"), 0, 1e5);
+    if (!o.ok()) {
+        error = o.error();
+        return std::nullopt;
     }
-    return o;
+    Options options;
+    options.duration_s = duration.value_or(0);
+    // Faster than this the lines scroll by unread and the terminal, not the card, sets the pace.
+    if (interval) options.interval_ms = std::max(20, static_cast<int>(*interval));
+    if (speed) options.speed_mm_per_min = static_cast<float>(*speed);
+    options.assumeYes = o.has(QStringLiteral("yes"));
+    return options;
 }
 
 void printLine(const QString& text) {
@@ -122,27 +120,8 @@ void printLine(const QString& text) {
     std::fflush(stdout);
 }
 
-}  // namespace
-
-int runMonitor(const QString& applicationFolder, const QStringList& args) {
-    const Options options = parse(args);
-    if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", options.error.toLocal8Bit().constData());
-        return 2;
-    }
-
-    MachineSession session(applicationFolder);
-    TerminalPrompts prompts(options.assumeYes);
-    switch (session.start(prompts)) {
-        case MachineSession::Outcome::Running:
-            break;
-        case MachineSession::Outcome::DriverMissing:
-            return 1;
-        case MachineSession::Outcome::Aborted:
-            return 1;
-    }
-
-    CardTables& cards = session.cards();
+// Every card's gear changes, protection trips and motor states, printed as they come.
+std::vector<std::unique_ptr<WindowTarget>> reportCardMessages(CardTables& cards) {
     std::vector<std::unique_ptr<WindowTarget>> targets;
     for (int i = 0; i < cards.count; ++i) {
         CardSlot& slot = cards.cards[static_cast<size_t>(i)];
@@ -163,8 +142,110 @@ int runMonitor(const QString& applicationFolder, const QStringList& args) {
                 QStringLiteral("card %1: motor %2").arg(i).arg(QLatin1String(stateText(motor->state()))));
         }));
         motor->setStateTarget(targets.back().get());
-        motor->SetSpeed(options.speed_mm_per_min);
     }
+    return targets;
+}
+
+void showCard(CardSlot& slot, int index, bool selected) {
+    const Tload& load = *slot.load;
+    const int dec = load.decimals();
+    const int ddec = slot.displacement->decimals();
+    printLine(
+        QStringLiteral("card %1%2 load %3 %4  peak %5  gear %6/%7%8  displacement %9 mm  deformation %10 mm  "
+                       "speed %11 mm/min  %12%13")
+            .arg(index)
+            .arg(selected ? QStringLiteral("*") : QString())
+            .arg(FormatByDecimals(dec, slot.record.load.load()), 10)
+            .arg(load.Units())
+            .arg(FormatByDecimals(dec, load.peak()))
+            .arg(load.currentGear())
+            .arg(load.gearTotal())
+            .arg(load.autoGear() ? QStringLiteral(" auto") : QString())
+            .arg(FormatByDecimals(ddec, slot.record.displacement.load()), 9)
+            .arg(FormatByDecimals(ddec, slot.record.deformation.load()))
+            .arg(FormatByDecimals(1, slot.motor->speed()))
+            .arg(QLatin1String(stateText(slot.motor->state())))
+            .arg(slot.displacement->side() < 0 ? QStringLiteral(", tension side") : QString()));
+}
+
+// One key of the terminal, on the selected card; the number keys choose the card.
+void onKey(char c, CardTables& cards, int& selected) {
+    CardSlot& slot = cards.cards[static_cast<size_t>(selected)];
+    TMotor& motor = *slot.motor;
+    Tload& load = *slot.load;
+    switch (c) {
+        case 'u':
+            motor.CommandUp();
+            break;
+        case 'd':
+            motor.CommandDown();
+            break;
+        case 's':
+        case ' ':
+            motor.CommandStop();
+            break;
+        case '+':
+            motor.SetSpeed(motor.speed() * 2.0f);
+            break;
+        case '-':
+            motor.SetSpeed(motor.speed() / 2.0f);
+            break;
+        case 'z':
+            if (QString error; !load.ClearLoadZero(&error)) printLine(error);
+            break;
+        case 'x':
+            slot.displacement->ClearDisplacement();
+            break;
+        case 'm':
+            slot.displacement->MarkDeformationZero();
+            break;
+        case 'p':
+            load.resetPeak();
+            break;
+        case 'g':
+            load.SelectGear(load.currentGear() % load.gearTotal() + 1);
+            break;
+        case 'a':
+            load.setAutoGear(!load.autoGear());
+            break;
+        case 't':
+            slot.displacement->setSide(-slot.displacement->side());
+            break;
+        case 'q':
+            QCoreApplication::quit();
+            break;
+        default:
+            if (c >= '1' && c <= '5' && c - '1' < cards.count) selected = c - '1';
+    }
+}
+
+std::unique_ptr<QSocketNotifier> listenToKeys(CardTables& cards, int& selected) {
+    auto keys = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(keys.get(), &QSocketNotifier::activated, [&cards, &selected] {
+        char c = 0;
+        if (read(STDIN_FILENO, &c, 1) == 1) onKey(c, cards, selected);
+    });
+    return keys;
+}
+
+}  // namespace
+
+int runMonitor(const QString& applicationFolder, const QStringList& args) {
+    QString error;
+    const std::optional<Options> options = parseOptions(args, error);
+    if (!options) return usageError(error);
+
+    SingleInstance lock(applicationFolder);
+    if (!claimMachine(applicationFolder, lock)) return 1;
+    MachineSession session(applicationFolder);
+    TerminalPrompts prompts(options->assumeYes);
+    if (session.start(prompts) != MachineSession::Outcome::Running) return 1;
+    TerminationSignals termination([](int) { QCoreApplication::quit(); });
+
+    CardTables& cards = session.cards();
+    const auto targets = reportCardMessages(cards);
+    for (int i = 0; i < cards.count; ++i)
+        cards.cards[static_cast<size_t>(i)].motor->SetSpeed(options->speed_mm_per_min);
     session.startAcquisition(nullptr);
 
     RawTerminal terminal;
@@ -175,102 +256,40 @@ int runMonitor(const QString& applicationFolder, const QStringList& args) {
                            "m mark deformation zero, p reset peak, g next gear, a auto gear, "
                            "t tension/compression side, 1-5 card, q quit"));
     }
-
-    auto show = [&] {
-        for (int i = 0; i < cards.count; ++i) {
-            CardSlot& slot = cards.cards[static_cast<size_t>(i)];
-            const Tload& load = *slot.load;
-            const int dec = load.decimals();
-            const int ddec = slot.displacement->decimals();
-            printLine(
-                QStringLiteral(
-                    "card %1%2 load %3 %4  peak %5  gear %6/%7%8  displacement %9 mm  deformation %10 mm  "
-                    "speed %11 mm/min  %12%13")
-                    .arg(i)
-                    .arg(i == selected && terminal.active() ? QStringLiteral("*") : QString())
-                    .arg(FormatByDecimals(dec, slot.record.load.load()), 10)
-                    .arg(load.Units())
-                    .arg(FormatByDecimals(dec, load.peak()))
-                    .arg(load.currentGear())
-                    .arg(load.gearTotal())
-                    .arg(load.autoGear() ? QStringLiteral(" auto") : QString())
-                    .arg(FormatByDecimals(ddec, slot.record.displacement.load()), 9)
-                    .arg(FormatByDecimals(ddec, slot.record.deformation.load()))
-                    .arg(FormatByDecimals(1, slot.motor->speed()))
-                    .arg(QLatin1String(stateText(slot.motor->state())))
-                    .arg(slot.displacement->side() < 0 ? QStringLiteral(", tension side") : QString()));
-        }
+    const auto show = [&] {
+        for (int i = 0; i < cards.count; ++i)
+            showCard(cards.cards[static_cast<size_t>(i)], i, i == selected && terminal.active());
     };
 
+    // The values on the terminal are only worth showing while the loop behind them runs: when it ends with
+    // an error, the monitor says so and ends too.
+    QString acquisitionError;
     QTimer refresh;
-    QObject::connect(&refresh, &QTimer::timeout, show);
-    refresh.start(options.interval_ms);
+    QObject::connect(&refresh, &QTimer::timeout, [&] {
+        if (!session.acquisition()->isRunning()) {
+            acquisitionError = acquisitionEndText(*session.acquisition());
+            QCoreApplication::exit(1);
+            return;
+        }
+        show();
+    });
+    refresh.start(options->interval_ms);
 
-    if (options.duration_s > 0)
-        QTimer::singleShot(static_cast<int>(options.duration_s * 1000), QCoreApplication::instance(),
+    if (options->duration_s > 0)
+        QTimer::singleShot(static_cast<int>(options->duration_s * 1000), QCoreApplication::instance(),
                            &QCoreApplication::quit);
 
-    std::unique_ptr<QSocketNotifier> keys;
-    if (terminal.active()) {
-        keys = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
-        QObject::connect(keys.get(), &QSocketNotifier::activated, [&] {
-            char c = 0;
-            if (read(STDIN_FILENO, &c, 1) != 1) return;
-            CardSlot& slot = cards.cards[static_cast<size_t>(selected)];
-            TMotor& motor = *slot.motor;
-            Tload& load = *slot.load;
-            switch (c) {
-                case 'u':
-                    motor.CommandUp();
-                    break;
-                case 'd':
-                    motor.CommandDown();
-                    break;
-                case 's':
-                case ' ':
-                    motor.CommandStop();
-                    break;
-                case '+':
-                    motor.SetSpeed(motor.speed() * 2.0f);
-                    break;
-                case '-':
-                    motor.SetSpeed(motor.speed() / 2.0f);
-                    break;
-                case 'z':
-                    if (!load.ClearLoadZero()) printLine(QStringLiteral("cannot write the load zero"));
-                    break;
-                case 'x':
-                    slot.displacement->ClearDisplacement();
-                    break;
-                case 'm':
-                    slot.displacement->MarkDeformationZero();
-                    break;
-                case 'p':
-                    load.resetPeak();
-                    break;
-                case 'g':
-                    load.SelectGear(load.currentGear() % load.gearTotal() + 1);
-                    break;
-                case 'a':
-                    load.setAutoGear(!load.autoGear());
-                    break;
-                case 't':
-                    slot.displacement->setSide(-slot.displacement->side());
-                    break;
-                case 'q':
-                    QCoreApplication::quit();
-                    break;
-                default:
-                    if (c >= '1' && c <= '5' && c - '1' < cards.count) selected = c - '1';
-            }
-        });
-    }
+    const auto keys = terminal.active() ? listenToKeys(cards, selected) : nullptr;
 
-    const int rc = QCoreApplication::exec();
+    int rc = QCoreApplication::exec();
     refresh.stop();
-    show();
+    if (!acquisitionError.isEmpty())
+        printErr(acquisitionError);
+    else
+        show();
     for (const QString& problem : session.shutdown())
-        std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
+        if (problem != acquisitionError) printErr(problem);
+    if (termination.received() != 0) rc = exitCodeForSignal(termination.received());
     return rc;
 }
 

@@ -43,6 +43,8 @@ int runPasswordCommand(const QString& applicationFolder, const QStringList& args
     if (!o.ok()) return usageError(o.error());
     const QString user = o.text(QStringLiteral("user"));
     if (user.trimmed().isEmpty()) return usageError(QStringLiteral("password needs --user NAME"));
+    // Refused before the password is asked for, not after it was typed twice.
+    if (const QString refusal = operatorNameError(user); !refusal.isEmpty()) return operatorError(refusal);
     const auto password = readPassword("new password: ");
     if (!password) return usageError(QStringLiteral("no password given"));
     if (isatty(STDIN_FILENO)) {

@@ -3,30 +3,27 @@
 #include "cli/BatchArgument.h"
 #include "cli/CommandOptions.h"
 #include "cli/ConsoleOutput.h"
+#include "cli/MachineClaim.h"
+#include "cli/RunProgress.h"
 #include "cli/TerminalPrompts.h"
+#include "cli/TestWait.h"
 #include "measurement/TDisplacement.h"
-#include "measurement/TMotor.h"
 #include "measurement/Tbankhk.h"
 #include "measurement/Tload.h"
-#include "platform/NumberFormat.h"
 #include "platform/WindowTarget.h"
 #include "sequencer/BatchOpening.h"
 #include "sequencer/ResultGrid.h"
-#include "sequencer/TestStateText.h"
-#include "sequencer/Verdict.h"
-#include "sequencer/procedures/StandardStorage.h"
+#include "sequencer/StartRefusal.h"
+#include "sequencer/TTestStyle.h"
+#include "session/MachineConfig.h"
 #include "session/MachineSession.h"
-#include "storage/Batch.h"
+#include "session/SingleInstance.h"
+#include "session/TerminationSignals.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTimer>
+
+#include <optional>
+#include <variant>
 
 namespace springtest {
 
@@ -52,7 +49,7 @@ private:
 struct Options {
     QString batch;
     float speed = 0;
-    bool variable = false;
+    SpeedMode speedMode = SpeedMode::NotSet;
     int series = 0;
     int pause_s = 0;
     int card = 0;
@@ -62,26 +59,8 @@ struct Options {
     double timeout_s = 1800;
 };
 
-void emitJson(const QJsonObject& o) {
-    printOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
-}
-
-// Waits on the event loop until `done` or the timeout; false on timeout.
-bool waitUntil(const std::function<bool()>& done, int timeout_ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeout_ms) return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
-}  // namespace
-
-int runTestsCommand(const QString& applicationFolder, const QStringList& args) {
+// The run's options, or the exit code of a command line that cannot be run (the operator has been told).
+std::variant<Options, int> readOptions(const QStringList& args) {
     CommandOptions o(
         args,
         {QStringLiteral("batch"), QStringLiteral("speed"), QStringLiteral("series"), QStringLiteral("pause"),
@@ -97,197 +76,140 @@ int runTestsCommand(const QString& applicationFolder, const QStringList& args) {
     const auto timeout = o.number(QStringLiteral("timeout"), 1, 1e6);
     if (!o.ok()) return usageError(o.error());
     if (opt.batch.isEmpty()) return usageError(QStringLiteral("run needs --batch FILE_OR_NUMBER"));
-    // Without a speed the control panel refuses to start: the same here, in its words.
-    if (!speed) return operatorError(QStringLiteral("试验速度尚未设置！！"));
+    opt.speedMode = !speed                              ? SpeedMode::NotSet
+                    : o.has(QStringLiteral("variable")) ? SpeedMode::Variable
+                                                        : SpeedMode::Constant;
+    // Refused before the machine is started, as the start would refuse it.
+    if (const QString refusal = speedModeRefusal(opt.speedMode); !refusal.isEmpty())
+        return operatorError(refusal);
     opt.speed = static_cast<float>(*speed);
-    opt.variable = o.has(QStringLiteral("variable"));
     opt.series = series.value_or(0);
     opt.pause_s = pause.value_or(0);
     opt.card = card.value_or(0);
     opt.json = o.has(QStringLiteral("json"));
     opt.assumeYes = o.has(QStringLiteral("yes"));
     if (timeout) opt.timeout_s = *timeout;
+    return opt;
+}
 
-    MachineSession session(applicationFolder);
-    TerminalPrompts prompts(opt.assumeYes);
-    if (session.start(prompts) != MachineSession::Outcome::Running) return 1;
-    const int machineType = session.config().machineType;
-    if (opt.card >= session.cards().count)
-        return usageError(
-            QStringLiteral("--card %1: the machine has %2 card(s)").arg(opt.card).arg(session.cards().count));
-
-    QString error;
-    const QString batchPath = resolveBatch(applicationFolder, machineType, opt.batch, error);
-    if (!error.isEmpty()) return operatorError(error);
-
-    CardSlot& slot = session.cards().cards[static_cast<size_t>(opt.card)];
-    TTestStyle seq(machineType, session.cards());
-    installProceduresForMachineType(seq);
-
-    struct TestReport {
-        int serial = 0;
-        QJsonArray points;
-        bool stored = false;
-    };
-    QList<TestReport> tests;
-    bool overload = false;
-    QString lastStoreError;
-    const bool kN = slot.load->Units() == QLatin1String("kN");
-
-    // The control panel's part: every state as it happens, each captured point with its verdicts.
-    WindowTarget panel([&](int) {
-        const TestState state = seq.state();
-        const ttest_info scheme = seq.scheme();
-        if (state == TestState::Started) tests.append(TestReport{seq.xuhao(), {}, false});
-        if (state == TestState::PointCaptured && !tests.isEmpty()) {
-            const int k = seq.pointIndex();
-            const int s = seq.stroke();
-            const ResultArray r = seq.results();
-            const int decimals =
-                scheme.scheme_style <= 1 ? slot.load->decimals() : slot.displacement->decimals();
-            const QString value = FormatByDecimals(decimals, r.value(s, k));
-            float stiffness = r.stiffness(s, k);
-            if (kN) stiffness *= 1000.0f;
-            const QString stiffnessText =
-                ResultArray::isEmpty(stiffness) ? QString() : FormatByDecimals(2, stiffness);
-            // Judged on the texts as shown, as the panel judges them.
-            const QString verdict =
-                pointVerdict(value.toDouble(), scheme.upper.value(k - 1), scheme.lower.value(k - 1));
-            QString stiffnessVerdict;
-            if (!stiffnessText.isEmpty()) {
-                switch (judgeStiffness(stiffnessText.toDouble(), scheme.scheme_gangdu_max,
-                                       scheme.scheme_gangdu_min)) {
-                    case StiffnessJudgement::High:
-                        stiffnessVerdict = QStringLiteral("强");
-                        break;
-                    case StiffnessJudgement::Pass:
-                        stiffnessVerdict = QStringLiteral("合格");
-                        break;
-                    case StiffnessJudgement::Low:
-                        stiffnessVerdict = QStringLiteral("弱");
-                        break;
-                }
-            }
-            QJsonObject p{{"point", k},         {"target", scheme.points.value(k - 1)},
-                          {"value", value},     {"stiffness", stiffnessText},
-                          {"verdict", verdict}, {"stiffness_verdict", stiffnessVerdict}};
-            tests.last().points.append(p);
-            if (opt.json)
-                emitJson(QJsonObject{{"event", "point"}, {"serial", tests.last().serial}, {"data", p}});
-            else
-                printOut(QStringLiteral("  point %1 at %2: %3  stiffness %4  %5%6")
-                             .arg(k)
-                             .arg(schemeNumberText(scheme.points.value(k - 1)))
-                             .arg(value)
-                             .arg(stiffnessText.isEmpty() ? QStringLiteral("-") : stiffnessText)
-                             .arg(verdict)
-                             .arg(stiffnessVerdict.isEmpty() ? QString()
-                                                             : QStringLiteral(" / 刚度") + stiffnessVerdict));
-            return;
-        }
-        if (state == TestState::Stored && !tests.isEmpty()) tests.last().stored = true;
-        if (state == TestState::StoreFailed) lastStoreError = seq.lastStoreError();
-        const QString text = testStateText(state, seq.IsAutoRepeat(), seq.repeatCount(), seq.repeatsDone());
-        if (opt.json) {
-            QJsonObject e{{"event", "state"},
-                          {"state", static_cast<int>(state)},
-                          {"text", text},
-                          {"serial", seq.xuhao()}};
-            if (state == TestState::StoreFailed) e.insert("error", lastStoreError);
-            emitJson(e);
-        } else {
-            QString line = QStringLiteral("[%1] %2").arg(static_cast<int>(state)).arg(text);
-            if (state == TestState::Started) line += QStringLiteral("  serial %1").arg(seq.xuhao());
-            if (state == TestState::Stored)
-                line += QStringLiteral("  serial %1").arg(tests.isEmpty() ? 0 : tests.last().serial);
-            if (state == TestState::StoreFailed && !lastStoreError.isEmpty())
-                line += QStringLiteral("  (") + lastStoreError + QLatin1Char(')');
-            printOut(line);
-        }
-    });
-    seq.setPanelTarget(&panel);
-
-    // The control panel's overload handling: a running test stops, the motor is already stopped.
-    WindowTarget overloadTarget([&](int) {
-        overload = true;
-        if (seq.running()) {
-            seq.StopTest();
-            printErr(QStringLiteral("负荷过载，试验停止!!"));
-        } else {
-            printErr(QStringLiteral("负荷过载!!!!"));
-        }
-    });
-    slot.load->setOverloadTarget(&overloadTarget);
-
-    session.startAcquisition(&seq.sampleSlot());
-
+// Opens the batch as the console's "打开文件" does, with the test direction of its spring kind and the preset
+// displacement, and shows it; false after telling the operator why not.
+bool openBatch(MachineSession& session, TTestStyle& seq, CardSlot& slot, const QString& batchPath,
+               const Options& opt) {
     TextGrid grid;
     const OpenBatchOutcome opened = openBatchForTesting(seq, &grid, batchPath);
     if (!opened.ok) {
-        session.shutdown();
-        return operatorError(opened.message);
+        printErr(namingFile(opened.message, batchPath));
+        return false;
     }
-    // The test direction follows the scheme's spring kind, as opening a batch in the console sets it.
     slot.displacement->setSide(opened.compression ? 1 : -1);
     if (opt.displacement) slot.displacement->SetDisplacement(static_cast<float>(*opt.displacement));
     // The start position is read from the record: let the loop read the new side and preset first.
     const uint64_t cycles = session.acquisition()->cycles();
     waitUntil([&] { return session.acquisition()->cycles() > cycles + 3; }, 5000);
-
-    const ttest_info scheme = seq.scheme();
     if (!opt.json) {
         printOut(QStringLiteral("batch %1: %2 spring, next serial %3")
                      .arg(QDir::toNativeSeparators(batchPath),
                           opened.compression ? QStringLiteral("compression") : QStringLiteral("tension"))
-                     .arg(scheme.xuhao));
+                     .arg(seq.scheme().xuhao));
         grid.print();
     }
+    return true;
+}
 
+// Sets the speed and the series and starts the first test; false after telling the operator why not.
+bool startTests(TTestStyle& seq, const Options& opt) {
     seq.SetTestSpeed(opt.speed);
-    seq.SetSpeedMode(opt.variable ? 2 : 1);
+    seq.SetSpeedMode(opt.speedMode);
     if (opt.series > 0) {
         seq.SetAutoRepeat(true);
         seq.SetRepeatCount(opt.series);
         seq.SetRepeatPause(opt.pause_s);
     }
     seq.SetCurveChart(nullptr);
+    if (const QString refusal = testStartRefusal(seq, opt.card); !refusal.isEmpty()) {
+        printErr(refusal);
+        return false;
+    }
     seq.StartTest(opt.card);
+    return true;
+}
 
-    const bool finished = waitUntil([&] { return seq.isIdle(); }, static_cast<int>(opt.timeout_s * 1000));
-    if (!finished) {
-        seq.StopTest();
-        printErr(QStringLiteral("the test did not end within %1 s; stopped").arg(opt.timeout_s));
+// Waits for the tests to end and stops a test that did not end by itself, saying why.
+TestEnd awaitTests(TTestStyle& seq, const Tbankhk& acquisition, const TerminationSignals& termination,
+                   const Options& opt) {
+    const TestEnd end =
+        waitForTestEnd([&] { return seq.isIdle(); }, acquisition, [&] { return termination.received() != 0; },
+                       static_cast<int>(opt.timeout_s * 1000));
+    if (end == TestEnd::Idle) return end;
+    seq.StopTest();
+    switch (end) {
+        case TestEnd::TimedOut:
+            printErr(QStringLiteral("the test did not end within %1 s; stopped").arg(opt.timeout_s));
+            break;
+        case TestEnd::AcquisitionFailed:
+            printErr(acquisitionEndText(acquisition));
+            break;
+        case TestEnd::Interrupted:
+            printErr(QStringLiteral("stopped by signal %1").arg(termination.received()));
+            break;
+        case TestEnd::Idle:
+            break;
     }
+    return end;
+}
 
-    int storedCount = 0;
-    QJsonArray storedSerials;
-    for (const TestReport& t : tests)
-        if (t.stored) {
-            ++storedCount;
-            storedSerials.append(t.serial);
-        }
-    const bool allStored = finished && !overload && !tests.isEmpty() && storedCount == tests.size();
-    if (opt.json) {
-        QJsonArray list;
-        for (const TestReport& t : tests)
-            list.append(QJsonObject{{"serial", t.serial}, {"stored", t.stored}, {"points", t.points}});
-        emitJson(QJsonObject{{"event", "summary"},
-                             {"batch", batchPath},
-                             {"tests", list},
-                             {"stored", storedSerials},
-                             {"ok", allStored}});
-    } else {
-        QStringList serials;
-        for (const auto& s : storedSerials) serials << QString::number(s.toInt());
-        printOut(QStringLiteral("stored %1 of %2 test(s)%3")
-                     .arg(storedCount)
-                     .arg(tests.size())
-                     .arg(serials.isEmpty()
-                              ? QString()
-                              : QStringLiteral(": serial ") + serials.join(QStringLiteral(", "))));
-    }
-    for (const QString& problem : session.shutdown()) printErr(problem);
-    return allStored ? 0 : 1;
+// The run on a started machine, from the batch to the summary; the exit code.
+int runOnMachine(MachineSession& session, const QString& batchPath, const Options& opt,
+                 const TerminationSignals& termination) {
+    CardSlot& slot = session.cards().cards[static_cast<size_t>(opt.card)];
+    TTestStyle seq(session.config().machineType, session.cards());
+    installProceduresForMachineType(seq);
+    RunProgress progress(seq, slot, opt.json);
+    WindowTarget panel([&](int) { progress.onTestState(); });
+    seq.setPanelTarget(&panel);
+    WindowTarget overload([&](int) { progress.onOverload(); });
+    slot.load->setOverloadTarget(&overload);
+
+    session.startAcquisition(&seq.sampleSlot());
+    std::optional<TestEnd> end;
+    // A signal that came while the batch was opened still ends the run before anything moves.
+    if (openBatch(session, seq, slot, batchPath, opt) && termination.received() == 0 && startTests(seq, opt))
+        end = awaitTests(seq, *session.acquisition(), termination, opt);
+    const int exitCode = progress.finish(batchPath, end == TestEnd::Idle);
+    // Told already, while it happened.
+    const QString acquisitionError =
+        end == TestEnd::AcquisitionFailed ? session.acquisition()->lastError() : QString();
+    // The acquisition thread reports to the panel and the sequencer: it ends before they do.
+    for (const QString& problem : session.shutdown())
+        if (problem != acquisitionError) printErr(problem);
+    return exitCode;
+}
+
+}  // namespace
+
+int runTestsCommand(const QString& applicationFolder, const QStringList& args) {
+    const std::variant<Options, int> read = readOptions(args);
+    if (const int* exitCode = std::get_if<int>(&read)) return *exitCode;
+    const Options& opt = std::get<Options>(read);
+
+    SingleInstance lock(applicationFolder);
+    if (!claimMachine(applicationFolder, lock)) return 1;
+    QString error;
+    const QString batchPath =
+        resolveBatch(applicationFolder, MachineConfig::read(applicationFolder).machineType, opt.batch, error);
+    if (!error.isEmpty()) return operatorError(error);
+
+    MachineSession session(applicationFolder);
+    TerminalPrompts prompts(opt.assumeYes);
+    if (session.start(prompts) != MachineSession::Outcome::Running) return 1;
+    TerminationSignals termination({});
+    if (opt.card >= session.cards().count)
+        return operatorError(
+            QStringLiteral("--card %1: the machine has %2 card(s)").arg(opt.card).arg(session.cards().count));
+
+    const int exitCode = runOnMachine(session, batchPath, opt, termination);
+    return termination.received() != 0 ? exitCodeForSignal(termination.received()) : exitCode;
 }
 
 }  // namespace springtest

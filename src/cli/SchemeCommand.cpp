@@ -1,58 +1,41 @@
 #include "cli/SchemeCommand.h"
 
+#include "cli/CallerFolder.h"
 #include "cli/CommandOptions.h"
 #include "cli/ConsoleOutput.h"
-#include "platform/ProfileFile.h"
+#include "cli/SchemeFile.h"
+#include "platform/OperatorTexts.h"
+#include "platform/TextEncoding.h"
+#include "session/PlainName.h"
 #include "storage/Schema.h"
 #include "storage/SchemeCheck.h"
 #include "storage/Schemes.h"
 
+#include <QDir>
 #include <QFile>
+
+#include <cmath>
 
 namespace springtest {
 
 namespace {
 
-QStringList listOf(const QString& text) {
-    if (text.trimmed().isEmpty()) return {};
-    QStringList items = text.split(QLatin1Char(','));
-    for (QString& s : items) s = s.trimmed();
-    return items;
-}
-
-// The options of `scheme add`, from the command line or from a small file with a [scheme] section.
-struct SchemeInput {
-    QString name, style = QStringLiteral("0"), initialForce = QStringLiteral("0.5");
-    QStringList points, upper, lower;
-    QString stiffnessMax = QStringLiteral("0"), stiffnessMin = QStringLiteral("0");
-    bool returnStroke = false, solid = false, tension = false;
-};
-
-bool fromFile(const QString& path, SchemeInput& in, QString& error) {
-    if (!QFile::exists(path)) {
-        error = QStringLiteral("no such scheme file: %1").arg(path);
-        return false;
-    }
-    const ProfileSnapshot f = ProfileFile(path).snapshot();
-    const QString s = QStringLiteral("scheme");
-    in.name = f.readString(s, QStringLiteral("name"), in.name);
-    in.style = f.readString(s, QStringLiteral("style"), in.style);
-    in.initialForce = f.readString(s, QStringLiteral("initial_force"), in.initialForce);
-    in.points = listOf(f.readString(s, QStringLiteral("points"), QString()));
-    in.upper = listOf(f.readString(s, QStringLiteral("upper"), QString()));
-    in.lower = listOf(f.readString(s, QStringLiteral("lower"), QString()));
-    in.stiffnessMax = f.readString(s, QStringLiteral("stiffness_max"), in.stiffnessMax);
-    in.stiffnessMin = f.readString(s, QStringLiteral("stiffness_min"), in.stiffnessMin);
-    in.returnStroke = f.readBool(s, QStringLiteral("return"), false);
-    in.solid = f.readBool(s, QStringLiteral("solid"), false);
-    in.tension = f.readBool(s, QStringLiteral("tension"), false);
-    return true;
+// A scheme file's values, in the file's encoding (older installations write GB18030).
+int readFromFile(const QString& typedPath, SchemeInput& in) {
+    const QString path = callerPath(typedPath);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return operatorError(QStringLiteral("文件不存在!! %1").arg(QDir::toNativeSeparators(path)));
+    QString error;
+    if (!readSchemeFile(decodeText(file.readAll()).text, in, error))
+        return usageError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), error));
+    return 0;
 }
 
 bool isNumber(const QString& text) {
     bool ok = false;
-    text.toDouble(&ok);
-    return ok;
+    const double value = text.toDouble(&ok);
+    return ok && std::isfinite(value);
 }
 
 int add(const QString& appFolder, const QStringList& args) {
@@ -65,24 +48,26 @@ int add(const QString& appFolder, const QStringList& args) {
     if (!o.ok()) return usageError(o.error());
     SchemeInput in;
     QString error;
-    if (o.has(QStringLiteral("file")) && !fromFile(o.text(QStringLiteral("file")), in, error))
-        return usageError(error);
+    if (o.has(QStringLiteral("file")))
+        if (const int refused = readFromFile(o.text(QStringLiteral("file")), in)) return refused;
     if (o.has(QStringLiteral("name"))) in.name = o.text(QStringLiteral("name"));
     if (o.has(QStringLiteral("style"))) in.style = o.text(QStringLiteral("style"));
     if (o.has(QStringLiteral("initial-force"))) in.initialForce = o.text(QStringLiteral("initial-force"));
-    if (o.has(QStringLiteral("points"))) in.points = listOf(o.text(QStringLiteral("points")));
-    if (o.has(QStringLiteral("upper"))) in.upper = listOf(o.text(QStringLiteral("upper")));
-    if (o.has(QStringLiteral("lower"))) in.lower = listOf(o.text(QStringLiteral("lower")));
+    if (o.has(QStringLiteral("points"))) in.points = schemeList(o.text(QStringLiteral("points")));
+    if (o.has(QStringLiteral("upper"))) in.upper = schemeList(o.text(QStringLiteral("upper")));
+    if (o.has(QStringLiteral("lower"))) in.lower = schemeList(o.text(QStringLiteral("lower")));
     if (o.has(QStringLiteral("stiffness-max"))) in.stiffnessMax = o.text(QStringLiteral("stiffness-max"));
     if (o.has(QStringLiteral("stiffness-min"))) in.stiffnessMin = o.text(QStringLiteral("stiffness-min"));
     in.returnStroke = in.returnStroke || o.has(QStringLiteral("return"));
     in.solid = in.solid || o.has(QStringLiteral("solid"));
     in.tension = in.tension || o.has(QStringLiteral("tension"));
 
-    if (in.name.trimmed().isEmpty()) return operatorError(QStringLiteral("方案名不能为空!!"));
+    if (in.name.trimmed().isEmpty()) return operatorError(kNoSchemeName);
+    if (!isPlainName(in.name))
+        return operatorError(
+            QStringLiteral("a scheme name must not contain line breaks or control characters"));
     const QString db = schemeDatabasePath(appFolder);
-    if (schemeExists(db, SchemeTable::Standard, in.name, &error))
-        return operatorError(QStringLiteral("该方案名已存在!!"));
+    if (schemeExists(db, SchemeTable::Standard, in.name, &error)) return operatorError(kSchemeNameTaken);
     if (!error.isEmpty()) return operatorError(error);
     if (!QStringList{"0", "1", "2", "3"}.contains(in.style))
         return usageError(
@@ -119,9 +104,8 @@ int add(const QString& appFolder, const QStringList& args) {
     scheme.scheme_gangdu_min = in.stiffnessMin;
     scheme.scheme_type = !in.tension;
     scheme.scheme_yb = !in.tension && in.solid;
-    if (!insertScheme(db, scheme, &error))
-        return operatorError(QStringLiteral("方案保存失败!!") + QLatin1Char(' ') + error);
-    printOut(QStringLiteral("方案保存成功!!"));
+    if (!insertScheme(db, scheme, &error)) return operatorError(kSchemeNotSaved + QLatin1Char(' ') + error);
+    printOut(kSchemeSaved);
     return 0;
 }
 
@@ -139,7 +123,10 @@ int runSchemeCommand(const QString& applicationFolder, const QStringList& args) 
     if (args.isEmpty()) return usageError(QStringLiteral("scheme needs a subcommand: add or list"));
     const QString sub = args.first();
     if (sub == QLatin1String("add")) return add(applicationFolder, args.mid(1));
-    if (sub == QLatin1String("list")) return list(applicationFolder);
+    if (sub == QLatin1String("list")) {
+        const CommandOptions o(args.mid(1), {}, {});
+        return o.ok() ? list(applicationFolder) : usageError(o.error());
+    }
     return usageError(QStringLiteral("unknown scheme subcommand: %1").arg(sub));
 }
 

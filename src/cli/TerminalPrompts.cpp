@@ -8,6 +8,13 @@
 
 namespace springtest {
 
+bool terminalAnswersYes() {
+    std::fprintf(stderr, "是/否 (y/n)? ");
+    std::string answer;
+    std::getline(std::cin, answer);
+    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
 void TerminalPrompts::driverMissing(const QString& message) {
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
@@ -16,10 +23,7 @@ bool TerminalPrompts::continueWithUnopenedCard(const QString& message) {
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
     if (m_assumeYes) return true;
     if (!isatty(STDIN_FILENO)) return false;
-    std::fprintf(stderr, "是/否 (y/n)? ");
-    std::string answer;
-    std::getline(std::cin, answer);
-    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+    return terminalAnswersYes();
 }
 
 }  // namespace springtest

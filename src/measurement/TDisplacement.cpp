@@ -5,7 +5,9 @@
 #include "measurement/Tload.h"
 #include "platform/CardDriver.h"
 #include "platform/NumberFormat.h"
+#include "platform/OperatorTexts.h"
 #include "platform/ProfileFile.h"
+#include "platform/SteadyClock.h"
 
 #include <cfenv>
 #include <cmath>
@@ -19,7 +21,7 @@ const QString kSection = QStringLiteral("Displacement");
 TDisplacement::TDisplacement(const QString& applicationFolder, int cardIndex, const CardDriver& driver,
                              CardSlot* slot)
     : TPassage(applicationFolder, cardIndex, driver, slot) {
-    m_name = QStringLiteral("位移");
+    m_name = kDisplacementName;
     m_units = QStringLiteral("mm");
     LoadDisplacementConfig();
 }
@@ -32,11 +34,10 @@ TDisplacement::~TDisplacement() {
 
 void TDisplacement::LoadDisplacementConfig() {
     const ProfileSnapshot ini = ProfileFile(channelConfigPath()).snapshot();
-    m_coefficient = static_cast<float>(ini.readDouble(kSection, QStringLiteral("coefficient"), 0.00025));
-    m_decimals = ini.readInt(kSection, QStringLiteral("Decimal_Places"), 3);
-    m_compensation.store(
-        static_cast<float>(ini.readDouble(kSection, QStringLiteral("Compensation_coefficient"), 0.0)),
-        std::memory_order_relaxed);
+    m_coefficient = ini.readFloat(kSection, QStringLiteral("coefficient"), 0.00025f);
+    m_decimals = decimalsOf(ini.readInt(kSection, QStringLiteral("Decimal_Places"), 3));
+    m_compensation.store(ini.readFloat(kSection, QStringLiteral("Compensation_coefficient"), 0.0f),
+                         std::memory_order_relaxed);
     m_savedPressPulses = ini.readInt(kSection, QStringLiteral("press_save_pulse"), 0);
     m_savedPullPulses = ini.readInt(kSection, QStringLiteral("pull_save_pulse"), 0);
     m_pressPulsesNow.store(m_savedPressPulses, std::memory_order_relaxed);
@@ -44,10 +45,8 @@ void TDisplacement::LoadDisplacementConfig() {
     {
         std::lock_guard lock(m_zeroMutex);
         m_zeroes = Zeroes{};
-        m_zeroes.pressOffset =
-            static_cast<float>(ini.readDouble(kSection, QStringLiteral("press_SAVE_VALUE"), 0.0));
-        m_zeroes.pullOffset =
-            static_cast<float>(ini.readDouble(kSection, QStringLiteral("pull_SAVE_VALUE"), 0.0));
+        m_zeroes.pressOffset = ini.readFloat(kSection, QStringLiteral("press_SAVE_VALUE"), 0.0f);
+        m_zeroes.pullOffset = ini.readFloat(kSection, QStringLiteral("pull_SAVE_VALUE"), 0.0f);
         m_pressValue.store(m_zeroes.pressOffset, std::memory_order_relaxed);
         m_pullValue.store(m_zeroes.pullOffset, std::memory_order_relaxed);
         m_displacement.store(m_zeroes.pressOffset, std::memory_order_relaxed);
@@ -66,8 +65,13 @@ float TDisplacement::roundToHundredth(double value) {
     return static_cast<float>(hundredths / 100.0);
 }
 
-float TDisplacement::ReadDisplacement() {
+float TDisplacement::ReadDisplacement(ReadingTime loadTime) {
     const int32_t n = m_driver.readPulse(m_cardIndex);
+    const std::chrono::microseconds now = steadyMicros();
+    m_pulseHistory.add(now, n);
+    const bool loadIsOlder =
+        loadTime.pace > std::chrono::microseconds{0} && now - loadTime.convertedAt > loadTime.pace;
+    const double paired = loadIsOlder ? m_pulseHistory.at(loadTime.convertedAt) : double(n);
     m_pulseCount.store(n, std::memory_order_relaxed);
     m_pressPulsesNow.store(n + m_savedPressPulses, std::memory_order_relaxed);
     m_pullPulsesNow.store(m_savedPullPulses - n, std::memory_order_relaxed);
@@ -84,8 +88,8 @@ float TDisplacement::ReadDisplacement() {
         std::lock_guard lock(m_zeroMutex);
         z = m_zeroes;
     }
-    const double press = double(int64_t(n) - z.pressZero) * coefficient * dir + z.pressOffset + frame;
-    const double pull = double(int64_t(z.pullZero) - n) * coefficient * dir + z.pullOffset + frame;
+    const double press = (paired - z.pressZero) * coefficient * dir + z.pressOffset + frame;
+    const double pull = (z.pullZero - paired) * coefficient * dir + z.pullOffset + frame;
     m_pressValue.store(static_cast<float>(press), std::memory_order_relaxed);
     m_pullValue.store(static_cast<float>(pull), std::memory_order_relaxed);
 
@@ -150,23 +154,28 @@ void TDisplacement::SetDisplacement(float value) {
     if (motor && motor->controlMode() == ControlMode::PidServo) motor->HoldDisplacement(value);
 }
 
-bool TDisplacement::SetCompensation(float value) {
+bool TDisplacement::SetCompensation(float value, QString* error) {
     m_compensation.store(value, std::memory_order_relaxed);
     return ProfileFile(channelConfigPath())
-        .writeString(kSection, QStringLiteral("Compensation_coefficient"), FormatCoefficient(value));
+        .writeString(kSection, QStringLiteral("Compensation_coefficient"), FormatCoefficient(value), error);
 }
 
-bool TDisplacement::SaveDisplacementState() {
-    ProfileFile ini(channelConfigPath());
-    bool ok = ini.writeInt(kSection, QStringLiteral("press_save_pulse"), m_pressPulsesNow.load());
-    ok = ini.writeInt(kSection, QStringLiteral("pull_save_pulse"), m_pullPulsesNow.load()) && ok;
-    ok = ini.writeString(kSection, QStringLiteral("press_SAVE_VALUE"),
-                         FormatByDecimals(m_decimals, m_pressValue.load())) &&
-         ok;
-    ok = ini.writeString(kSection, QStringLiteral("pull_SAVE_VALUE"),
-                         FormatByDecimals(m_decimals, m_pullValue.load())) &&
-         ok;
-    ok = ini.writeInt(QStringLiteral("close"), QStringLiteral("close_flag"), 1) && ok;
+bool TDisplacement::SaveDisplacementState(QString* error) {
+    // The pulses and the values belong together: the next start continues from the pair, so they are
+    // written in one go and a kill in between leaves the previous pair.
+    const bool ok =
+        ProfileFile(channelConfigPath())
+            .writeSettings(
+                {
+                    {kSection, QStringLiteral("press_save_pulse"), QString::number(m_pressPulsesNow.load())},
+                    {kSection, QStringLiteral("pull_save_pulse"), QString::number(m_pullPulsesNow.load())},
+                    {kSection, QStringLiteral("press_SAVE_VALUE"),
+                     FormatByDecimals(m_decimals, m_pressValue.load())},
+                    {kSection, QStringLiteral("pull_SAVE_VALUE"),
+                     FormatByDecimals(m_decimals, m_pullValue.load())},
+                    {QStringLiteral("close"), QStringLiteral("close_flag"), QStringLiteral("1")},
+                },
+                error);
     m_stateSaved = true;
     return ok;
 }

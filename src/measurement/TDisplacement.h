@@ -1,5 +1,7 @@
 #pragma once
 
+#include "measurement/PulseHistory.h"
+#include "measurement/ReadingAge.h"
 #include "measurement/TPassage.h"
 
 #include <atomic>
@@ -19,14 +21,19 @@ public:
     TDisplacement(const QString& applicationFolder, int cardIndex, const CardDriver& driver, CardSlot* slot);
     ~TDisplacement() override;
 
-    float ReadDisplacement();
+    // The displacement where the crosshead was when the load it is paired with was converted, once that is
+    // more than a reading ago: a load the converter had buffered, or a loop held up between the two readings,
+    // never sets a load against a later position. Without a load's time, where the crosshead is now.
+    float ReadDisplacement(ReadingTime loadTime = {});
     float ReadDeformation();
 
     void MarkDeformationZero();
     void ClearDisplacement();
     void SetDisplacement(float value);
-    bool SetCompensation(float value);
-    bool SaveDisplacementState();
+    // Both return false when the channel's file could not be written, with the operator's message in
+    // `error`.
+    bool SetCompensation(float value, QString* error = nullptr);
+    bool SaveDisplacementState(QString* error = nullptr);
 
     // 1 compression side, -1 tension side.
     int side() const { return m_side.load(std::memory_order_relaxed); }
@@ -52,6 +59,7 @@ private:
     std::atomic<float> m_compensation{0.0f};
 
     std::atomic<int32_t> m_pulseCount{0};
+    PulseHistory m_pulseHistory;  // the thread that takes the readings only
     int32_t m_savedPressPulses = 0;
     int32_t m_savedPullPulses = 0;
     std::atomic<int32_t> m_pressPulsesNow{0};

@@ -32,6 +32,19 @@ constexpr int32_t kServoOutputMax = 4000;
 constexpr int kRelayCount = 8;
 // RLY takes the highest relay index, not the number of bytes.
 constexpr int32_t kRelayHighestIndex = 7;
+// How the card's relay bytes switch.
+constexpr uint8_t kRelayClosed = 8;
+constexpr uint8_t kRelayOpen = 0;
+constexpr int kMainsRelay = 1;
+constexpr int kOilPumpRelay = 1;
+constexpr int kFatigueDriveRelay = 2;
+constexpr int kReliefValveRelay = 4;
+struct ValvePair {
+    int up;
+    int down;
+};
+// In the order of HydraulicDrive.
+constexpr std::array<ValvePair, 3> kDriveValves{{{2, 3}, {5, 6}, {7, 8}}};
 
 const char* const kSwitchKeys[10] = {"Up_SwitchValue",        "Down_SwitchValue",  "Stop_SwitchValue",
                                      "Test_SwitchValue",      "Upper_SwitchValue", "UpperUp_SwitchValue",
@@ -77,10 +90,10 @@ void TMotor::LoadMotorConfig() {
     setState(MotionState::Stopped);
     m_direction = directionFrom(ini.readInt(motor, QStringLiteral("Direction"), 1));
     m_manualControl = ini.readBool(motor, QStringLiteral("ManualControl"), false);
-    m_stepMotorSpeed = static_cast<float>(ini.readDouble(motor, QStringLiteral("StepMotorSpeed"), 1.0));
+    m_stepMotorSpeed = ini.readFloat(motor, QStringLiteral("StepMotorSpeed"), 1.0f);
     // A zero divisor would send an infinite rate to the card.
     if (m_stepMotorSpeed == 0.0f) m_stepMotorSpeed = 1.0f;
-    m_stepMotorMinSpeed = static_cast<float>(ini.readDouble(motor, QStringLiteral("StepMotorMinSpeed"), 1.0));
+    m_stepMotorMinSpeed = ini.readFloat(motor, QStringLiteral("StepMotorMinSpeed"), 1.0f);
     for (size_t i = 0; i < m_switchValues.size(); ++i)
         m_switchValues[i] = ini.readInt(motor, QLatin1String(kSwitchKeys[i]), kSwitchDefaults[i]);
     m_rampSpeed.store(0.0f, std::memory_order_relaxed);
@@ -196,6 +209,13 @@ void TMotor::stepStart(float threshold) {
     }
 }
 
+// The servo ramps in the sense the crosshead was sent; a reversed machine counts its displacement the other
+// way.
+float TMotor::servoRampRate(MotionState s, float speed_mm_per_min) const {
+    const float sense = m_direction == -1 ? -1.0f : 1.0f;
+    return s == MotionState::Up ? sense * speed_mm_per_min : -sense * speed_mm_per_min;
+}
+
 bool TMotor::CommandUp() {
     {
         std::lock_guard lock(m_commandMutex);
@@ -215,7 +235,7 @@ bool TMotor::CommandUp() {
                 reversed ? m_driver.moveDown(m_cardIndex) : m_driver.moveUp(m_cardIndex);
                 break;
             case ControlMode::PidServo:
-                RampDisplacement(reversed ? -speed : speed);
+                RampDisplacement(servoRampRate(MotionState::Up, speed));
                 break;
             case ControlMode::StepMotor:
                 stepStart(m_stepMotorMinSpeed);
@@ -246,7 +266,7 @@ bool TMotor::CommandDown() {
                 reversed ? m_driver.moveUp(m_cardIndex) : m_driver.moveDown(m_cardIndex);
                 break;
             case ControlMode::PidServo:
-                RampDisplacement(reversed ? speed : -speed);
+                RampDisplacement(servoRampRate(MotionState::Down, speed));
                 break;
             case ControlMode::StepMotor:
                 stepStart(reversed ? kReversedDownThreshold : m_stepMotorMinSpeed);
@@ -325,6 +345,11 @@ bool TMotor::MoveDirection(int dir) {
 
 void TMotor::SetSpeed(float speed_mm_per_min) {
     std::lock_guard lock(m_commandMutex);
+    // The slow approach sets its speed at every sample. The speed the drive already has must restart
+    // neither the step ramp nor the servo's ramp, or the crosshead never gets going; the direct drive only
+    // takes the rate again.
+    if (m_controlMode != ControlMode::Direct && m_speed.load(std::memory_order_relaxed) == speed_mm_per_min)
+        return;
     m_speed.store(speed_mm_per_min, std::memory_order_relaxed);
     const MotionState s = state();
     const bool moving = s == MotionState::Up || s == MotionState::Down;
@@ -333,10 +358,7 @@ void TMotor::SetSpeed(float speed_mm_per_min) {
             if (moving) m_driver.setRate(m_cardIndex, speed_mm_per_min);
             break;
         case ControlMode::PidServo:
-            if (s == MotionState::Up)
-                RampDisplacement(speed_mm_per_min);
-            else if (s == MotionState::Down)
-                RampDisplacement(-speed_mm_per_min);
+            if (moving) RampDisplacement(servoRampRate(s, speed_mm_per_min));
             break;
         case ControlMode::StepMotor:
             if (!moving) break;
@@ -521,25 +543,77 @@ void TMotor::StartOutput() {
 // ---------------------------------------------------------------------------------------------------------
 // Relays. The lock is held across RLY so that the card always ends with the bytes stored last.
 
+void TMotor::writeRelaysLocked() {
+    std::array<uint8_t, kRelayCount> bytes = m_relays;
+    m_driver.rly(m_cardIndex, bytes.data(), kRelayHighestIndex);
+}
+
 void TMotor::SetRelay(int position, uint8_t value) {
     if (position < 1 || position > kRelayCount) return;
     std::lock_guard lock(m_relayMutex);
     m_relays[static_cast<size_t>(position - 1)] = value;
-    std::array<uint8_t, kRelayCount> bytes = m_relays;
-    m_driver.rly(m_cardIndex, bytes.data(), kRelayHighestIndex);
+    writeRelaysLocked();
 }
 
 void TMotor::ClearRelays() {
     std::lock_guard lock(m_relayMutex);
     m_relays.fill(0);
-    std::array<uint8_t, kRelayCount> bytes = m_relays;
-    m_driver.rly(m_cardIndex, bytes.data(), kRelayHighestIndex);
+    writeRelaysLocked();
 }
 
 uint8_t TMotor::GetRelay(int position) const {
     if (position < 1 || position > kRelayCount) return 0;
     std::lock_guard lock(m_relayMutex);
     return m_relays[static_cast<size_t>(position - 1)];
+}
+
+void TMotor::setRelayClosed(int position, bool closed) {
+    SetRelay(position, closed ? kRelayClosed : kRelayOpen);
+}
+
+bool TMotor::relayClosed(int position) const {
+    return GetRelay(position) == kRelayClosed;
+}
+
+void TMotor::setMainsPower(bool on) {
+    setRelayClosed(kMainsRelay, on);
+}
+bool TMotor::mainsPowerOn() const {
+    return relayClosed(kMainsRelay);
+}
+void TMotor::setOilPump(bool on) {
+    setRelayClosed(kOilPumpRelay, on);
+}
+bool TMotor::oilPumpOn() const {
+    return relayClosed(kOilPumpRelay);
+}
+void TMotor::setFatigueDrive(bool on) {
+    setRelayClosed(kFatigueDriveRelay, on);
+}
+bool TMotor::fatigueDriveOn() const {
+    return relayClosed(kFatigueDriveRelay);
+}
+void TMotor::setReliefValve(bool on) {
+    setRelayClosed(kReliefValveRelay, on);
+}
+bool TMotor::reliefValveOn() const {
+    return relayClosed(kReliefValveRelay);
+}
+
+void TMotor::moveHydraulicDrive(HydraulicDrive drive, CylinderMotion motion) {
+    const ValvePair valves = kDriveValves[static_cast<size_t>(drive)];
+    std::lock_guard lock(m_relayMutex);
+    m_relays[static_cast<size_t>(valves.up - 1)] = motion == CylinderMotion::Up ? kRelayClosed : kRelayOpen;
+    m_relays[static_cast<size_t>(valves.down - 1)] =
+        motion == CylinderMotion::Down ? kRelayClosed : kRelayOpen;
+    writeRelaysLocked();
+}
+
+CylinderMotion TMotor::hydraulicDriveMotion(HydraulicDrive drive) const {
+    const ValvePair valves = kDriveValves[static_cast<size_t>(drive)];
+    if (relayClosed(valves.up)) return CylinderMotion::Up;
+    if (relayClosed(valves.down)) return CylinderMotion::Down;
+    return CylinderMotion::Stop;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -577,17 +651,17 @@ void TMotor::StartLimitMonitor() {
 // stops the crosshead and sets the latch again. The states written after a command stand even when the
 // command itself was refused, as the control panel expects.
 void TMotor::PendantTick() {
-    if (pendantLatch() == 2) return;
+    if (pendantLatch() == PendantLatch::Ignored) return;
     const uint8_t input = m_driver.getOutCommand(m_cardIndex);
     m_lastInput.store(input, std::memory_order_relaxed);
     const int code = MapInput(input);
     if (code < 0) return;
 
-    const bool latched = pendantLatch() == 1;
+    const bool latched = pendantLatch() == PendantLatch::Armed;
     const MotionState s = state();
     // What follows the command (if any): the state to show and whether the latch is taken.
     auto finish = [this](MotionState next, bool takeLatch) {
-        if (takeLatch) SetPendantLatch(0);
+        if (takeLatch) SetPendantLatch(PendantLatch::KeyTaken);
         setState(next);
         notifyState();
     };
@@ -595,11 +669,11 @@ void TMotor::PendantTick() {
 
     switch (static_cast<PendantCode>(code)) {
         case PendantCode::Stop:
-            if (pendantLatch() == 0) {
+            if (pendantLatch() == PendantLatch::KeyTaken) {
                 CommandStop();
                 setState(MotionState::Stopped);
                 notifyState();
-                SetPendantLatch(1);
+                SetPendantLatch(PendantLatch::Armed);
             }
             break;
         case PendantCode::Up:
@@ -670,7 +744,7 @@ void TMotor::PendantTick() {
 }
 
 void TMotor::LimitTick() {
-    if (pendantLatch() == 2) return;
+    if (pendantLatch() == PendantLatch::Ignored) return;
     const uint8_t input = m_driver.getOutCommand(m_cardIndex);
     m_lastInput.store(input, std::memory_order_relaxed);
     const int limits = input & 0x03;
@@ -684,7 +758,7 @@ void TMotor::LimitTick() {
         return;
     CommandStop();
     setState(next);
-    SetPendantLatch(0);
+    SetPendantLatch(PendantLatch::KeyTaken);
     notifyState();
 }
 

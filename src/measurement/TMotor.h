@@ -42,6 +42,17 @@ enum class PendantCode : int {
     LowDown = 10
 };
 
+// The operator box's latch, which makes a held key one command.
+enum class PendantLatch : uint8_t {
+    KeyTaken = 0,  // a key press was acted on; the next one waits until the keys are released
+    Armed = 1,     // the next key press is acted on
+    Ignored = 2,   // a test runs: neither the keys nor the limit switches stop the crosshead behind its back
+};
+
+// The two-way drives of the hydraulic machines, each switched by a pair of relays, and where each is sent.
+enum class HydraulicDrive { MainCylinder, Crossbeam, LowerCylinder };
+enum class CylinderMotion { Up, Stop, Down };
+
 // The servo valve's PID controller (control mode 1). Set points are in hundredths of a millimetre for
 // displacement and load units for load.
 struct ServoBlock {
@@ -89,12 +100,29 @@ public:
     void ClearRelays();
     void StartOutput();
 
+    // The relays by what they switch on these machines. Relay 1 is the mains contactor of machine type 6 and
+    // of the fatigue machine, and the oil pump of the hydraulic machines; relay 2 the fatigue drive; relay 4
+    // the relief valve; relays 2 and 3, 5 and 6, 7 and 8 the up and down valves of the main cylinder, the
+    // crossbeam and the lower cylinder.
+    void setMainsPower(bool on);
+    bool mainsPowerOn() const;
+    void setOilPump(bool on);
+    bool oilPumpOn() const;
+    void setFatigueDrive(bool on);
+    bool fatigueDriveOn() const;
+    void setReliefValve(bool on);
+    bool reliefValveOn() const;
+    // Both valves of the drive change in one write: up and down are never open together, not even for the
+    // moment between two writes.
+    void moveHydraulicDrive(HydraulicDrive drive, CylinderMotion motion);
+    CylinderMotion hydraulicDriveMotion(HydraulicDrive drive) const;
+
     void StartPendantMonitor();
     void StartLimitMonitor();
     void PendantTick();
     void LimitTick();
-    void SetPendantLatch(uint8_t latch) { m_latch.store(latch, std::memory_order_relaxed); }
-    uint8_t pendantLatch() const { return m_latch.load(std::memory_order_relaxed); }
+    void SetPendantLatch(PendantLatch latch) { m_latch.store(latch, std::memory_order_relaxed); }
+    PendantLatch pendantLatch() const { return m_latch.load(std::memory_order_relaxed); }
     // The operator-box code an input means, or -1 when it matches no switch value.
     int MapInput(uint8_t input) const;
 
@@ -119,6 +147,10 @@ private:
     void setState(MotionState s) { m_state.store(static_cast<uint8_t>(s), std::memory_order_relaxed); }
     void notifyState();
     void stepStart(float threshold);
+    float servoRampRate(MotionState s, float speed_mm_per_min) const;
+    void setRelayClosed(int position, bool closed);
+    bool relayClosed(int position) const;
+    void writeRelaysLocked();
     void clearServoLocked();
     int32_t pidStepLocked(double measured);
     void syncPidTimer();
@@ -136,7 +168,7 @@ private:
     std::atomic<uint8_t> m_lastInput{0};
     std::atomic<uint8_t> m_state{static_cast<uint8_t>(MotionState::Stopped)};
     ControlMode m_controlMode = ControlMode::Direct;
-    std::atomic<uint8_t> m_latch{0};
+    std::atomic<PendantLatch> m_latch{PendantLatch::KeyTaken};
     bool m_manualControl = false;
     float m_stepMotorSpeed = 1.0f;
     float m_stepMotorMinSpeed = 1.0f;

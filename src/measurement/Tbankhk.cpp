@@ -42,7 +42,9 @@ void Tbankhk::cycle() {
         }
         MeasurementRecord& r = card.record;
         r.load.store(load->ReadLoad(), std::memory_order_relaxed);
-        r.displacement.store(displacement->ReadDisplacement(), std::memory_order_relaxed);
+        // The displacement is taken where the crosshead was when the load was converted: after a hold-up the
+        // load comes from the converter's FIFO while the encoder is read live.
+        r.displacement.store(displacement->ReadDisplacement(load->readingTime()), std::memory_order_relaxed);
         r.deformation.store(displacement->ReadDeformation(), std::memory_order_relaxed);
         r.minutes.store(ElapsedMinutes(r.startTickMs.load(std::memory_order_relaxed)),
                         std::memory_order_relaxed);
@@ -70,9 +72,11 @@ void Tbankhk::run() {
     } catch (const std::exception& e) {
         std::lock_guard lock(m_errorMutex);
         m_lastError = QString::fromLocal8Bit(e.what());
+        m_failed.store(true, std::memory_order_release);
     } catch (...) {
         std::lock_guard lock(m_errorMutex);
         m_lastError = QStringLiteral("unknown error in the acquisition loop");
+        m_failed.store(true, std::memory_order_release);
     }
     stopAllMotors();
     m_running.store(false, std::memory_order_release);

@@ -17,7 +17,7 @@ namespace springtest {
 //
 // Owned by the session: start() creates the thread, stop() asks it to end and joins it. On its way out it
 // stops every card's motor. An exception inside the loop ends the loop cleanly (motors stopped) and is kept
-// as lastError() for the owner to report.
+// as lastError(); failed() tells at once, so that the operator hears of it while it happens.
 class Tbankhk {
 public:
     Tbankhk(CardTables& cards, SampleSlot* sequencer);
@@ -38,6 +38,9 @@ public:
     // CPU time the thread has used, in seconds; 0 when not running.
     double threadCpuSeconds() const;
     QString lastError() const;
+    // Whether the loop ended on an error; cheap enough for a window to ask on every refresh. lastError()
+    // holds the error once this is true.
+    bool failed() const { return m_failed.load(std::memory_order_acquire); }
 
     // One pass of the loop; what the thread repeats. Public for tests that drive cycles by hand.
     void cycle();
@@ -55,6 +58,7 @@ private:
     std::atomic<uint64_t> m_longestGapUs{0};
     mutable std::mutex m_errorMutex;
     QString m_lastError;
+    std::atomic<bool> m_failed{false};
 };
 
 }  // namespace springtest

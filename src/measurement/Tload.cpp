@@ -5,7 +5,9 @@
 #include "measurement/TMotor.h"
 #include "platform/CardDriver.h"
 #include "platform/NumberFormat.h"
+#include "platform/OperatorTexts.h"
 #include "platform/ProfileFile.h"
+#include "platform/SteadyClock.h"
 #include "platform/WindowTarget.h"
 
 #include <algorithm>
@@ -35,7 +37,7 @@ double roundTo7(double v) {
 
 Tload::Tload(const QString& applicationFolder, int cardIndex, const CardDriver& driver, CardSlot* slot)
     : TPassage(applicationFolder, cardIndex, driver, slot) {
-    m_name = QStringLiteral("负荷");
+    m_name = kLoadName;
     m_units = QStringLiteral("N");
     LoadConfig();
 }
@@ -44,7 +46,7 @@ void Tload::LoadConfig() {
     const ProfileSnapshot ini = ProfileFile(channelConfigPath()).snapshot();
     const QString section = loadSection(ini);
 
-    m_fullRange = static_cast<float>(ini.readDouble(section, QStringLiteral("Max_Range"), 1000.0));
+    m_fullRange = ini.readFloat(section, QStringLiteral("Max_Range"), 1000.0f);
     // Six gear records exist; a count outside 1…6 is clamped rather than read past them.
     m_gearTotal = std::clamp(ini.readInt(section, QStringLiteral("Gear_Total"), 1), 1, kMaxGears);
     m_shownGear.store(m_gearTotal, std::memory_order_relaxed);
@@ -63,16 +65,16 @@ void Tload::LoadConfig() {
                 r.pressPoint[k - 1] = ini.readInt(section, gearKey(g, "_Press_AD", k), 1);
                 r.pressCoefficient[k - 1] =
                     roundTo7(ini.readDouble(section, gearKey(g, "_Press_Coefficient", k), 1.0));
-                r.pressReference[k - 1] = static_cast<float>(
-                    ini.readDouble(section, gearKey(g, "_Press_Clibration_value", k), 1.0));
+                r.pressReference[k - 1] =
+                    ini.readFloat(section, gearKey(g, "_Press_Clibration_value", k), 1.0f);
                 r.pullPoint[k - 1] = ini.readInt(section, gearKey(g, "_Pull_AD", k), 1);
                 r.pullCoefficient[k - 1] =
                     roundTo7(ini.readDouble(section, gearKey(g, "_Pull_Coefficient", k), 1.0));
                 r.pullReference[k - 1] =
-                    static_cast<float>(ini.readDouble(section, gearKey(g, "_Pull_Clibration_value", k), 1.0));
+                    ini.readFloat(section, gearKey(g, "_Pull_Clibration_value", k), 1.0f);
             }
-            r.decimals = static_cast<uint8_t>(
-                std::clamp(ini.readInt(section, gearKey(g, "_Decimal_Places"), 3), 0, 6));
+            r.decimals =
+                static_cast<uint8_t>(decimalsOf(ini.readInt(section, gearKey(g, "_Decimal_Places"), 3)));
             r.magnification = ini.readInt(section, gearKey(g, "_Magnification"), 400);
         }
     }
@@ -80,10 +82,9 @@ void Tload::LoadConfig() {
     SelectGear(m_gearTotal);
 
     m_autoGear.store(ini.readBool(section, QStringLiteral("auto_gear"), false), std::memory_order_relaxed);
-    m_gearFraction =
-        static_cast<float>(ini.readDouble(section, QStringLiteral("auto_gear_proportion"), 95.0) / 100.0);
-    m_overloadFraction =
-        static_cast<float>(ini.readDouble(section, QStringLiteral("OverLoadProportion"), 1.03));
+    m_gearFraction = ini.readFloat(section, QStringLiteral("auto_gear_proportion"), 95.0f) / 100.0f;
+    // Only `Overloadprotection` switches the trip off; a fraction that is no number takes the default.
+    m_overloadFraction = ini.readFloat(section, QStringLiteral("OverLoadProportion"), 1.03f);
     m_overloadProtection = ini.readBool(section, QStringLiteral("Overloadprotection"), true);
     m_countProtection = ini.readBool(section, QStringLiteral("ADOverprotection"), true);
     m_countLimit = ini.readInt(section, QStringLiteral("ADOverprotectionValue"), 25000);
@@ -183,6 +184,10 @@ float Tload::ReadLoad() {
         return m_load.load(std::memory_order_relaxed);
     }
     const int32_t a = AverageAd() * m_direction;
+    const std::chrono::microseconds completed = steadyMicros();
+    const std::chrono::microseconds age = m_readingAge.onReading(completed);
+    m_convertedAt_us.store((completed - age).count(), std::memory_order_relaxed);
+    m_readingPace_us.store(m_readingAge.pace().count(), std::memory_order_relaxed);
     m_currentCount.store(a, std::memory_order_relaxed);
     const GearRecord record = GetGearRecord(gear);
     const float load = LoadFromCount(record, a, m_load.load(std::memory_order_relaxed));
@@ -292,7 +297,7 @@ bool Tload::blocksUp() const {
     return k == TripKind::TensionOverload || k == TripKind::CountLow;
 }
 
-bool Tload::ClearLoadZero() {
+bool Tload::ClearLoadZero(QString* error) {
     const int g = currentGear();
     const int32_t count = currentCount();
     {
@@ -300,12 +305,12 @@ bool Tload::ClearLoadZero() {
         m_gears[g - 1].zero = count;
     }
     ProfileFile ini(channelConfigPath());
-    return ini.writeString(QStringLiteral("load"), gearKey(g, "_AD_ZERO"), QString::number(count));
+    return ini.writeString(QStringLiteral("load"), gearKey(g, "_AD_ZERO"), QString::number(count), error);
 }
 
 Tload::CalibrationOutcome Tload::CalibratePoint(int kind, float reference) {
     using Status = CalibrationOutcome::Status;
-    if (kind < 1 || kind > 6) return {Status::BadKind, {}};
+    if (kind < 1 || kind > 6) return {Status::BadKind, {}, {}};
     const bool compression = kind <= 3;
     const int k = compression ? kind : kind - 3;
     const int g = currentGear();
@@ -327,7 +332,7 @@ Tload::CalibrationOutcome Tload::CalibratePoint(int kind, float reference) {
         auto& coefs = compression ? r.pressCoefficient : r.pullCoefficient;
         const int32_t a0 = k == 1 ? r.zero : points[k - 2];
         const float v0 = k == 1 ? 0.0f : refs[k - 2];
-        if (a == a0) return {Status::ZeroDivisor, {}};
+        if (a == a0) return {Status::ZeroDivisor, {}, {}};
         coefficient = static_cast<float>((double(reference) - double(v0)) / (double(a) - double(a0)));
         const double stored = roundTo7(coefficient);
         points[k - 1] = a;
@@ -353,37 +358,38 @@ Tload::CalibrationOutcome Tload::CalibratePoint(int kind, float reference) {
         }
     }
 
-    ProfileFile ini(channelConfigPath());
     const QString section = loadSectionForWrite();
     const char* ad = compression ? "_Press_AD" : "_Pull_AD";
     const char* value = compression ? "_Press_Clibration_value" : "_Pull_Clibration_value";
     const char* coef = compression ? "_Press_Coefficient" : "_Pull_Coefficient";
     const QString coefText = FormatCoefficient(coefficient);
-    bool ok = ini.writeString(section, gearKey(g, ad, k), QString::number(a));
-    ok = ini.writeString(section, gearKey(g, value, k), FormatByDecimals(decimals, reference)) && ok;
-    ok = ini.writeString(section, gearKey(g, coef, k), coefText) && ok;
+    // One calibration point is one write: a point, its coefficient and the gears derived from it are never
+    // left half stored.
+    QList<ProfileSetting> settings{
+        {section, gearKey(g, ad, k), QString::number(a)},
+        {section, gearKey(g, value, k), FormatByDecimals(decimals, reference)},
+        {section, gearKey(g, coef, k), coefText},
+    };
     if (compression) {
-        ok = ini.writeString(section, gearKey(g, "_Pull_AD", k), QString::number(-a)) && ok;
-        ok = ini.writeString(section, gearKey(g, "_Pull_Coefficient", k), coefText) && ok;
+        settings.append({section, gearKey(g, "_Pull_AD", k), QString::number(-a)});
+        settings.append({section, gearKey(g, "_Pull_Coefficient", k), coefText});
         for (const GearWrite& w : derived) {
-            ok = ini.writeString(section, gearKey(w.gear, "_Press_AD", k), QString::number(w.pressPoint)) &&
-                 ok;
-            ok = ini.writeString(section, gearKey(w.gear, "_Press_Coefficient", k),
-                                 FormatCoefficient(w.coefficient)) &&
-                 ok;
-            ok = ini.writeString(section, gearKey(w.gear, "_Pull_AD", k), QString::number(-w.pressPoint)) &&
-                 ok;
-            ok = ini.writeString(section, gearKey(w.gear, "_Pull_Coefficient", k),
-                                 FormatCoefficient(w.coefficient)) &&
-                 ok;
+            settings.append({section, gearKey(w.gear, "_Press_AD", k), QString::number(w.pressPoint)});
+            settings.append(
+                {section, gearKey(w.gear, "_Press_Coefficient", k), FormatCoefficient(w.coefficient)});
+            settings.append({section, gearKey(w.gear, "_Pull_AD", k), QString::number(-w.pressPoint)});
+            settings.append(
+                {section, gearKey(w.gear, "_Pull_Coefficient", k), FormatCoefficient(w.coefficient)});
         }
     }
-    return {ok ? Status::Ok : Status::WriteFailed, coefText};
+    QString error;
+    const bool ok = ProfileFile(channelConfigPath()).writeSettings(settings, &error);
+    return {ok ? Status::Ok : Status::WriteFailed, coefText, error};
 }
 
 Tload::CalibrationOutcome Tload::AdjustCoefficient(int kind, int8_t step, float base) {
     using Status = CalibrationOutcome::Status;
-    if (kind < 1 || kind > 6) return {Status::BadKind, {}};
+    if (kind < 1 || kind > 6) return {Status::BadKind, {}, {}};
     const bool compression = kind <= 3;
     const int k = compression ? kind : kind - 3;
     const int g = currentGear();
@@ -394,10 +400,12 @@ Tload::CalibrationOutcome Tload::AdjustCoefficient(int kind, int8_t step, float 
         (compression ? r.pressCoefficient : r.pullCoefficient)[k - 1] = roundTo7(value);
     }
     const QString text = FormatCoefficient(value);
-    ProfileFile ini(channelConfigPath());
-    const bool ok = ini.writeString(
-        loadSectionForWrite(), gearKey(g, compression ? "_Press_Coefficient" : "_Pull_Coefficient", k), text);
-    return {ok ? Status::Ok : Status::WriteFailed, text};
+    QString error;
+    const bool ok = ProfileFile(channelConfigPath())
+                        .writeString(loadSectionForWrite(),
+                                     gearKey(g, compression ? "_Press_Coefficient" : "_Pull_Coefficient", k),
+                                     text, &error);
+    return {ok ? Status::Ok : Status::WriteFailed, text, error};
 }
 
 }  // namespace springtest

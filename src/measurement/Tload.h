@@ -1,5 +1,6 @@
 #pragma once
 
+#include "measurement/ReadingAge.h"
 #include "measurement/TPassage.h"
 
 #include <array>
@@ -34,6 +35,8 @@ enum class TripKind : uint8_t {
 
 inline constexpr int kMaxGears = 6;
 inline constexpr int kSamplesPerReading = 68;
+// The conversions the card's converter keeps for a reader that is late; older ones are lost.
+inline constexpr int kConverterFifoConversions = 1024;
 
 // The load channel: raw counts of the load cell turned into a calibrated load in load units, with up to six
 // gears, overload and raw-count protection, automatic gear change and the calibration procedures.
@@ -49,13 +52,15 @@ public:
     void SelectGear(int gear);
     GearRecord GetGearRecord(int gear) const;
 
-    // Returns false when the configuration file could not be written.
-    bool ClearLoadZero();
+    // Returns false when the configuration file could not be written, with the operator's message in
+    // `error`.
+    bool ClearLoadZero(QString* error = nullptr);
 
     struct CalibrationOutcome {
         enum class Status { Ok, ZeroDivisor, WriteFailed, BadKind };
         Status status = Status::Ok;
         QString coefficient;  // "#0.0000000"
+        QString writeError;   // the operator's message when WriteFailed
     };
     // Kinds 1…3 are the compression points, 4…6 the tension points. A count equal to the previous point's
     // would give an infinite coefficient: the point is refused and the calibration left as it was.
@@ -63,6 +68,13 @@ public:
     CalibrationOutcome AdjustCoefficient(int kind, int8_t step, float base);
 
     int32_t AverageAd();
+
+    // When the last reading's newest conversion was made: well before the reading ended only while the loop
+    // catches up with readings the converter buffered while the loop was held up.
+    ReadingTime readingTime() const {
+        return {std::chrono::microseconds(m_convertedAt_us.load(std::memory_order_relaxed)),
+                std::chrono::microseconds(m_readingPace_us.load(std::memory_order_relaxed))};
+    }
 
     float load() const { return m_load.load(std::memory_order_relaxed); }
     int32_t currentCount() const { return m_currentCount.load(std::memory_order_relaxed); }
@@ -124,6 +136,10 @@ private:
     std::atomic<bool> m_armed{true};
     std::atomic<uint8_t> m_tripKind{static_cast<uint8_t>(TripKind::None)};
     std::atomic<float> m_peak{0.0f};
+    ReadingAge m_readingAge{double(kConverterFifoConversions) /
+                            kSamplesPerReading};  // the reading thread only
+    std::atomic<int64_t> m_convertedAt_us{0};
+    std::atomic<int64_t> m_readingPace_us{0};
     std::atomic<WindowTarget*> m_overloadTarget{nullptr};
     std::atomic<WindowTarget*> m_gearTarget{nullptr};
 };

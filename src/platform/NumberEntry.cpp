@@ -2,12 +2,18 @@
 
 #include <QLocale>
 
+#include <cmath>
+#include <limits>
+
 namespace springtest {
 
 std::optional<double> readFloat(const QString& text, QString* error) {
     bool ok = false;
     const double value = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (ok) return value;
+    // A typed "nan" or "inf", or a value no single-precision field can hold, would reach the machine as a
+    // speed or a limit that compares false with everything.
+    if (ok && std::isfinite(value) && std::fabs(value) <= double(std::numeric_limits<float>::max()))
+        return value;
     if (error) *error = QStringLiteral("'%1' is not a valid floating point value").arg(text);
     return std::nullopt;
 }

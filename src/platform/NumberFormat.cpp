@@ -53,9 +53,12 @@ QString fixed(double value, int decimals) {
 
 }  // namespace
 
+int decimalsOf(int configuredDecimals) {
+    return configuredDecimals < 0 || configuredDecimals > 6 ? 0 : configuredDecimals;
+}
+
 QString FormatByDecimals(int decimals, double value) {
-    if (decimals < 0 || decimals > 6) decimals = 0;
-    return fixed(value, decimals);
+    return fixed(value, decimalsOf(decimals));
 }
 
 QString FormatCoefficient(double value) {

@@ -2,8 +2,36 @@
 
 namespace springtest {
 
-PeriodicTimer::PeriodicTimer(std::chrono::milliseconds period, std::function<void()> tick)
-    : m_period(period), m_tick(std::move(tick)), m_thread([this] { run(); }) {}
+namespace {
+
+class SteadyTimerClock : public TimerClock {
+public:
+    time_point now() const override { return std::chrono::steady_clock::now(); }
+    bool waitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock, time_point deadline,
+                   const std::function<bool()>& woken) override {
+        return wake.wait_until(lock, deadline, woken);
+    }
+};
+
+// The first deadline on the grid `deadline` + k periods that is not behind `now`: the ticks a long tick made
+// late are skipped rather than fired in a burst, and the ones after it keep their phase, so stalls do not add
+// up to a drift.
+TimerClock::time_point nextDeadlineOnGrid(TimerClock::time_point deadline, TimerClock::time_point now,
+                                          std::chrono::steady_clock::duration period) {
+    if (deadline < now)
+        deadline += period * ((now - deadline + period - std::chrono::steady_clock::duration(1)) / period);
+    return deadline;
+}
+
+}  // namespace
+
+TimerClock& steadyTimerClock() {
+    static SteadyTimerClock clock;
+    return clock;
+}
+
+PeriodicTimer::PeriodicTimer(std::chrono::milliseconds period, std::function<void()> tick, TimerClock& clock)
+    : m_period(period), m_tick(std::move(tick)), m_clock(clock), m_thread([this] { run(); }) {}
 
 PeriodicTimer::~PeriodicTimer() {
     {
@@ -44,18 +72,14 @@ void PeriodicTimer::run() {
         m_wake.wait(lock, [this] { return m_quit || m_active; });
         if (m_quit) break;
         const uint64_t generation = m_generation;
-        auto deadline = std::chrono::steady_clock::now() + m_period;
-        while (!m_quit && m_active && m_generation == generation) {
-            if (m_wake.wait_until(lock, deadline,
-                                  [&] { return m_quit || !m_active || m_generation != generation; }))
-                break;
+        const auto stopped = [&] { return m_quit || !m_active || m_generation != generation; };
+        auto deadline = m_clock.now() + m_period;
+        while (!stopped()) {
+            if (m_clock.waitUntil(m_wake, lock, deadline, stopped)) break;
             lock.unlock();
             m_tick();
             lock.lock();
-            deadline += m_period;
-            // After a stall longer than a period, skip the missed ticks rather than firing them in a burst.
-            const auto now = std::chrono::steady_clock::now();
-            if (deadline < now) deadline = now + m_period;
+            deadline = nextDeadlineOnGrid(deadline + m_period, m_clock.now(), m_period);
         }
     }
 }

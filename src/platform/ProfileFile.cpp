@@ -1,10 +1,15 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/FileReplace.h"
+#include "platform/OperatorTexts.h"
 #include "platform/TextEncoding.h"
 
+#include <QDir>
 #include <QFile>
 #include <QMutex>
-#include <QSaveFile>
+
+#include <cmath>
+#include <limits>
 
 namespace springtest {
 
@@ -20,15 +25,11 @@ struct RawFile {
     QStringList lines;
     QString newline = QStringLiteral("\n");
     TextEncoding encoding = TextEncoding::Utf8;
-    bool existed = false;
 };
 
-RawFile readRaw(const QString& path) {
+RawFile rawFromBytes(const QByteArray& bytes) {
     RawFile raw;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return raw;
-    raw.existed = true;
-    DecodedText decoded = decodeText(file.readAll());
+    DecodedText decoded = decodeText(bytes);
     raw.encoding = decoded.encoding;
     if (decoded.text.contains(QLatin1String("\r\n"))) raw.newline = QStringLiteral("\r\n");
     QString text = decoded.text;
@@ -66,6 +67,53 @@ bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// A missing file reads as an empty one; a file that is there but cannot be read gives nothing.
+std::optional<RawFile> readRaw(const QString& path) {
+    QFile file(path);
+    if (!file.exists()) return RawFile{};
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    return rawFromBytes(bytes);
+}
+
+// Sets one key in the lines of a file: replaces its first entry in the first section of that name, or adds
+// it after that section's last entry, or adds the section at the end.
+void setInLines(QStringList& lines, const ProfileSetting& setting) {
+    qsizetype sectionLine = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (auto name = sectionHeader(lines[i]); name && sameName(*name, setting.section)) {
+            sectionLine = i;
+            break;
+        }
+    }
+    const QString entry = setting.key + QLatin1Char('=') + setting.value;
+    if (sectionLine < 0) {
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) lines.append(QString());
+        lines.append(QLatin1Char('[') + setting.section + QLatin1Char(']'));
+        lines.append(entry);
+        return;
+    }
+    qsizetype end = lines.size();
+    for (qsizetype i = sectionLine + 1; i < lines.size(); ++i) {
+        if (sectionHeader(lines[i])) {
+            end = i;
+            break;
+        }
+    }
+    qsizetype lastEntry = sectionLine;
+    for (qsizetype i = sectionLine + 1; i < end; ++i) {
+        auto kv = keyValue(lines[i]);
+        if (!kv) continue;
+        lastEntry = i;
+        if (sameName(kv->first, setting.key)) {
+            lines[i] = kv->first + QLatin1Char('=') + setting.value;
+            return;
+        }
+    }
+    lines.insert(lastEntry + 1, entry);
+}
+
 }  // namespace
 
 std::optional<int> parseProfileInt(const QString& text) {
@@ -92,10 +140,22 @@ std::optional<int> parseProfileInt(const QString& text) {
 }
 
 std::optional<double> parseProfileDouble(const QString& text) {
+    // "nan" and "inf" parse, but as a limit or a coefficient they switch a check off or hide the load:
+    // they are no numbers here.
     bool ok = false;
     const double v = text.trimmed().toDouble(&ok);
-    if (!ok) return std::nullopt;
+    if (!ok || !std::isfinite(v)) return std::nullopt;
     return v;
+}
+
+std::optional<float> parseProfileFloat(const QString& text) {
+    const std::optional<double> v = parseProfileDouble(text);
+    if (!v || std::fabs(*v) > double(std::numeric_limits<float>::max())) return std::nullopt;
+    return static_cast<float>(*v);
+}
+
+ProfileSnapshot ProfileSnapshot::fromBytes(const QByteArray& bytes) {
+    return fromText(rawFromBytes(bytes).lines.join(QLatin1Char('\n')));
 }
 
 ProfileSnapshot ProfileSnapshot::fromText(const QString& text) {
@@ -145,6 +205,12 @@ double ProfileSnapshot::readDouble(const QString& section, const QString& key, d
     return parseProfileDouble(*v).value_or(def);
 }
 
+float ProfileSnapshot::readFloat(const QString& section, const QString& key, float def) const {
+    const auto v = value(section, key);
+    if (!v) return def;
+    return parseProfileFloat(*v).value_or(def);
+}
+
 bool ProfileSnapshot::readBool(const QString& section, const QString& key, bool def) const {
     return readInt(section, key, def ? 1 : 0) != 0;
 }
@@ -155,11 +221,19 @@ QStringList ProfileSnapshot::sectionNames() const {
     return names;
 }
 
+QStringList ProfileSnapshot::keys(const QString& section) const {
+    QStringList names;
+    for (const Section& s : m_sections)
+        if (sameName(s.name, section))
+            for (const Entry& e : s.entries) names.append(e.key);
+    return names;
+}
+
 ProfileFile::ProfileFile(QString path) : m_path(std::move(path)) {}
 
 ProfileSnapshot ProfileFile::snapshot() const {
-    const RawFile raw = readRaw(m_path);
-    return ProfileSnapshot::fromText(raw.lines.join(QLatin1Char('\n')));
+    const std::optional<RawFile> raw = readRaw(m_path);
+    return raw ? ProfileSnapshot::fromText(raw->lines.join(QLatin1Char('\n'))) : ProfileSnapshot();
 }
 
 QString ProfileFile::readString(const QString& section, const QString& key, const QString& def) const {
@@ -171,62 +245,33 @@ int ProfileFile::readInt(const QString& section, const QString& key, int def) co
 double ProfileFile::readDouble(const QString& section, const QString& key, double def) const {
     return snapshot().readDouble(section, key, def);
 }
+float ProfileFile::readFloat(const QString& section, const QString& key, float def) const {
+    return snapshot().readFloat(section, key, def);
+}
 bool ProfileFile::readBool(const QString& section, const QString& key, bool def) const {
     return snapshot().readBool(section, key, def);
 }
 
-bool ProfileFile::writeInt(const QString& section, const QString& key, int value) {
-    return writeString(section, key, QString::number(value));
+bool ProfileFile::writeInt(const QString& section, const QString& key, int value, QString* error) {
+    return writeString(section, key, QString::number(value), error);
 }
 
-bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
+bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value,
+                              QString* error) {
+    return writeSettings({ProfileSetting{section, key, value}}, error);
+}
+
+bool ProfileFile::writeSettings(const QList<ProfileSetting>& settings, QString* error) {
     QMutexLocker lock(&writeMutex());
-    RawFile raw = readRaw(m_path);
-    QStringList& lines = raw.lines;
-
-    qsizetype sectionLine = -1;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (auto name = sectionHeader(lines[i]); name && sameName(*name, section)) {
-            sectionLine = i;
-            break;
-        }
-    }
-    if (sectionLine < 0) {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) lines.append(QString());
-        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        lines.append(key + QLatin1Char('=') + value);
-    } else {
-        qsizetype end = lines.size();
-        for (qsizetype i = sectionLine + 1; i < lines.size(); ++i) {
-            if (sectionHeader(lines[i])) {
-                end = i;
-                break;
-            }
-        }
-        bool replaced = false;
-        qsizetype lastEntry = sectionLine;
-        for (qsizetype i = sectionLine + 1; i < end; ++i) {
-            auto kv = keyValue(lines[i]);
-            if (!kv) continue;
-            lastEntry = i;
-            if (sameName(kv->first, key)) {
-                lines[i] = kv->first + QLatin1Char('=') + value;
-                replaced = true;
-                break;
-            }
-        }
-        if (!replaced) lines.insert(lastEntry + 1, key + QLatin1Char('=') + value);
-    }
-
-    QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    const QString text = lines.join(raw.newline) + raw.newline;
-    const QByteArray bytes = encodeText(text, raw.encoding);
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
+    std::optional<RawFile> raw = readRaw(m_path);
+    if (!raw) {
+        if (error)
+            *error = kCannotWrite + QDir::toNativeSeparators(m_path) + QStringLiteral("：无法读取原有内容");
         return false;
     }
-    return out.commit();
+    for (const ProfileSetting& setting : settings) setInLines(raw->lines, setting);
+    const QString text = raw->lines.join(raw->newline) + raw->newline;
+    return replaceFileContents(m_path, encodeText(text, raw->encoding), error);
 }
 
 }  // namespace springtest

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include "platform/OperatorTexts.h"
+
 namespace springtest {
 
 enum class PromptIcon { Information, Warning, Critical, Question, Stop };
@@ -17,10 +19,10 @@ enum class PromptIcon { Information, Warning, Critical, Question, Stop };
 class Prompts {
 public:
     virtual ~Prompts() = default;
-    virtual void message(const QString& text, const QString& caption = QStringLiteral("提示"),
+    virtual void message(const QString& text, const QString& caption = kPromptCaption,
                          PromptIcon icon = PromptIcon::Information) = 0;
     // True when the operator answers Yes.
-    virtual bool question(const QString& text, const QString& caption = QStringLiteral("提示"),
+    virtual bool question(const QString& text, const QString& caption = kPromptCaption,
                           PromptIcon icon = PromptIcon::Question) = 0;
     // Nothing when cancelled.
     virtual std::optional<QString> input(const QString& caption, const QString& label,

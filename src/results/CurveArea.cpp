@@ -64,8 +64,8 @@ CurveAreaOutcome applyCurveArea(const QString& applicationFolder, const CurveAre
             out.messages << error;
             return out;
         }
-        if (!ini.writeString(kSection, key, text.trimmed()))
-            out.messages << QStringLiteral("无法写入") + QDir::toNativeSeparators(initIni(applicationFolder));
+        if (QString writeError; !ini.writeString(kSection, key, text.trimmed(), &writeError))
+            out.messages << writeError;
         *step = *value;
     }
     return out;

@@ -7,6 +7,8 @@
 
 #include <array>
 
+#include "platform/OperatorTexts.h"
+
 namespace springtest {
 
 // The replay chart of the result browser as data: four series addressed by position and two manual axes.
@@ -39,7 +41,7 @@ struct ResultChart {
     AxisRange left{0, 1, 0.1};
     QString title;
     QString bottomTitle = QStringLiteral(" 位移(mm)");
-    QString leftTitle = QStringLiteral("负荷");
+    QString leftTitle = kLoadName;
 };
 
 // Axis buttons: a maximum raised by its step; lowered only while it stays above the minimum.

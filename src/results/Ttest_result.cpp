@@ -1,7 +1,9 @@
 #include "results/Ttest_result.h"
 
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "results/ReportNames.h"
+#include "storage/Batch.h"
 #include "storage/Schema.h"
 #include "workbook/Workbook.h"
 
@@ -25,7 +27,7 @@ QStringList makeResultFields() {
 QStringList makeResultTitles() {
     QStringList t{QStringLiteral("序号"), QStringLiteral("进回程")};
     for (int k = 1; k <= 10; ++k) t << QStringLiteral("结果") + QString::number(k);
-    for (int k = 1; k <= 10; ++k) t << QStringLiteral("刚度") + QString::number(k);
+    for (int k = 1; k <= 10; ++k) t << kStiffnessName + QString::number(k);
     t << QStringLiteral("弹簧高度") << QStringLiteral("压并高度") << QStringLiteral("      测试日期      ");
     return t;
 }
@@ -51,19 +53,10 @@ QStringList makeSchemeTitles() {
     return t;
 }
 
+const QString kReplayedTitle = QStringLiteral("当前曲线显示序号：");
+
 double round4(double v) {
     return std::round(v * 1e4) / 1e4;
-}
-
-// Replaying a curve reads one test's samples by serial in point order. Batches made from an older database
-// template have no index for that, and in a large batch every replay would then read the whole table. A file
-// that cannot take the index (read-only, held by a writer) is still browsed, only more slowly.
-void ensureCurveIndex(Database& db) {
-    const auto indexed = db.select(QStringLiteral(
-        "select il.name from pragma_index_list('test_point') as il, pragma_index_info(il.name) as ii "
-        "where ii.seqno = 0 and lower(ii.name) = 'xuhao' limit 1"));
-    if (!indexed || !indexed->isEmpty()) return;
-    db.exec(QStringLiteral("create index if not exists test_point_by_test on test_point (xuhao, number)"));
 }
 
 // A record's fields in the table's own column order, as text.
@@ -101,7 +94,7 @@ private:
 constexpr int kProgressSteps = 200;
 
 QString xName(int style) {
-    if (style == 1 || style == 3) return QStringLiteral("变形");
+    if (style == 1 || style == 3) return kDeformationName;
     if (style == 0 || style == 2) return QStringLiteral("高度");
     return QString();
 }
@@ -135,16 +128,23 @@ const QStringList& Ttest_result::schemeTitles() {
     return t;
 }
 
-Ttest_result::Ttest_result(const QString& path) : m_path(path), m_db(path) {}
+// A batch on read-only media is browsed and exported all the same.
+Ttest_result::Ttest_result(const QString& path)
+    : m_path(path), m_db(path, Database::OpenMode::ExistingMaybeReadOnly) {}
 
 Ttest_result::OpenOutcome Ttest_result::open(const QString& batchPath) {
-    if (!QFileInfo(batchPath).isFile()) return {nullptr, QStringLiteral("文件不存在!!")};
+    if (!QFileInfo(batchPath).isFile()) return {nullptr, kFileMissing};
     std::unique_ptr<Ttest_result> r(new Ttest_result(batchPath));
-    if (!r->m_db.isOpen() || !r->reload()) return {nullptr, QStringLiteral("文件读取错误!!")};
+    if (!r->m_db.isOpen() || !r->reload()) return {nullptr, withReason(kFileReadError, r->m_db.lastError())};
     if (r->m_results.isEmpty()) return {nullptr, QStringLiteral("该方案无测试记录!!")};
-    ensureCurveIndex(r->m_db);
+    // Without the curve index every replay of a large batch reads the whole curve table.
+    const BatchIndexes indexes = ensureBatchIndexes(r->m_db);
     r->LoadScheme();
-    return {std::move(r), QString()};
+    OpenOutcome outcome{std::move(r), QString(), QString()};
+    if (!indexes.duplicatedSerials.isEmpty())
+        outcome.notice = QStringLiteral("该批次有重复的试验序号(记录均已保留): ") +
+                         indexes.duplicatedSerials.join(QStringLiteral(", "));
+    return outcome;
 }
 
 bool Ttest_result::reload() {
@@ -188,8 +188,21 @@ QString Ttest_result::ShowCurve(int row) {
         m_deformations.append(static_cast<float>(s.toDouble(QStringLiteral("bianxing"))));
     }
     DrawCurve(m_style);
-    m_chart.title = QStringLiteral("当前曲线显示序号：") + m_results[row].text(QStringLiteral("xuhao"));
+    m_replayedRow = row;
+    m_chart.title = kReplayedTitle + m_results[row].text(QStringLiteral("xuhao"));
     return {};
+}
+
+void Ttest_result::forgetReplayedCurve() {
+    m_replayedRow.reset();
+    m_loads.clear();
+    m_displacements.clear();
+    m_deformations.clear();
+    for (ChartSeriesData& s : m_chart.series) {
+        s.clear();
+        s.visible = false;
+    }
+    m_chart.title.clear();
 }
 
 void Ttest_result::DrawCurve(int style) {
@@ -251,7 +264,7 @@ void Ttest_result::TrackCursor(int style, double x, double y) {
 
 void Ttest_result::PickPoint(int style) {
     const QString xn = xName(style);
-    const QString yn = xn.isEmpty() ? QString() : QStringLiteral("负荷");
+    const QString yn = xn.isEmpty() ? QString() : kLoadName;
     m_chart.series[ResultChart::Picked].add(
         m_traversalPoint, xn + QLatin1Char(':') + shortestText(m_traversalPoint.x(), 3) + QLatin1Char(';') +
                               yn + QLatin1Char(':') + shortestText(m_traversalPoint.y(), 3));
@@ -264,7 +277,7 @@ void Ttest_result::ClearPicked() {
 void Ttest_result::ShowTestPoints(int style, int count, int resultRow, const QString& displacementUnits,
                                   const QString& loadUnits) {
     const QString xn = xName(style);
-    const QString yn = xn.isEmpty() ? QString() : QStringLiteral("负荷");
+    const QString yn = xn.isEmpty() ? QString() : kLoadName;
     ChartSeriesData& picked = m_chart.series[ResultChart::Picked];
     picked.visible = true;
     picked.clear();
@@ -287,20 +300,39 @@ QString Ttest_result::DeleteCurrent(int row) {
     if (m_results.isEmpty()) return QStringLiteral("无测试记录！！");
     if (row < 0 || row >= m_results.size()) return {};
     const int serial = m_results[row].toInt(QStringLiteral("xuhao"));
+    const std::optional<int> replayedAfter =
+        m_replayedRow ? rowAfterDeleting(serial, *m_replayedRow) : std::nullopt;
     {
         // The test goes with all its stroke rows and its curve; later tests move down by one, their curves
         // with them, so every result still replays its own curve.
         Transaction tx(m_db);
-        const bool ok =
-            tx.isActive() && m_db.exec(QStringLiteral("delete from test_result where xuhao = ?"), {serial}) &&
-            m_db.exec(QStringLiteral("delete from test_point where xuhao = ?"), {serial}) &&
-            m_db.exec(QStringLiteral("update test_result set xuhao = xuhao - 1 where xuhao > ?"), {serial}) &&
-            m_db.exec(QStringLiteral("update test_point set xuhao = xuhao - 1 where xuhao > ?"), {serial}) &&
-            tx.commit();
+        const bool ok = tx.isActive() &&
+                        m_db.exec(QStringLiteral("delete from test_result where xuhao = ?"), {serial}) &&
+                        m_db.exec(QStringLiteral("delete from test_point where xuhao = ?"), {serial}) &&
+                        closeSerialGap(m_db, serial) && tx.commit();
         if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
     }
-    if (!reload()) return QStringLiteral("文件读取错误!!");
+    if (!reload()) {
+        forgetReplayedCurve();
+        return kFileReadError;
+    }
+    if (m_replayedRow && replayedAfter && *replayedAfter < m_results.size()) {
+        // The curve stays; its test now goes by the serial it moved down to.
+        m_replayedRow = replayedAfter;
+        m_chart.title = kReplayedTitle + m_results[*replayedAfter].text(QStringLiteral("xuhao"));
+    } else if (m_replayedRow) {
+        forgetReplayedCurve();
+    }
     return {};
+}
+
+std::optional<int> Ttest_result::rowAfterDeleting(int serial, int row) const {
+    if (row < 0 || row >= m_results.size() || m_results[row].toInt(QStringLiteral("xuhao")) == serial)
+        return std::nullopt;
+    int removedAbove = 0;
+    for (int r = 0; r < row; ++r)
+        if (m_results[r].toInt(QStringLiteral("xuhao")) == serial) ++removedAbove;
+    return row - removedAbove;
 }
 
 QString Ttest_result::DeleteAll() {
@@ -310,6 +342,7 @@ QString Ttest_result::DeleteAll() {
                     m_db.exec(QStringLiteral("delete from test_result")) && tx.commit();
     if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
     reload();
+    forgetReplayedCurve();
     return {};
 }
 
@@ -318,16 +351,22 @@ QString Ttest_result::writeSchemeRows(Workbook& book) const {
     return m_scheme.isEmpty() ? QString() : writeRowTexts(book, 2, fieldTexts(m_scheme.first()));
 }
 
+QStringList Ttest_result::resultTexts(int row) const {
+    QStringList texts;
+    for (int k = 0; k < resultFields().size(); ++k) texts << resultText(row, k);
+    return texts;
+}
+
 QString Ttest_result::writeResultTitlesAndRows(Workbook& book, int rowCount) const {
     if (const QString error = writeRowTexts(book, 3, resultTitles()); !error.isEmpty()) return error;
-    const int columns = static_cast<int>(resultFields().size());
-    QStringList texts;
-    for (int r = 0; r < rowCount; ++r) {
-        texts.clear();
-        for (int k = 0; k < columns; ++k) texts << resultText(r, k);
-        if (const QString error = writeRowTexts(book, r + 4, texts); !error.isEmpty()) return error;
-    }
+    for (int r = 0; r < rowCount; ++r)
+        if (const QString error = writeRowTexts(book, r + 4, resultTexts(r)); !error.isEmpty()) return error;
     return {};
+}
+
+QString Ttest_result::writeResultTitlesAndRow(Workbook& book, int row) const {
+    if (const QString error = writeRowTexts(book, 3, resultTitles()); !error.isEmpty()) return error;
+    return writeRowTexts(book, 4, resultTexts(row));
 }
 
 ExportOutcome Ttest_result::ExportAll(const ExportRequest& request) const {
@@ -364,13 +403,14 @@ ExportOutcome Ttest_result::ExportSelected(const ExportRequest& request,
 }
 
 ExportOutcome Ttest_result::ExportReport(const ExportRequest& request, const QString& reportName,
-                                         const QByteArray& chartPng) const {
+                                         const QByteArray& chartPng, int resultRow) const {
     if (m_results.isEmpty()) return {kNoResultsToExport.toString(), {}, {}};
+    const int described = resultRow >= 0 && resultRow < m_results.size() ? resultRow : 0;
     Workbook book;
     QString error = openReportTemplate(book, request);
     if (error.isEmpty()) error = book.activateSheet(1);
     if (error.isEmpty()) error = writeSchemeRows(book);
-    if (error.isEmpty()) error = writeResultTitlesAndRows(book, 1);
+    if (error.isEmpty()) error = writeResultTitlesAndRow(book, described);
     if (error.isEmpty()) error = book.activateSheet(reportName);
     if (error.isEmpty()) {
         // A report deleted since the browser listed it still fills its sheet, only without the picture.
@@ -389,7 +429,7 @@ ExportOutcome Ttest_result::ExportPoints(const ExportRequest& request, const QSt
     if (!error.isEmpty()) return exportFailed(error);
 
     // A connection of its own: the export only reads, and the browser's connection stays as it is.
-    Database db(m_path);
+    Database db(m_path, Database::OpenMode::ExistingMaybeReadOnly);
     bool isNumber = false;
     const int serial = testNumber.trimmed().toInt(&isNumber);
     const auto samples = db.select(

@@ -11,6 +11,7 @@
 #include <QVector>
 
 #include <memory>
+#include <optional>
 
 namespace springtest {
 
@@ -22,8 +23,10 @@ public:
     struct OpenOutcome {
         std::unique_ptr<Ttest_result> result;
         QString message;  // for the operator when there is no result
+        QString notice;   // for the operator beside an opened batch: serials stored twice by older programs
     };
-    // "文件不存在!!", "该方案无测试记录!!" (no browser object then), "文件读取错误!!".
+    // "文件不存在!!", "该方案无测试记录!!" (no browser object then), "文件读取错误!!" with the engine's
+    // reason. A batch from an older template gets the current indexes (see ensureBatchIndexes).
     static OpenOutcome open(const QString& batchPath);
 
     // The grids' columns (fields) and titles, in display order.
@@ -43,8 +46,12 @@ public:
     int schemeStyle() const { return m_style; }
     int testPointCount() const { return m_testPoints; }
 
-    // Loads and draws the curve of the results row; a message when that test has no samples.
+    // Loads and draws the curve of the results row; a message when that test has no samples (the curve shown
+    // before stays then).
     QString ShowCurve(int row);
+    // The results row whose curve the chart shows; none before the first replay and once that test is
+    // deleted.
+    std::optional<int> replayedRow() const { return m_replayedRow; }
     void DrawCurve(int style);
     int pointCount() const { return static_cast<int>(m_loads.size()); }
 
@@ -60,7 +67,8 @@ public:
                         const QString& loadUnits);
 
     // Deletes the test of the results row — all its stroke rows and its curve — and renumbers the later tests
-    // and their curves in the same transaction. A message when there is nothing to delete or it failed.
+    // and their curves in the same transaction. A replayed curve follows its test to its new serial, or
+    // leaves the chart with it. A message when there is nothing to delete or it failed.
     QString DeleteCurrent(int row);
     // Without a question: the window asks first. A message when there is nothing to delete or it failed.
     QString DeleteAll();
@@ -76,10 +84,12 @@ public:
     ExportOutcome ExportAll(const ExportRequest& request) const;
     // Sheet 1: the scheme rows, then the selected rows of results() in grid order, without titles.
     ExportOutcome ExportSelected(const ExportRequest& request, const QList<int>& selectedRows) const;
-    // Sheet 1: the scheme rows and the first result under the titles; then the sheet named `reportName`, with
-    // the curve picture (PNG) placed where that report's settings say, when they ask for it.
+    // Sheet 1: the scheme rows and, under the titles, the results row `resultRow`: the test the picture
+    // shows, so that the report's figures and its curve describe the same spring (a row outside the results
+    // gives the first). Then the sheet named `reportName`, with the curve picture (PNG) placed where that
+    // report's settings say, when they ask for it.
     ExportOutcome ExportReport(const ExportRequest& request, const QString& reportName,
-                               const QByteArray& chartPng) const;
+                               const QByteArray& chartPng, int resultRow) const;
     // Sheet 3: the curve samples of one test, one row each, in point order; a progress window meanwhile.
     ExportOutcome ExportPoints(const ExportRequest& request, const QString& testNumber) const;
 
@@ -91,6 +101,11 @@ private:
     bool reload();
     QString writeSchemeRows(Workbook& book) const;
     QString writeResultTitlesAndRows(Workbook& book, int rowCount) const;
+    QString writeResultTitlesAndRow(Workbook& book, int row) const;
+    QStringList resultTexts(int row) const;
+    // Where the results row `row` is once the test `serial` is deleted; none when it is that test's own.
+    std::optional<int> rowAfterDeleting(int serial, int row) const;
+    void forgetReplayedCurve();
 
     QString m_path;
     Database m_db;
@@ -102,6 +117,7 @@ private:
     float m_largestX = 0, m_smallestX = 1000000, m_largestLoad = 0;
     QPointF m_traversalPoint{0, 0};
     bool m_traversing = false;
+    std::optional<int> m_replayedRow;
     ResultChart m_chart;
 };
 

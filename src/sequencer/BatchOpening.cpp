@@ -1,7 +1,8 @@
 #include "sequencer/BatchOpening.h"
 
+#include "platform/OperatorTexts.h"
 #include "sequencer/procedures/StandardStorage.h"
-#include "storage/Database.h"
+#include "storage/BatchHold.h"
 
 #include <QFileInfo>
 
@@ -29,29 +30,37 @@ void installProceduresForMachineType(TTestStyle& sequencer) {
     }
 }
 
-OpenBatchOutcome openBatchForTesting(TTestStyle& sequencer, ResultGrid* grid, const QString& batchPath) {
+namespace {
+
+OpenBatchOutcome refused(TTestStyle& sequencer, const QString& message) {
+    sequencer.closeBatch();
     OpenBatchOutcome outcome;
-    if (batchPath.trimmed().isEmpty()) {
-        outcome.message = QStringLiteral("文件名不能为空!!");
+    outcome.message = message;
+    return outcome;
+}
+
+}  // namespace
+
+OpenBatchOutcome openBatchForTesting(TTestStyle& sequencer, ResultGrid* grid, const QString& batchPath) {
+    if (sequencer.running() || sequencer.seriesInProgress()) {
+        // The scheme and the batch stay as they are under a test or a series.
+        OpenBatchOutcome outcome;
+        outcome.message = kTestRunningCannotOpen;
         return outcome;
     }
-    if (!QFileInfo(batchPath).isFile()) {
-        outcome.message = QStringLiteral("文件不存在!!");
-        return outcome;
-    }
-    if (IsFileInUse(batchPath)) {
-        outcome.message = QStringLiteral("文件正在使用!!");
-        return outcome;
-    }
-    if (sequencer.running()) {
-        outcome.message = QStringLiteral("试验正在进行，无法打开文件!!");
-        return outcome;
-    }
-    ttest_info scheme = sequencer.scheme();
+    if (batchPath.trimmed().isEmpty()) return refused(sequencer, kNoFileName);
+    if (!QFileInfo(batchPath).isFile()) return refused(sequencer, kFileMissing);
+    // Held from here for as long as the sequencer keeps this batch: no other program tests into it.
+    const TestingHold held = holdBatchForTesting(batchPath, sequencer.scheme().batchHold);
+    if (!held.hold) return refused(sequencer, held.refusal);
+
+    ttest_info scheme;
     const TTestStyle::LoadOutcome loaded = sequencer.LoadScheme(grid, batchPath, scheme);
+    if (!loaded.ok) return refused(sequencer, loaded.message);
+    scheme.batchHold = held.hold;
     sequencer.setScheme(scheme);
-    outcome.ok = loaded.ok;
-    outcome.message = loaded.message;
+    OpenBatchOutcome outcome;
+    outcome.ok = true;
     outcome.compression = scheme.scheme_type;
     return outcome;
 }

@@ -15,9 +15,11 @@ struct OpenBatchOutcome {
     bool compression = true;  // the opened scheme's spring kind: the caller sets the test direction by it
 };
 
-// Opens a batch database for testing: refuses an empty name, a missing file and a file in use, then has the
-// sequencer's loader read the scheme and lay out the grid, and hands the scheme to the sequencer (also when
-// the loader complained: the sequencer keeps what the loader filled in).
+// Opens a batch database for testing: refuses under a running test or series, an empty name, a missing file
+// and a file in use, then has the sequencer's loader read the scheme and lay out the grid, and hands the
+// scheme to the sequencer. Whatever fails after the first refusal leaves the sequencer with no batch at all,
+// rather than on the batch opened before. The opened batch stays held for testing (holdBatchForTesting) for
+// as long as the sequencer keeps its scheme, so no other program tests into it meanwhile.
 OpenBatchOutcome openBatchForTesting(TTestStyle& sequencer, ResultGrid* grid, const QString& batchPath);
 
 }  // namespace springtest

@@ -6,6 +6,7 @@
 #include "platform/NumberFormat.h"
 #include "platform/WindowTarget.h"
 #include "sequencer/CurveSink.h"
+#include "sequencer/PointReadout.h"
 
 #include <QTimer>
 
@@ -56,12 +57,20 @@ ttest_info TTestStyle::scheme() const {
     return s;
 }
 
+void TTestStyle::closeBatch() {
+    if (running()) return;
+    setScheme(ttest_info{});
+    m_sampleSlot.procedure.store(nullptr, std::memory_order_release);
+    m_procedure.reset();
+}
+
 void TTestStyle::StartTest(int cardIndex) {
-    if (cardIndex < 0 || cardIndex >= m_cards.count) return;
+    // The callers ask testStartRefusal first; this only keeps a running test or series from being restarted.
+    if (cardIndex < 0 || cardIndex >= m_cards.count || running() || seriesInProgress()) return;
     m_startPosition.store(m_cards.cards[static_cast<size_t>(cardIndex)].record.displacement.load(),
                           std::memory_order_relaxed);
-    m_repeatArmed = IsAutoRepeat();
-    if (m_repeatArmed) {
+    if (IsAutoRepeat()) {
+        m_series.store(++m_seriesStarted, std::memory_order_relaxed);
         m_repeatsDone.store(1, std::memory_order_relaxed);
         m_repeatTimer->setInterval(std::max(0, m_repeatPause_s) * 1000);
     }
@@ -73,6 +82,7 @@ void TTestStyle::RunTest(int cardIndex) {
     {
         std::lock_guard lock(m_curveMutex);
         m_curve = ttest_chart{};
+        m_curveOpen = true;
         m_bottomMax = 0;
         m_leftMax = 0;
         if (m_sink) {
@@ -86,9 +96,11 @@ void TTestStyle::RunTest(int cardIndex) {
         std::lock_guard lock(m_resultMutex);
         m_results.clear();
     }
+    m_runsStarted.fetch_add(1, std::memory_order_relaxed);
+    m_testSerial.store(xuhao(), std::memory_order_relaxed);
     m_sampleSlot.cardIndex.store(cardIndex, std::memory_order_relaxed);
     m_pointIndex.store(1, std::memory_order_relaxed);
-    m_step.store(0, std::memory_order_relaxed);
+    m_step.store(TestStep::SeekInitialForce, std::memory_order_relaxed);
     m_stroke.store(1, std::memory_order_relaxed);
     m_meanStiffness = 0.0f;
     m_solidLoads.clear();
@@ -99,18 +111,28 @@ void TTestStyle::RunTest(int cardIndex) {
 
     TMotor* motor = m_cards.cards[static_cast<size_t>(cardIndex)].motor.get();
     if (!motor) return;
-    motor->SetPendantLatch(2);
+    motor->SetPendantLatch(PendantLatch::Ignored);
     motor->SetSpeed(testSpeed());
-    if (m_machineType == 6 && !m_scheme.scheme_type)
+    if (startsUpward())
         motor->CommandUp();
     else
         motor->CommandDown();
 }
 
 void TTestStyle::StopTest() {
+    endSeries();
+    endRun();
+}
+
+void TTestStyle::endSeries() {
+    m_series.store(0, std::memory_order_relaxed);
+    m_repeatTimer->stop();
+}
+
+void TTestStyle::endRun() {
     SetState(TestState::Stopped);
     if (TMotor* motor = m_cards.cards[static_cast<size_t>(cardIndex())].motor.get()) {
-        motor->SetPendantLatch(1);
+        motor->SetPendantLatch(PendantLatch::Armed);
         motor->CommandStop();
     }
     m_sampleSlot.running.store(false, std::memory_order_release);
@@ -159,12 +181,11 @@ void TTestStyle::ChartFeed() {
         StopCurveTimer();
         return;
     }
-    const int style = m_scheme.scheme_style;
-    const double X = (style == 0 || style == 2) ? D : E;
-    const int loadDecimals = slot.load ? slot.load->decimals() : 3;
-    const int dispDecimals = slot.displacement ? slot.displacement->decimals() : 3;
+    const double X = usesDisplacement(m_scheme.scheme_style) ? D : E;
+    const ReadoutFormat format = readoutFormat(slot);
 
     std::lock_guard lock(m_curveMutex);
+    if (!m_curveOpen) return;  // a tick that was under way when the test ended
     if (stroke() == 1) {
         if (L > 0.9 * m_leftMax) m_leftMax = 1.2 * L;
         if (X > 0.9 * m_bottomMax) m_bottomMax = 1.2 * X;
@@ -177,18 +198,36 @@ void TTestStyle::ChartFeed() {
         if (m_sink) m_sink->appendPoint(1, X, L);
         m_curve.stroke << QStringLiteral("2");
     }
-    m_curve.load << FormatByDecimals(loadDecimals, L);
-    m_curve.displacement << FormatByDecimals(dispDecimals, D);
-    m_curve.deformation << FormatByDecimals(dispDecimals, E);
+    m_curve.load << FormatByDecimals(format.loadDecimals, L);
+    m_curve.displacement << FormatByDecimals(format.displacementDecimals, D);
+    m_curve.deformation << FormatByDecimals(format.displacementDecimals, E);
     ++m_curve.count;
 }
 
 void TTestStyle::FinishTest() {
-    // Marked before the test stops, so that nobody watching sees an idle sequencer between the stop and the
-    // save.
-    m_storePending.store(true, std::memory_order_release);
-    StopTest();
-    if (curveTimerActive()) StopCurveTimer();
+    StopCurveTimer();
+    WaitingTest waiting;
+    waiting.test.scheme = m_scheme;
+    waiting.test.results = results();
+    {
+        std::lock_guard lock(m_curveMutex);
+        m_curveOpen = false;
+        waiting.test.curve = m_curve;
+    }
+    waiting.test.format = readoutFormat(m_cards.cards[static_cast<size_t>(cardIndex())]);
+    waiting.runsStarted = m_runsStarted.load(std::memory_order_relaxed);
+    waiting.series = m_series.load(std::memory_order_relaxed);
+    // The serial is the test's from here on; the next test, which may start as soon as this one stops, takes
+    // the one after it.
+    waiting.test.scheme.xuhao = m_xuhao.fetch_add(1, std::memory_order_relaxed);
+    {
+        // Marked before the test stops, so that nobody watching sees an idle sequencer between the stop and
+        // the save.
+        std::lock_guard lock(m_waitingMutex);
+        m_waiting.push_back(std::move(waiting));
+        m_storePending.store(true, std::memory_order_release);
+    }
+    endRun();
     EnableSaveTimer();
 }
 
@@ -209,58 +248,76 @@ bool TTestStyle::repeatTimerActive() const {
     return m_repeatTimer->isActive();
 }
 
-bool TTestStyle::store() {
+bool TTestStyle::store(FinishedTest& test) {
     if (!m_storer) {
         m_lastStoreError = QStringLiteral("no storage for this machine type");
         return false;
     }
-    const StoreOutcome outcome = m_storer(scheme(), results(), curve());
+    const StoreOutcome outcome = m_storer(test);
     m_lastStoreError = outcome.error;
+    if (outcome.ok && outcome.serial > 0 && outcome.serial != test.scheme.xuhao) {
+        // The batch had moved past the serial: the stored test is known by the one it got, and the next test
+        // is numbered after it.
+        test.scheme.xuhao = outcome.serial;
+        m_testSerial.store(outcome.serial, std::memory_order_relaxed);
+        int next = m_xuhao.load(std::memory_order_relaxed);
+        while (next <= outcome.serial &&
+               !m_xuhao.compare_exchange_weak(next, outcome.serial + 1, std::memory_order_relaxed)) {
+        }
+    }
     return outcome.ok;
 }
 
 void TTestStyle::OnSaveTimer() {
     m_saveTimer->stop();
-    SetState(TestState::Storing);
-    if (!IsAutoRepeat()) {
-        // A short settling pause before storing, without holding up the GUI thread.
-        QTimer::singleShot(100, this, [this] {
-            if (!store()) {
-                SetState(TestState::StoreFailed);
-            } else {
-                SetState(TestState::Stored);
-                m_xuhao.fetch_add(1, std::memory_order_relaxed);
-            }
-            m_storePending.store(false, std::memory_order_release);
-        });
-        return;
-    }
-    if (!store()) {
-        SetState(TestState::StoreFailed);
-    } else {
-        SetState(TestState::Stored);
-        startRepeatTimer();
-    }
-    m_storePending.store(false, std::memory_order_release);
+    // A test that ended while another was being stored is taken up when that one is done.
+    if (!m_storeUnderWay) storeNext();
 }
 
-void TTestStyle::startRepeatTimer() {
-    // A series runs on only when it was started with automatic repeat on: switched on afterwards, the repeat
-    // timer has no interval and the series does not continue.
-    if (m_repeatArmed) m_repeatTimer->start();
+void TTestStyle::storeNext() {
+    WaitingTest next;
+    {
+        std::lock_guard lock(m_waitingMutex);
+        if (m_waiting.empty()) {
+            m_storeUnderWay = false;
+            m_storePending.store(false, std::memory_order_release);
+            return;
+        }
+        next = std::move(m_waiting.front());
+        m_waiting.pop_front();
+    }
+    m_storeUnderWay = true;
+    m_storing = std::move(next.test);
+    m_testSerial.store(m_storing.scheme.xuhao, std::memory_order_relaxed);
+    SetState(TestState::Storing);
+    // A short settling pause before storing, without holding up the GUI thread.
+    QTimer::singleShot(100, this, [this, runsStarted = next.runsStarted, series = next.series] {
+        const bool inSeries = series != 0 && series == m_series.load(std::memory_order_relaxed);
+        if (store(m_storing)) {
+            SetState(TestState::Stored);
+            if (inSeries) {
+                // Switched off during the series, automatic repeat ends it after the test under way.
+                if (IsAutoRepeat() && m_repeatsDone.load(std::memory_order_relaxed) < m_repeatCount)
+                    m_repeatTimer->start();
+                else
+                    endSeries();
+            }
+        } else {
+            // The serial is free again, unless a test started since already runs under the next one.
+            if (runsStarted == m_runsStarted.load(std::memory_order_relaxed))
+                m_xuhao.store(m_storing.scheme.xuhao, std::memory_order_relaxed);
+            if (inSeries) endSeries();
+            SetState(TestState::StoreFailed);
+        }
+        storeNext();
+    });
 }
 
 void TTestStyle::OnRepeatTimer() {
     m_repeatTimer->stop();
-    if (m_repeatsDone.load(std::memory_order_relaxed) < m_repeatCount) {
-        m_repeatsDone.fetch_add(1, std::memory_order_relaxed);
-        m_xuhao.fetch_add(1, std::memory_order_relaxed);
-        RunTest(cardIndex());
-    } else {
-        m_sampleSlot.running.store(false, std::memory_order_release);
-        m_xuhao.fetch_add(1, std::memory_order_relaxed);
-        m_repeatArmed = false;
-    }
+    if (!seriesInProgress() || running()) return;
+    m_repeatsDone.fetch_add(1, std::memory_order_relaxed);
+    RunTest(cardIndex());
 }
 
 }  // namespace springtest

@@ -3,6 +3,7 @@
 #include "measurement/CardSlot.h"
 #include "measurement/SampleSlot.h"
 #include "platform/PeriodicTimer.h"
+#include "sequencer/FinishedTest.h"
 #include "sequencer/TestTypes.h"
 
 #include "platform/WindowTarget.h"
@@ -11,6 +12,7 @@
 #include <QString>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -37,13 +39,28 @@ enum class TestState : int {
     TurntablePositioned = 8,
 };
 
+// Where the forward stroke of the standard test is.
+enum class TestStep : int {
+    SeekInitialForce,  // toward the spring until the initial force, or on past where any spring would be felt
+    BackOff,           // away until the initial force is released
+    TakeHeight,        // slowly back to the initial force: the spring's height
+    CapturePoints,
+    SolidSearch,  // compression spring, when the scheme searches the solid height
+    Settle,       // one sample before a compression spring is released
+    Reverse,
+};
+
+// How the test speed is held: not chosen yet (no test may start), constant, or slowed down before each point.
+enum class SpeedMode : int { NotSet = 0, Constant = 1, Variable = 2 };
+
 // The single test sequencer: holds the loaded scheme, the speed and series settings, runs one test at a
 // time on one card, records the curve, reports its state to the control panel and stores each test.
 //
 // Threads: the per-sample procedure runs on the acquisition thread; the curve feed on the curve timer's
-// thread; everything else (start, timers, storing) on the GUI thread, the thread this object lives on.
-// Fields the procedure and the panel both read are atomics; the result array and the curve are guarded by
-// short locks; the panel reads a captured point while the procedure waits in SetState.
+// thread; everything else (start, stop, timers, storing) on the GUI thread, the thread this object lives on.
+// Fields the procedure and the panel both read are atomics; the result array, the curve and the finished
+// tests waiting to be stored are guarded by short locks; the panel reads a captured point while the procedure
+// waits in SetState.
 class TTestStyle : public QObject {
     Q_OBJECT
 public:
@@ -54,19 +71,21 @@ public:
     struct StoreOutcome {
         bool ok = false;
         QString error;
+        int serial = 0;  // what the test was stored under, when the storer numbered it; 0: the serial handed
     };
     // Reads a batch's scheme and next serial into `out`, lays out the grid and installs the per-sample
     // procedure.
     using SchemeLoader =
         std::function<LoadOutcome(TTestStyle&, ResultGrid*, const QString& connection, ttest_info& out)>;
     // Stores one finished test: its result rows and its curve, all or nothing.
-    using TestStorer = std::function<StoreOutcome(const ttest_info&, const ResultArray&, const ttest_chart&)>;
+    using TestStorer = std::function<StoreOutcome(const FinishedTest&)>;
 
     TTestStyle(int machineType, CardTables& cards, QObject* parent = nullptr);
     ~TTestStyle() override;
 
     int machineType() const { return m_machineType; }
     CardTables& cards() { return m_cards; }
+    const CardTables& cards() const { return m_cards; }
     SampleSlot& sampleSlot() { return m_sampleSlot; }
 
     // Procedure slots, fixed by machine type at creation (or by a test).
@@ -79,10 +98,22 @@ public:
 
     void setScheme(const ttest_info& scheme);
     ttest_info scheme() const;
+    // After a batch failed to open: no scheme, no procedure and no batch to store into, so that no test can
+    // go into the batch opened before under a serial of the one that failed. Not while a test runs.
+    void closeBatch();
+    bool hasBatch() const { return !m_scheme.connection.isEmpty(); }
+    // The serial the next finished test is stored under.
     int xuhao() const { return m_xuhao.load(std::memory_order_relaxed); }
+    // The serial of the test the current state is about: the running one's from its start to its end, the
+    // stored one's while it is stored. GUI thread.
+    int testSerial() const { return m_testSerial.load(std::memory_order_relaxed); }
 
+    // A test first moves the crosshead toward the spring: upward only for a tension spring on machine type 6.
+    bool startsUpward() const { return m_machineType == 6 && !m_scheme.scheme_type; }
     void StartTest(int cardIndex);
     void RunTest(int cardIndex);
+    // The operator's stop: ends the running test unstored and the series it belongs to. A finished test
+    // waiting to be stored is stored all the same.
     void StopTest();
     void SetState(TestState state);
     TestState state() const { return static_cast<TestState>(m_state.load(std::memory_order_relaxed)); }
@@ -94,12 +125,14 @@ public:
     void SetRepeatCount(int n) { m_repeatCount = n; }
     int repeatCount() const { return m_repeatCount; }
     int repeatsDone() const { return m_repeatsDone.load(std::memory_order_relaxed); }
+    // A series started with automatic repeat on that has tests still to run or to store.
+    bool seriesInProgress() const { return m_series.load(std::memory_order_relaxed) != 0; }
     void SetTestSpeed(float speed_mm_per_min) {
         m_testSpeed.store(speed_mm_per_min, std::memory_order_relaxed);
     }
     float testSpeed() const { return m_testSpeed.load(std::memory_order_relaxed); }
-    void SetSpeedMode(int mode) { m_speedMode.store(mode, std::memory_order_relaxed); }
-    int speedMode() const { return m_speedMode.load(std::memory_order_relaxed); }
+    void SetSpeedMode(SpeedMode mode) { m_speedMode.store(mode, std::memory_order_relaxed); }
+    SpeedMode speedMode() const { return m_speedMode.load(std::memory_order_relaxed); }
 
     void setPanelTarget(WindowTarget* target) { m_panel.store(target, std::memory_order_release); }
     // A null sink keeps the previous one.
@@ -110,9 +143,10 @@ public:
     // One tick of the curve timer; public so tests can feed by hand.
     void ChartFeed();
 
-    // The end of a test that is to be stored: stops it, stops the curve and arms the save timer.
+    // The end of a test that is to be stored (acquisition thread): stops the curve, hands the test with its
+    // serial to the save queue, stops the test and arms the save timer. The next test may start at once.
     void FinishTest();
-    // Arms the save timer (from any thread); the test is stored 500 ms later on the GUI thread.
+    // Arms the save timer (from any thread); the waiting tests are stored 500 ms later on the GUI thread.
     void EnableSaveTimer();
     // No test running, none waiting to be stored and no series waiting for its next test. GUI thread.
     bool isIdle() const;
@@ -121,6 +155,8 @@ public:
     bool saveTimerActive() const;
     // Why the last store failed, in the engine's words. GUI thread.
     QString lastStoreError() const { return m_lastStoreError; }
+    // The finished test being stored, or stored last. GUI thread.
+    const FinishedTest& storingTest() const { return m_storing; }
     bool repeatTimerActive() const;
 
     // --- what the per-sample procedures work on ---
@@ -128,8 +164,8 @@ public:
     float startPosition() const { return m_startPosition.load(std::memory_order_relaxed); }
     int pointIndex() const { return m_pointIndex.load(std::memory_order_relaxed); }
     void setPointIndex(int k) { m_pointIndex.store(k, std::memory_order_relaxed); }
-    int step() const { return m_step.load(std::memory_order_relaxed); }
-    void setStep(int s) { m_step.store(s, std::memory_order_relaxed); }
+    TestStep step() const { return m_step.load(std::memory_order_relaxed); }
+    void setStep(TestStep s) { m_step.store(s, std::memory_order_relaxed); }
     int stroke() const { return m_stroke.load(std::memory_order_relaxed); }
     void setStroke(int s) { m_stroke.store(s, std::memory_order_relaxed); }
     float meanStiffness() const { return m_meanStiffness; }
@@ -142,8 +178,11 @@ public:
     ttest_chart curve() const;
 
 private:
-    void startRepeatTimer();
-    bool store();
+    // Ends the running test on the card: the state, the operator box and the motor.
+    void endRun();
+    void endSeries();
+    void storeNext();
+    bool store(FinishedTest& test);
 
     const int m_machineType;
     CardTables& m_cards;
@@ -153,11 +192,13 @@ private:
     TestStorer m_storer;
     ttest_info m_scheme;  // written on the GUI thread only while no test runs
     std::atomic<int> m_xuhao{1};
+    std::atomic<int> m_testSerial{1};
+    std::atomic<unsigned> m_runsStarted{0};
 
     std::atomic<int> m_state{static_cast<int>(TestState::Stopped)};
     std::atomic<float> m_startPosition{0.0f};
     std::atomic<int> m_pointIndex{1};
-    std::atomic<int> m_step{0};
+    std::atomic<TestStep> m_step{TestStep::SeekInitialForce};
     std::atomic<int> m_stroke{1};
     float m_meanStiffness = 0.0f;  // acquisition thread only, while running
     std::vector<float> m_solidLoads, m_solidDeformations;
@@ -166,9 +207,12 @@ private:
     int m_repeatCount = 0;
     std::atomic<int> m_repeatsDone{0};
     int m_repeatPause_s = 0;
-    bool m_repeatArmed = false;  // a series started by StartTest with auto repeat on
+    // The series StartTest started with automatic repeat on, 0 when none: a finished test continues only
+    // the series it was run in, never one started while it waited to be stored.
+    std::atomic<unsigned> m_series{0};
+    unsigned m_seriesStarted = 0;
     std::atomic<float> m_testSpeed{0.0f};
-    std::atomic<int> m_speedMode{0};
+    std::atomic<SpeedMode> m_speedMode{SpeedMode::NotSet};
 
     std::atomic<WindowTarget*> m_panel{nullptr};
     std::atomic<bool> m_storePending{false};
@@ -179,8 +223,21 @@ private:
     mutable std::mutex m_curveMutex;
     ttest_chart m_curve;
     CurveSink* m_sink = nullptr;
+    bool m_curveOpen = false;  // closed when the finished test takes its curve
     double m_bottomMax = 0, m_leftMax = 0;
     PeriodicTimer m_curveTimer;
+
+    // Finished tests in the order they ended, each with the count of runs started when it ended: a serial
+    // whose store failed is given back only when no later test has been started under the next one.
+    struct WaitingTest {
+        FinishedTest test;
+        unsigned runsStarted = 0;
+        unsigned series = 0;
+    };
+    mutable std::mutex m_waitingMutex;
+    std::deque<WaitingTest> m_waiting;
+    FinishedTest m_storing;
+    bool m_storeUnderWay = false;
 
     QString m_lastStoreError;
     QTimer* m_saveTimer = nullptr;

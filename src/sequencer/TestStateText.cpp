@@ -1,5 +1,7 @@
 #include "sequencer/TestStateText.h"
 
+#include "platform/OperatorTexts.h"
+
 namespace springtest {
 
 QString testStateText(TestState state, bool autoRepeat, int repeatCount, int repeatsDone) {
@@ -16,7 +18,7 @@ QString testStateText(TestState state, bool autoRepeat, int repeatCount, int rep
         case TestState::StoreFailed:
             return QStringLiteral("试验状态：数据保存错误!!");
         case TestState::Stopped:
-            return QStringLiteral("试验状态：试验停止");
+            return kTestStoppedState;
         default:
             return QString();
     }

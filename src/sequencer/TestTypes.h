@@ -7,10 +7,15 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <optional>
 
 namespace springtest {
 
-// The quantity the points are given in, then the quantity measured.
+class BatchHold;
+
+// The quantity the points are given in, then the quantity measured. The numbers are the scheme table's
+// `scheme_style` values.
 enum class SchemeStyle : int {
     DisplacementLoad = 0,
     DeformationLoad = 1,
@@ -18,10 +23,27 @@ enum class SchemeStyle : int {
     LoadDeformation = 3
 };
 
+// The style a `scheme_style` value names; nothing for a value no scheme has.
+inline std::optional<SchemeStyle> schemeStyleFromColumn(int value) {
+    if (value < static_cast<int>(SchemeStyle::DisplacementLoad) ||
+        value > static_cast<int>(SchemeStyle::LoadDeformation))
+        return std::nullopt;
+    return static_cast<SchemeStyle>(value);
+}
+
+// A load is measured at each point (the points are lengths).
+inline bool measuresLoad(SchemeStyle style) {
+    return style == SchemeStyle::DisplacementLoad || style == SchemeStyle::DeformationLoad;
+}
+// The length the style works in is the crosshead's displacement, not the spring's deformation.
+inline bool usesDisplacement(SchemeStyle style) {
+    return style == SchemeStyle::DisplacementLoad || style == SchemeStyle::LoadDisplacement;
+}
+
 // The loaded scheme, named after the scheme table's columns.
 struct ttest_info {
     int xuhao = 1;  // serial the next stored test receives
-    int scheme_style = 0;
+    SchemeStyle scheme_style = SchemeStyle::DisplacementLoad;
     int scheme_jh = 1;  // 1 forward stroke only, 2 return stroke measured too
     double scheme_height = 0;
     double scheme_load = 0;  // initial force
@@ -39,6 +61,8 @@ struct ttest_info {
     double scheme_yyLOAD = 0;
     double scheme_returnLOAD = 0;
     QString connection;  // path of the open batch database
+    // Keeps the batch held for testing for as long as this scheme is loaded (see BatchHold).
+    std::shared_ptr<const BatchHold> batchHold;
 };
 
 // The curve of one test as text, one entry per recorded sample.

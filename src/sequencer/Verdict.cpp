@@ -1,17 +1,28 @@
 #include "sequencer/Verdict.h"
 
+#include <cmath>
+
 namespace springtest {
 
-QString pointVerdict(double value, double upper, double lower) {
-    if (value > upper) return QStringLiteral("强");
-    if (value >= lower) return QStringLiteral("合格");
-    return QStringLiteral("弱");
+Verdict judge(double value, double upper, double lower) {
+    if (std::isnan(value) || (upper == 0.0 && lower == 0.0)) return Verdict::None;
+    if (value > upper) return Verdict::High;
+    if (value >= lower) return Verdict::Pass;
+    return Verdict::Low;
 }
 
-StiffnessJudgement judgeStiffness(double stiffness, double upper, double lower) {
-    if (stiffness > upper) return StiffnessJudgement::High;
-    if (stiffness >= lower) return StiffnessJudgement::Pass;
-    return StiffnessJudgement::Low;
+QString verdictText(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::High:
+            return QStringLiteral("强");
+        case Verdict::Pass:
+            return QStringLiteral("合格");
+        case Verdict::Low:
+            return QStringLiteral("弱");
+        case Verdict::None:
+            break;
+    }
+    return QString();
 }
 
 }  // namespace springtest

@@ -4,12 +4,15 @@
 
 namespace springtest {
 
-// The verdict of a measured point against its scheme limits: above the upper limit "强", at least the lower
-// limit "合格", else "弱". A value equal to its upper limit passes.
-QString pointVerdict(double value, double upper, double lower);
+// Where a measured value stands against its limits.
+enum class Verdict { None, High, Pass, Low };
 
-enum class StiffnessJudgement { High, Pass, Low };
-// A stiffness above the upper limit is high, at least the lower limit passes, else it is low.
-StiffnessJudgement judgeStiffness(double stiffness, double upper, double lower);
+// Above the upper limit High, at least the lower limit Pass, else Low; a value equal to its upper limit
+// passes. A scheme stores a limit left empty as 0, so limits that are both 0 were never set: such a value,
+// like a missing one, gets no verdict.
+Verdict judge(double value, double upper, double lower);
+
+// The verdict in the operator's words: "强", "合格", "弱"; empty for none.
+QString verdictText(Verdict verdict);
 
 }  // namespace springtest

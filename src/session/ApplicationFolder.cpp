@@ -1,5 +1,6 @@
 #include "session/ApplicationFolder.h"
 
+#include "measurement/ChannelConfig.h"
 #include "platform/ProfileFile.h"
 #include "results/ReportNames.h"
 #include "session/MachineConfig.h"
@@ -26,6 +27,10 @@ constexpr Shipped kShipped[] = {
 };
 
 }  // namespace
+
+bool isApplicationFolderSetUp(const QString& folder) {
+    return QFileInfo(machineConfigFile(folder)).isFile();
+}
 
 InitResult initialiseApplicationFolder(const QString& folder, int machineType) {
     InitResult result;
@@ -55,10 +60,8 @@ InitResult initialiseApplicationFolder(const QString& folder, int machineType) {
         result.created << QString::fromLatin1(s.name);
         if (machineType >= 0 && QLatin1String(s.name) == QLatin1String("init0.dat") &&
             !ProfileFile(target).writeInt(QStringLiteral("system"), QStringLiteral("MachineType"),
-                                          machineType)) {
-            result.error = QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(target));
+                                          machineType, &result.error))
             return result;
-        }
     }
     // A fresh installation has one account, "admin" with the password "admin", to be changed with
     // `springtest password`; an existing account file is kept as it is.

@@ -17,4 +17,9 @@ struct InitResult {
 // machineType -1 keeps the shipped configuration's type (or the folder's own, when it has one).
 InitResult initialiseApplicationFolder(const QString& folder, int machineType = -1);
 
+// True when the folder holds a machine configuration ("init0.dat"). Without one the channels would start from
+// built-in defaults, uncalibrated, and write them into a new "init0.dat" at the end, as if they were the
+// machine's; what drives the machine asks for `springtest init` instead.
+bool isApplicationFolderSetUp(const QString& folder);
+
 }  // namespace springtest

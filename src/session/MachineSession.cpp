@@ -79,8 +79,9 @@ QStringList MachineSession::shutdown() {
     for (int i = 0; i < m_cards.count; ++i) {
         CardSlot& slot = m_cards.cards[static_cast<size_t>(i)];
         slot.load.reset();
-        if (slot.displacement && !slot.displacement->SaveDisplacementState())
-            problems << QStringLiteral("无法保存位移数据: ") + slot.displacement->channelConfigPath();
+        QString error;
+        if (slot.displacement && !slot.displacement->SaveDisplacementState(&error))
+            problems << QStringLiteral("无法保存位移数据: ") + error;
         slot.displacement.reset();
         slot.motor.reset();
     }

@@ -1,6 +1,7 @@
 #include "session/OperatorLogin.h"
 
 #include "platform/ProfileFile.h"
+#include "session/PlainName.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -40,17 +41,25 @@ bool checkOperatorLogin(const QString& applicationFolder, const QString& user, c
     return sameBytes(digest(salt, password), stored.mid(colon + 1).toLatin1());
 }
 
-QString setOperatorPassword(const QString& applicationFolder, const QString& user, const QString& password) {
+QString operatorNameError(const QString& user) {
     const QString name = user.trimmed();
     if (name.isEmpty() || name.contains(QLatin1Char('=')) || name.contains(QLatin1Char('[')))
         return QStringLiteral("a user name must not be empty nor contain '=' or '['");
+    if (!isPlainName(name))
+        return QStringLiteral("a user name must not contain line breaks or control characters");
+    return {};
+}
+
+QString setOperatorPassword(const QString& applicationFolder, const QString& user, const QString& password) {
+    if (const QString refusal = operatorNameError(user); !refusal.isEmpty()) return refusal;
+    const QString name = user.trimmed();
     QByteArray salt(16, Qt::Uninitialized);
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), salt.size() / 4);
     salt = salt.toHex();
-    ProfileFile file(loginFile(applicationFolder));
-    if (!file.writeString(kSection, name, QString::fromLatin1(salt + ':' + digest(salt, password))))
-        return QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(loginFile(applicationFolder)));
-    return {};
+    QString error;
+    ProfileFile(loginFile(applicationFolder))
+        .writeString(kSection, name, QString::fromLatin1(salt + ':' + digest(salt, password)), &error);
+    return error;
 }
 
 }  // namespace springtest

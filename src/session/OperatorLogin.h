@@ -11,7 +11,11 @@ inline constexpr const char* kLoginFile = "login.ini";
 
 // True when the user exists and the password is his.
 bool checkOperatorLogin(const QString& applicationFolder, const QString& user, const QString& password);
-// Sets (or adds) a user's password; an error text when the name is empty or the file cannot be written.
+// Why a name cannot be an account (empty, or not a key the file can hold: a '=', a '[', a line break or
+// another control character); empty when it can. Surrounding blanks do not count: they are dropped.
+QString operatorNameError(const QString& user);
+// Sets (or adds) a user's password; an error text when the name cannot be an account or the file cannot be
+// written.
 QString setOperatorPassword(const QString& applicationFolder, const QString& user, const QString& password);
 
 }  // namespace springtest

@@ -5,29 +5,41 @@
 
 namespace springtest {
 
-// The name every console of this program claims, so that two consoles never drive one machine.
-inline const QString kProgramInstanceName = QStringLiteral("弹簧专业测试软件");
+// The lock file of the program that drives the machine, in the application folder.
+inline constexpr const char* kInstanceLockFile = "springtest.lock";
 
-// One console per machine: a lock file under the program's name in the temporary folder, held for the
-// whole run. A lock left behind by a console that died is taken over (its process is gone); age alone
-// never frees it, since a console runs for days.
+// What a second program on the same machine is told before it ends.
+inline const QString kProgramRunningText = QStringLiteral("程序正在运行!!");
+
+// One program drives a machine: the console and every command that opens the cards hold a lock file in the
+// application folder for their whole run. The folder, not the temporary folder, is what names the machine:
+// two users, or two sessions with different temporary folders, still meet at the same file. A lock left
+// behind by a program that died is taken over (its process is gone); age alone never frees it, since a
+// console runs for days.
 class SingleInstance {
 public:
-    explicit SingleInstance(const QString& name = kProgramInstanceName);
+    enum class Claim {
+        Claimed,
+        HeldElsewhere,  // another running program holds it
+        Failed,         // the lock file could not be made: see failureText()
+    };
+
+    explicit SingleInstance(const QString& applicationFolder);
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // True when this run now holds the name; false while another run holds it.
-    bool tryClaim();
+    Claim tryClaim();
     bool claimed() const { return m_lock.isLocked(); }
     const QString& lockFilePath() const { return m_path; }
+    // Why the last claim failed, in the operator's words.
+    QString failureText() const;
 
 private:
     QString m_path;
     QLockFile m_lock;
 };
 
-// Claims the name for this run. When another console holds it, tells the operator "程序正在运行!!"
+// Claims the machine for the console. When another program holds it, tells the operator "程序正在运行!!"
 // (caption "ERROR") and returns false: the program then ends.
 bool claimSingleInstance(SingleInstance& instance);
 

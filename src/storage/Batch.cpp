@@ -3,8 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
+#include "platform/OperatorTexts.h"
+#include "storage/BatchHold.h"
 #include "storage/Schema.h"
 
 namespace springtest {
@@ -13,11 +17,9 @@ namespace {
 
 const QString kNoBatchNumber = QStringLiteral("批次号不能为空!!");
 const QString kBadBatchNumber = QStringLiteral("批次号不能包含路径或非法字符!!");
-const QString kNoSchemeName = QStringLiteral("方案名不能为空!!");
-const QString kNoSuchScheme = QStringLiteral("该方案名不存在!!");
+const QString kSerialsExhausted = QStringLiteral("试验序号已满，请新建批次!!");
 const QString kNoTemplate = QStringLiteral("未找到数据库模板!!");
 const QString kNoBatchFolder = QStringLiteral("批次文件夹建立失败!!");
-const QString kCaption = QStringLiteral("提示");
 const QString kReplaceQuestion = QStringLiteral("该批次已经存在，是否覆盖?");
 const QString kCopyFailed = QStringLiteral("该批次名已存在!!");
 const QString kCreated = QStringLiteral("批次数据库建立完成!!");
@@ -56,10 +58,37 @@ QStringList copiedBooleans(SchemeTable table) {
     return table == SchemeTable::LeafSpring ? QStringList{} : QStringList{"scheme_type", "scheme_yb"};
 }
 
-BatchOutcome failed(BatchOutcome outcome, const QString& message = {}) {
+BatchOutcome failed(BatchOutcome outcome, BatchFailure failure, const QString& message = {}) {
     outcome.ok = false;
+    outcome.failure = failure;
     if (!message.isEmpty()) outcome.messages << message;
     return outcome;
+}
+
+// Serials counted in 64 bits and capped one past the last, so nothing a file holds can overflow them.
+constexpr qint64 kPastLastSerial = qint64(kLastSerial) + 1;
+
+std::optional<qint64> serialNumber(const QVariant& value) {
+    switch (value.typeId()) {
+        case QMetaType::LongLong:
+        case QMetaType::Int:
+            return std::min(value.toLongLong(), kPastLastSerial);
+        case QMetaType::Double: {
+            const double d = value.toDouble();
+            if (!std::isfinite(d)) return std::nullopt;
+            return d >= double(kPastLastSerial) ? kPastLastSerial : qint64(std::floor(d));
+        }
+        case QMetaType::QString: {
+            const QString text = value.toString().trimmed();
+            bool ok = false;
+            const qint64 whole = text.toLongLong(&ok);
+            if (ok) return std::min(whole, kPastLastSerial);
+            const double d = text.toDouble(&ok);
+            return ok ? serialNumber(QVariant(d)) : std::nullopt;
+        }
+        default:
+            return std::nullopt;
+    }
 }
 
 }  // namespace
@@ -76,19 +105,19 @@ QString batchFolder(BatchKind kind) {
     return QStringLiteral("database/");
 }
 
-QString batchFolderForMachineType(int machineType) {
+BatchKind batchKindForMachineType(int machineType) {
     switch (machineType) {
-        case 0:
-        case 2:
-        case 6:
-            return batchFolder(BatchKind::Standard);
         case 3:
-            return batchFolder(BatchKind::LeafSpring);
+            return BatchKind::LeafSpring;
         case 5:
-            return batchFolder(BatchKind::Lateral);
+            return BatchKind::Lateral;
         default:
-            return {};
+            return BatchKind::Standard;
     }
+}
+
+QString batchFolderForMachineType(int machineType) {
+    return batchFolder(batchKindForMachineType(machineType));
 }
 
 SchemeTable schemeTableOf(BatchKind kind) {
@@ -118,37 +147,53 @@ QString batchNumberError(const QString& batchNumber) {
     return {};
 }
 
+QString batchNumberFromName(const QString& name) {
+    const QLatin1String extension(".mdb");
+    return name.endsWith(extension, Qt::CaseInsensitive) ? name.chopped(extension.size()) : name;
+}
+
 QString batchDatabasePath(const QString& appFolder, BatchKind kind, const QString& batchNumber) {
     return QDir(QDir(appFolder).filePath(batchFolder(kind))).filePath(batchNumber + QStringLiteral(".mdb"));
 }
 
-BatchOutcome createBatchDatabase(const QString& appFolder, BatchKind kind, const QString& batchNumber,
+BatchOutcome createBatchDatabase(const QString& appFolder, BatchKind kind, const QString& typedNumber,
                                  const QString& schemeName, const YesNoQuestion& ask) {
     BatchOutcome outcome;
+    const QString batchNumber = batchNumberFromName(typedNumber);
     if (const QString refusal = batchNumberError(batchNumber); !refusal.isEmpty())
-        return failed(outcome, refusal);
+        return failed(outcome, BatchFailure::Refused, refusal);
 
     const QString templ = databaseTemplatePath(appFolder);
-    if (!QFileInfo::exists(templ)) return failed(outcome, kNoTemplate);
+    if (!QFileInfo::exists(templ)) return failed(outcome, BatchFailure::Refused, kNoTemplate);
 
     const QString folder = QDir(appFolder).filePath(batchFolder(kind));
-    if (!QDir().mkpath(folder)) return failed(outcome, kNoBatchFolder);
+    if (!QDir().mkpath(folder)) return failed(outcome, BatchFailure::Failed, kNoBatchFolder);
 
     outcome.path = batchDatabasePath(appFolder, kind, batchNumber);
+    // Held while the old batch goes and the new one is copied, so no program starts testing into either
+    // half-way.
+    std::unique_ptr<BatchHold> hold;
     if (QFileInfo::exists(outcome.path)) {
-        if (!ask || !ask(kCaption, kReplaceQuestion)) return failed(outcome);
-        // A batch open here or in another program is not pulled from under it. The journal files of the
-        // old batch go with it: beside a fresh copy they would be taken for the copy's own.
-        if (IsFileInUse(outcome.path)) return failed(outcome, kCopyFailed);
+        if (!ask || !ask(kPromptCaption, kReplaceQuestion)) return failed(outcome, BatchFailure::Exists);
+        // A batch open here or in another program, or held for testing, is not pulled from under it.
+        if (IsFileInUse(outcome.path)) return failed(outcome, BatchFailure::InUse, kFileInUse);
+        BatchHold::Outcome taken = BatchHold::take(outcome.path);
+        if (!taken.hold) {
+            return taken.inUse ? failed(outcome, BatchFailure::InUse, kFileInUse)
+                               : failed(outcome, BatchFailure::Failed, withReason(kCopyFailed, taken.error));
+        }
+        hold = std::move(taken.hold);
+        // The journal files of the old batch go with it: beside a fresh copy they would be taken for the
+        // copy's own.
         for (const char* suffix : {"-wal", "-shm", "-journal"}) {
             const QString companion = outcome.path + QLatin1String(suffix);
             if (QFileInfo::exists(companion) && !QFile::remove(companion))
-                return failed(outcome, kCopyFailed);
+                return failed(outcome, BatchFailure::Failed, kCopyFailed);
         }
-        if (!QFile::remove(outcome.path)) return failed(outcome, kCopyFailed);
+        if (!QFile::remove(outcome.path)) return failed(outcome, BatchFailure::Failed, kCopyFailed);
     }
     // QFile::copy writes a temporary file and renames it: a half-copied batch never appears.
-    if (!QFile::copy(templ, outcome.path)) return failed(outcome, kCopyFailed);
+    if (!QFile::copy(templ, outcome.path)) return failed(outcome, BatchFailure::Failed, kCopyFailed);
     QFile::setPermissions(outcome.path,
                           QFile::permissions(outcome.path) | QFile::WriteOwner | QFile::ReadOwner);
 
@@ -160,8 +205,9 @@ BatchOutcome createBatchDatabase(const QString& appFolder, BatchKind kind, const
         const auto rows = schemes.select(QStringLiteral("SELECT * FROM %1 WHERE scheme_name = ?")
                                              .arg(Database::quoteName(schemeTableName(table))),
                                          {schemeName});
-        if (!rows) return failed(outcome, schemes.lastError());
-        if (rows->isEmpty()) return failed(outcome, kNoSuchScheme);
+        if (!rows)
+            return failed(outcome, BatchFailure::Failed, withReason(kSchemeReadFailed, schemes.lastError()));
+        if (rows->isEmpty()) return failed(outcome, BatchFailure::Refused, kNoSuchScheme);
         scheme = rows->first();
     }
     QVariantMap values;
@@ -169,7 +215,8 @@ BatchOutcome createBatchDatabase(const QString& appFolder, BatchKind kind, const
     for (const QString& column : copiedBooleans(table)) values.insert(column, scheme.toBool(column));
 
     Database batch(outcome.path);
-    if (!batch.insertRow(schemeTableName(table), values)) return failed(outcome, batch.lastError());
+    if (!batch.insertRow(schemeTableName(table), values))
+        return failed(outcome, BatchFailure::Failed, withReason(kSchemeNotSaved, batch.lastError()));
     outcome.ok = true;
     return outcome;
 }
@@ -177,27 +224,60 @@ BatchOutcome createBatchDatabase(const QString& appFolder, BatchKind kind, const
 BatchOutcome newBatch(const QString& appFolder, BatchKind kind, const QString& batchNumber,
                       const QString& schemeName, const YesNoQuestion& ask) {
     BatchOutcome outcome;
-    if (const QString refusal = batchNumberError(batchNumber); !refusal.isEmpty())
-        return failed(outcome, refusal);
-    if (schemeName.isEmpty()) return failed(outcome, kNoSchemeName);
+    if (const QString refusal = batchNumberError(batchNumberFromName(batchNumber)); !refusal.isEmpty())
+        return failed(outcome, BatchFailure::Refused, refusal);
+    if (schemeName.isEmpty()) return failed(outcome, BatchFailure::Refused, kNoSchemeName);
     QString error;
     if (!schemeExists(schemeDatabasePath(appFolder), schemeTableOf(kind), schemeName, &error)) {
-        return failed(outcome, error.isEmpty() ? kNoSuchScheme : error);
+        return error.isEmpty() ? failed(outcome, BatchFailure::Refused, kNoSuchScheme)
+                               : failed(outcome, BatchFailure::Failed, withReason(kSchemeReadFailed, error));
     }
     outcome = createBatchDatabase(appFolder, kind, batchNumber, schemeName, ask);
     outcome.messages << (outcome.ok ? kCreated : kNotCreated);
     return outcome;
 }
 
-std::optional<int> nextSerial(Database& batch, ResultTable table) {
-    // The last row of "order by xuhao asc", read as the first of the descending order.
+std::optional<int> nextSerial(Database& batch, ResultTable table, QString& error) {
     const QString name =
         table == ResultTable::LeafSpring ? QStringLiteral("GBTH_result") : QStringLiteral("test_result");
-    const auto rows =
-        batch.select(QStringLiteral("SELECT xuhao FROM %1 ORDER BY xuhao DESC LIMIT 1").arg(name));
-    if (!rows) return std::nullopt;
-    if (rows->isEmpty()) return 1;
-    return rows->first().toInt(QStringLiteral("xuhao"), 0) + 1;
+    // Ordered as SQLite orders values, every word and blob comes after every number: the largest serial
+    // is the largest number, and texts are read one by one (a batch from a file whose serial column is text
+    // holds every serial as text).
+    const auto numbers = batch.select(
+        QStringLiteral("SELECT max(xuhao) AS serial FROM %1 WHERE typeof(xuhao) IN ('integer', 'real')")
+            .arg(name));
+    const auto texts = batch.select(
+        QStringLiteral("SELECT DISTINCT xuhao AS serial FROM %1 WHERE typeof(xuhao) = 'text'").arg(name));
+    if (!numbers || !texts) {
+        error = withReason(kReadingFileFailed, batch.lastError());
+        return std::nullopt;
+    }
+    qint64 largest = 0;  // serials below 1 leave 1 free
+    for (const QList<DbRow>* rows : {&*numbers, &*texts}) {
+        for (const DbRow& row : *rows) {
+            if (const auto serial = serialNumber(row.value(QStringLiteral("serial"))))
+                largest = std::max(largest, *serial);
+        }
+    }
+    if (largest >= kLastSerial) {
+        error = kSerialsExhausted;
+        return std::nullopt;
+    }
+    return static_cast<int>(largest + 1);
+}
+
+bool closeSerialGap(Database& batch, int deletedSerial) {
+    const auto later =
+        batch.select(QStringLiteral("SELECT DISTINCT xuhao FROM test_result WHERE xuhao > ? ORDER BY xuhao"),
+                     {deletedSerial});
+    if (!later) return false;
+    for (const DbRow& test : *later) {
+        if (!batch.exec(QStringLiteral("UPDATE test_result SET xuhao = xuhao - 1 WHERE xuhao = ?"),
+                        {test.value(QStringLiteral("xuhao"))}))
+            return false;
+    }
+    return batch.exec(QStringLiteral("UPDATE test_point SET xuhao = xuhao - 1 WHERE xuhao > ?"),
+                      {deletedSerial});
 }
 
 }  // namespace springtest

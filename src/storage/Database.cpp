@@ -1,11 +1,14 @@
 #include "storage/Database.h"
 
+#include "storage/BatchHold.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -35,14 +38,6 @@ OpenFiles& openFiles() {
 
 std::atomic<quint64> g_connectionSerial{0};
 
-// The same file always gives the same key, whether or not it exists yet and whatever way the folder was
-// written (relative, with "..", through a link).
-QString fileKey(const QString& path) {
-    const QFileInfo info(path);
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
-}
-
 QString errorText(const QSqlError& error) {
     return error.databaseText().isEmpty() ? error.text() : error.databaseText();
 }
@@ -61,6 +56,16 @@ QVariant storedValue(const QVariant& value) {
 }
 
 }  // namespace
+
+QString withReason(const QString& message, const QString& reason) {
+    return reason.isEmpty() ? message : message + QLatin1Char(' ') + reason;
+}
+
+QString fileKey(const QString& path) {
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
+}
 
 // --- DbRow ---
 
@@ -138,7 +143,7 @@ QDateTime DbRow::toDateTime(const QString& column) const {
 
 Database::Database(const QString& path, OpenMode mode)
     : m_path(path), m_connectionName(QStringLiteral("springtest-db-%1").arg(++g_connectionSerial)) {
-    if (mode == OpenMode::Existing && !QFileInfo(path).isFile()) {
+    if (mode != OpenMode::CreateIfMissing && !QFileInfo(path).isFile()) {
         m_error = QStringLiteral("文件不存在: %1").arg(QFileInfo(path).absoluteFilePath());
         return;
     }
@@ -153,13 +158,23 @@ Database::Database(const QString& path, OpenMode mode)
         m_error = errorText(m_db.lastError());
         return;
     }
-    m_db.setDatabaseName(path);
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeout_ms));
+    const QFileInfo file(path);
+    m_readOnly = mode == OpenMode::ExistingMaybeReadOnly && !QFileInfo(file.absolutePath()).isWritable();
+    if (m_readOnly) {
+        // A URI, so the path is percent-encoded: "?" and "#" in a folder name stay part of the path.
+        m_db.setDatabaseName(QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                             QStringLiteral("?immutable=1"));
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+    } else {
+        m_db.setDatabaseName(path);
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeout_ms));
+    }
     if (!m_db.open()) {
         m_error = errorText(m_db.lastError());
         return;
     }
     m_open = true;
+    if (m_readOnly) return;
     // A file held in another journal mode by someone else keeps that mode; the database still works, so
     // failing to switch is no reason to refuse it.
     QSqlQuery wal(m_db);
@@ -336,12 +351,17 @@ bool heldByAnotherProcess(const QString& path) {
 
 }  // namespace
 
-bool IsFileInUse(const QString& path) {
+bool isOpenByAnyConnection(const QString& path) {
     if (path.isEmpty() || !QFileInfo::exists(path)) return false;
     OpenFiles& files = openFiles();
     const std::lock_guard lock(files.mutex);
     if (files.count.value(fileKey(path)) > 0) return true;
     return heldByAnotherProcess(path);
+}
+
+bool IsFileInUse(const QString& path) {
+    if (path.isEmpty() || !QFileInfo::exists(path)) return false;
+    return isOpenByAnyConnection(path) || batchHoldState(path) != BatchHoldState::Free;
 }
 
 }  // namespace springtest

@@ -57,7 +57,11 @@ private:
 // Names and values from input are bound as `?` parameters; never paste them into the statement.
 class Database {
 public:
-    enum class OpenMode { Existing, CreateIfMissing };
+    // ExistingMaybeReadOnly: an existing file that may lie on media this program cannot write (a CD, a
+    // write-protected stick, a folder shared read-only). SQLite keeps the WAL index beside the file, so where
+    // the folder cannot be written the file is opened read-only and immutable instead: readable, never
+    // written, and nobody can change it there meanwhile.
+    enum class OpenMode { Existing, ExistingMaybeReadOnly, CreateIfMissing };
 
     static constexpr int kBusyTimeout_ms = 3000;
 
@@ -67,6 +71,7 @@ public:
     Database& operator=(const Database&) = delete;
 
     bool isOpen() const { return m_open; }
+    bool isReadOnly() const { return m_readOnly; }
     const QString& path() const { return m_path; }
     const QString& lastError() const { return m_error; }
 
@@ -98,6 +103,7 @@ private:
     QString m_registeredKey;
     QSqlDatabase m_db;
     bool m_open = false;
+    bool m_readOnly = false;
     bool m_inTransaction = false;
     QString m_error;
     // The last insert statement stays prepared: the savers append a curve's points one after another.
@@ -127,9 +133,21 @@ private:
     bool m_active;
 };
 
+// An operator message with the engine's or the system's reason after it: the system's words come first and
+// a database's own text never stands alone.
+QString withReason(const QString& message, const QString& reason);
+
+// The same file always gives the same key, whether or not it exists yet and whatever way the folder was
+// written (relative, with "..", through a link).
+QString fileKey(const QString& path);
+
 // Whether a database file is open: by a Database of this program, or by another process (SQLite connection
 // in WAL mode, or a rollback-journal connection inside a transaction). False when the file does not exist.
 // Also true when the file cannot be opened for reading and writing.
+bool isOpenByAnyConnection(const QString& path);
+
+// Whether a database file is open (see isOpenByAnyConnection) or, being a batch, held for testing by this
+// program or another (see BatchHold). Nothing may replace or delete a file in use.
 bool IsFileInUse(const QString& path);
 
 }  // namespace springtest

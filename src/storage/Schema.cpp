@@ -145,6 +145,54 @@ QString createStatement(const Table& table) {
         .arg(Database::quoteName(table.name), columns.join(QStringLiteral(", ")));
 }
 
+struct BatchIndex {
+    QString name;
+    QString table;
+    QString columns;
+    bool unique;
+};
+
+QList<BatchIndex> batchIndexes() {
+    return {
+        // A test's curve is read back by its serial in point order.
+        {QStringLiteral("test_point_by_test"), QStringLiteral("test_point"), QStringLiteral("xuhao, number"),
+         false},
+        // One row per test and stroke: a second program storing the same serial is refused by the file.
+        {QStringLiteral("test_result_by_test"), QStringLiteral("test_result"),
+         QStringLiteral("xuhao, jinhuicheng"), true},
+        {QStringLiteral("gbth_result_by_test"), QStringLiteral("gbth_result"),
+         QStringLiteral("xuhao, jinhuicheng"), true},
+    };
+}
+
+QString createIndexStatement(const BatchIndex& index) {
+    return QStringLiteral("CREATE %1INDEX IF NOT EXISTS %2 ON %3 (%4)")
+        .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), index.name, index.table, index.columns);
+}
+
+// Whether the table has such an index already, under whatever name an older template gave it: for reading
+// a curve any index that starts with the serial serves; one row per test and stroke takes a unique index on
+// exactly those columns.
+bool hasIndexLike(Database& db, const BatchIndex& index) {
+    const auto indexes = db.select(
+        QStringLiteral("SELECT name, \"unique\" AS is_unique FROM pragma_index_list(?)"), {index.table});
+    if (!indexes) return false;
+    const QString wanted = index.columns.toLower();
+    for (const DbRow& existing : *indexes) {
+        const auto columns =
+            db.select(QStringLiteral("SELECT lower(name) AS name FROM pragma_index_info(?) ORDER BY seqno"),
+                      {existing.text(QStringLiteral("name"))});
+        if (!columns || columns->isEmpty()) continue;
+        QStringList names;
+        for (const DbRow& column : *columns) names << column.text(QStringLiteral("name"));
+        if (!index.unique && wanted.startsWith(names.first() + QLatin1Char(','))) return true;
+        if (index.unique && existing.toBool(QStringLiteral("is_unique")) &&
+            names.join(QStringLiteral(", ")) == wanted)
+            return true;
+    }
+    return false;
+}
+
 void setError(QString* error, const QString& text) {
     if (error) *error = text;
 }
@@ -206,12 +254,25 @@ bool createSchemeDatabase(const QString& path, QString* error) {
 }
 
 bool createDatabaseTemplate(const QString& path, TemplateLayout layout, QString* error) {
-    // A test's curve is read back by its serial in point order.
-    const QStringList indexes{
-        QStringLiteral("CREATE INDEX test_point_by_test ON test_point (xuhao, number)")};
+    QStringList indexes;
+    for (const BatchIndex& index : batchIndexes()) indexes << createIndexStatement(index);
     return createDatabase(
         path, {testInformation(), gbthInformation(), testResult(layout), testPoint(), gbthResult()}, indexes,
         error);
+}
+
+BatchIndexes ensureBatchIndexes(Database& batch) {
+    BatchIndexes report;
+    for (const BatchIndex& index : batchIndexes()) {
+        if (batch.columns(index.table).isEmpty() || hasIndexLike(batch, index)) continue;
+        if (batch.exec(createIndexStatement(index)) || !index.unique) continue;
+        const auto doubled = batch.select(QStringLiteral("SELECT DISTINCT xuhao FROM %1 GROUP BY xuhao, "
+                                                         "jinhuicheng HAVING count(*) > 1 ORDER BY xuhao")
+                                              .arg(index.table));
+        if (!doubled) continue;
+        for (const DbRow& row : *doubled) report.duplicatedSerials << row.text(QStringLiteral("xuhao"));
+    }
+    return report;
 }
 
 DatabaseFilesResult ensureDatabaseFiles(const QString& appFolder, int machineType) {

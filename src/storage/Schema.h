@@ -5,6 +5,8 @@
 
 namespace springtest {
 
+class Database;
+
 // The established file names in the application folder.
 inline constexpr char kSchemeDatabaseFile[] = "test_information.mdb";
 inline constexpr char kDatabaseTemplateFile[] = "temp.mdb";
@@ -31,5 +33,15 @@ struct DatabaseFilesResult {
     QString error;  // empty on success
 };
 DatabaseFilesResult ensureDatabaseFiles(const QString& appFolder, int machineType);
+
+// Gives a batch made from an older database template the indexes of the current one: a test's curve is read
+// by its serial, and a result table takes one row per test and stroke, so that no two programs ever store
+// the same test twice. An old batch may hold two rows of one test and stroke already: its rows are kept as
+// they are, that table goes without the unique index, and the serials concerned are returned for the
+// operator. A file that cannot take an index (read-only, held by a writer) is used without it.
+struct BatchIndexes {
+    QStringList duplicatedSerials;  // in serial order
+};
+BatchIndexes ensureBatchIndexes(Database& batch);
 
 }  // namespace springtest

@@ -1,15 +1,20 @@
 #include "storage/SchemeCheck.h"
 
+#include "platform/OperatorTexts.h"
+
+#include <cmath>
 #include <optional>
 
 namespace springtest {
 
 namespace {
 
+// A limit of "inf" passes the limit check and a first point of "nan" gets the next row blamed, since it
+// compares false with everything: neither is a number a spring can be judged by.
 std::optional<double> number(const QString& text) {
     bool ok = false;
     const double v = text.trimmed().toDouble(&ok);
-    return ok ? std::optional<double>(v) : std::nullopt;
+    return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
 }
 
 QString rowError(int row) {
@@ -57,16 +62,16 @@ SchemeCheckResult checkSchemePoints(const QString& styleText, const QString& cou
 QStringList pointTableHeaders(int style) {
     switch (style) {
         case 0:
-            return {QStringLiteral("点号"), QStringLiteral("位移"), QStringLiteral("负荷上限"),
+            return {QStringLiteral("点号"), kDisplacementName, QStringLiteral("负荷上限"),
                     QStringLiteral("负荷下限")};
         case 1:
-            return {QStringLiteral("点号"), QStringLiteral("变形"), QStringLiteral("负荷上限"),
+            return {QStringLiteral("点号"), kDeformationName, QStringLiteral("负荷上限"),
                     QStringLiteral("负荷下限")};
         case 2:
-            return {QStringLiteral("点号"), QStringLiteral("负荷"), QStringLiteral("位移上限"),
+            return {QStringLiteral("点号"), kLoadName, QStringLiteral("位移上限"),
                     QStringLiteral("位移下限")};
         case 3:
-            return {QStringLiteral("点号"), QStringLiteral("负荷"), QStringLiteral("变形上限"),
+            return {QStringLiteral("点号"), kLoadName, QStringLiteral("变形上限"),
                     QStringLiteral("变形下限")};
         default:
             return {};

@@ -4,9 +4,13 @@
 #include "measurement/Tload.h"
 #include "platform/ProfileFile.h"
 #include "platform/WindowTarget.h"
+#include "sequencer/TTestStyle.h"
+#include "sequencer/procedures/StandardTest.h"
 #include "session/ApplicationFolder.h"
 #include "session/MachineSession.h"
+#include "support/NearCompare.h"
 #include "support/TempAppDir.h"
+#include "support/WaitFor.h"
 
 #include "SimCardTestApi.h"
 
@@ -20,8 +24,12 @@
 
 using namespace springtest;
 using springtest::testing::TempAppDir;
+using springtest::testing::waitFor;
 
 namespace {
+
+// How long the simulated machine may take to reach a state on a busy computer.
+constexpr int kMachineTimeout_ms = 15000;
 
 // Answers the start-up questions as a test tells it to and keeps what was asked.
 struct ScriptedPrompts : StartupPrompts {
@@ -50,12 +58,14 @@ private slots:
     void unopenedCardAsksTheOperator_data();
     void unopenedCardAsksTheOperator();
     void cardCountIsClamped();
+    void variableSpeedDrivesReachTheirPoints_data();
+    void variableSpeedDrivesReachTheirPoints();
 
 private:
     double simGet(int card, const char* key) { return m_get(card, key); }
     void simSet(int card, const char* key, double v) { QCOMPARE(m_set(card, key, v), 0); }
     void writeMachine(const QByteArray& systemSection);
-    void waitFor(const std::function<bool()>& done, int timeout_ms = 15000);
+    bool readingsPass(MachineSession& session, int readings);
 
     void* m_sim = nullptr;
     sim::SimSetFn m_set = nullptr;
@@ -97,11 +107,11 @@ void TestSimAcquisition::writeMachine(const QByteArray& systemSection) {
     }
 }
 
-void TestSimAcquisition::waitFor(const std::function<bool()>& done, int timeout_ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeout_ms) QTest::qWait(5);
-    QVERIFY2(done(), "timed out waiting on the simulated machine");
+// Waits until the acquisition loop has taken `readings` more readings: what is read after it is the
+// machine at rest (or still tripped, or still in its gear) for that many readings, however busy the computer.
+bool TestSimAcquisition::readingsPass(MachineSession& session, int readings) {
+    const uint64_t from = session.acquisition()->cycles();
+    return waitFor([&] { return session.acquisition()->cycles() >= from + readings; }, kMachineTimeout_ms);
 }
 
 void TestSimAcquisition::loadFollowsTheSimulatedSpring() {
@@ -111,37 +121,34 @@ void TestSimAcquisition::loadFollowsTheSimulatedSpring() {
     session.startAcquisition(nullptr);
     CardSlot& card = session.cards().cards[0];
     TMotor& motor = *card.motor;
-    const uint64_t startCycles = session.acquisition()->cycles();
-    waitFor([&] { return session.acquisition()->cycles() > startCycles + 20; });
+    QVERIFY(readingsPass(session, 21));
 
     simSet(0, "position_mm", 62.0);  // 2 mm above the spring
-    waitFor([&] {
-        return std::abs(card.record.displacement.load() - card.displacement->displacement()) < 1e-6f;
-    });
-    QTest::qWait(30);
+    QVERIFY(waitFor(
+        [&] { return std::abs(card.record.displacement.load() - card.displacement->displacement()) < 1e-6f; },
+        kMachineTimeout_ms));
+    QVERIFY(readingsPass(session, 3));
     const float displacementBefore = card.record.displacement.load();
     const double gapBefore = simGet(0, "gap_mm");
     QCOMPARE(card.record.load.load(), 0.0f);
 
     motor.SetSpeed(300.0f);
     QVERIFY(motor.CommandDown());
-    waitFor([&] { return simGet(0, "position_mm") <= 54.0; });
+    QVERIFY(waitFor([&] { return simGet(0, "position_mm") <= 54.0; }, kMachineTimeout_ms));
     motor.CommandStop();
     QCOMPARE(simGet(0, "moving"), 0.0);
-    QTest::qWait(50);  // a few readings at rest
+    QVERIFY(readingsPass(session, 5));  // a few readings at rest
 
     const double force = simGet(0, "force");
     QVERIFY2(force > 50.0 && force < 70.0, qPrintable(QString::number(force)));
     const float load = card.record.load.load();
-    QVERIFY2(std::abs(load - force) <= 0.005 * force + 0.2,
-             qPrintable(QStringLiteral("load %1 N, simulator %2 N").arg(load).arg(force)));
+    COMPARE_NEAR(load, force, 0.005, 0.2);  // N
 
     // The displacement follows the platen: the crosshead's travel plus the frame deflection the compensation
     // adds back.
     const double gapTravel = simGet(0, "gap_mm") - gapBefore;
     const double shown = card.record.displacement.load() - displacementBefore;
-    QVERIFY2(std::abs(shown - gapTravel) <= 0.011,
-             qPrintable(QStringLiteral("displacement moved %1 mm, gap %2 mm").arg(shown).arg(gapTravel)));
+    COMPARE_NEAR(shown, gapTravel, 0.0, 0.011);  // mm
     QVERIFY(session.shutdown().isEmpty());
 }
 
@@ -172,7 +179,7 @@ void TestSimAcquisition::overloadStopsTheCrossheadInTheSameReading() {
     simSet(0, "position_mm", 60.5);
     motor.SetSpeed(120.0f);
     QVERIFY(motor.CommandDown());
-    waitFor([&] { return trips.load() > 0; });
+    QVERIFY(waitFor([&] { return trips.load() > 0; }, kMachineTimeout_ms));
     QCOMPARE(movingAtTrip, 0.0);
     QVERIFY2(loadAtTrip >= 5150.0f, qPrintable(QString::number(loadAtTrip)));
     QVERIFY(forceAtTrip < 5150.0 + 2500.0 * 120.0 / 60000.0 * 5);  // stopped within a few readings' travel
@@ -181,10 +188,10 @@ void TestSimAcquisition::overloadStopsTheCrossheadInTheSameReading() {
 
     QVERIFY(!motor.CommandDown());
     QCOMPARE(motor.state(), MotionState::BlockedByOverload);
-    QTest::qWait(100);
+    QVERIFY(readingsPass(session, 10));
     QCOMPARE(trips.load(), 1);
     QVERIFY(motor.CommandUp());
-    waitFor([&] { return load.armed(); });
+    QVERIFY(waitFor([&] { return load.armed(); }, kMachineTimeout_ms));
     motor.CommandStop();
     QVERIFY(session.shutdown().isEmpty());
 }
@@ -203,13 +210,13 @@ void TestSimAcquisition::autoGearFollowsTheLoad() {
 
     simSet(0, "rate_n_per_mm", 1000.0);
     simSet(0, "position_mm", 58.8);  // about 1200 N: past gear 3 (1000 N), inside gear 2 (2500 N)
-    waitFor([&] { return card.load->currentGear() == 2 && card.load->shownGear() == 2; });
-    QTest::qWait(50);
+    QVERIFY(waitFor([&] { return card.load->currentGear() == 2 && card.load->shownGear() == 2; },
+                    kMachineTimeout_ms));
+    QVERIFY(readingsPass(session, 5));
     QCOMPARE(card.load->currentGear(), 2);
     QVERIFY(messages.load() >= 2);  // from the channel and from the loop
     const double force = simGet(0, "force");
-    QVERIFY2(std::abs(card.record.load.load() - force) <= 0.005 * force + 0.5,
-             qPrintable(QStringLiteral("%1 vs %2").arg(card.record.load.load()).arg(force)));
+    COMPARE_NEAR(card.record.load.load(), force, 0.005, 0.5);  // N
     QVERIFY(session.shutdown().isEmpty());
 }
 
@@ -222,8 +229,8 @@ void TestSimAcquisition::displacementContinuesAfterRestart() {
         session.startAcquisition(nullptr);
         CardSlot& card = session.cards().cards[0];
         simSet(0, "position_mm", 170.0);  // 20 mm above the start
-        waitFor([&] { return card.record.displacement.load() > 19.9f; });
-        QTest::qWait(30);
+        QVERIFY(waitFor([&] { return card.record.displacement.load() > 19.9f; }, kMachineTimeout_ms));
+        QVERIFY(readingsPass(session, 3));
         before = card.record.displacement.load();
         QVERIFY(session.shutdown().isEmpty());
     }
@@ -232,8 +239,7 @@ void TestSimAcquisition::displacementContinuesAfterRestart() {
     QCOMPARE(session.start(prompts), MachineSession::Outcome::Running);
     session.startAcquisition(nullptr);
     CardSlot& card = session.cards().cards[0];
-    const uint64_t c = session.acquisition()->cycles();
-    waitFor([&] { return session.acquisition()->cycles() > c + 5; });
+    QVERIFY(readingsPass(session, 6));
     QCOMPARE(card.record.displacement.load(), before);
     QVERIFY(session.shutdown().isEmpty());
 }
@@ -277,10 +283,106 @@ void TestSimAcquisition::cardCountIsClamped() {
     QCOMPARE(session.start(prompts), MachineSession::Outcome::Running);
     QCOMPARE(session.cards().count, 5);
     session.startAcquisition(nullptr);
-    const uint64_t c = session.acquisition()->cycles();
-    waitFor([&] { return session.acquisition()->cycles() > c + 3; });
+    QVERIFY(readingsPass(session, 4));
     QVERIFY(session.shutdown().isEmpty());
     QVERIFY(QFile::exists(m_dir->file("init4.dat")));  // card 4 saved its displacement
+}
+
+void TestSimAcquisition::variableSpeedDrivesReachTheirPoints_data() {
+    QTest::addColumn<QStringList>("drive");  // section/key=value lines of init0.dat
+    QTest::addColumn<float>("speed");        // the test speed, mm/min
+    QTest::addColumn<bool>("heldUp");        // the loop held 10 ms every 60 ms, its readings then buffered
+    // The step motor ramps from one speed to the next over a second or so: at 20 mm/min each speed of the
+    // slow approach is reached before the next distance asks for the next one.
+    QTest::newRow("step motor") << QStringList{"Motor/ControlMode=2", "Motor/StepMotorMinSpeed=1",
+                                               "Motor/StepMotorSpeed=1"}
+                                << 20.0f << false;
+    // The simulated valve: 0.5 mm/min per count off its zero at 2048.
+    const QStringList servo{"Motor/ControlMode=1",     "PID/FAPIAN=2048", "PID/Displacement_P=1000",
+                            "PID/Displacement_I=5000", "PID/upper=500",   "PID/Low=-500"};
+    QTest::newRow("PID servo") << servo << 60.0f << false;
+    QTest::newRow("PID servo, loop held up") << servo << 60.0f << true;
+}
+
+// In variable speed the test sets the speed of the slow approach at every sample. The step motor and the
+// servo must still run at the speeds set on the way to the point, 2.3 mm into the spring.
+void TestSimAcquisition::variableSpeedDrivesReachTheirPoints() {
+    QFETCH(QStringList, drive);
+    QFETCH(float, speed);
+    QFETCH(bool, heldUp);
+    ProfileFile ini(m_dir->file("init0.dat"));
+    for (const QString& line : drive) {
+        const QStringList sectionKey = line.section('=', 0, 0).split('/');
+        QVERIFY(ini.writeString(sectionKey[0], sectionKey[1], line.section('=', 1)));
+    }
+    constexpr float kStart = 60.5f, kPoint = 57.7f;  // the spring: free at 60 mm, 10 N/mm
+
+    MachineSession session(m_dir->path());
+    ScriptedPrompts prompts;
+    QCOMPARE(session.start(prompts), MachineSession::Outcome::Running);
+    TTestStyle seq(0, session.cards());
+    seq.InstallProcedure(std::make_shared<StandardTest>(seq, StandardTestKind::Compression));
+    ttest_info scheme;
+    scheme.scheme_sum = 1;
+    scheme.points = {kPoint};
+    scheme.upper = scheme.lower = {0.0};
+    scheme.scheme_load = 0.5;
+    seq.setScheme(scheme);
+    session.startAcquisition(&seq.sampleSlot());
+    CardSlot& card = session.cards().cards[0];
+    simSet(0, "position_mm", kStart);
+    QVERIFY(readingsPass(session, 5));
+    card.displacement->SetDisplacement(kStart);
+    QVERIFY(readingsPass(session, 5));
+    if (heldUp) {
+        simSet(0, "stall_ms", 10);
+        simSet(0, "stall_every_ms", 60);
+    }
+
+    seq.SetTestSpeed(speed);
+    seq.SetSpeedMode(SpeedMode::Variable);
+    seq.StartTest(0);
+    // Where the platen was when, on the way from the height to the point.
+    QList<std::pair<qint64, float>> approach;
+    QElapsedTimer clock;
+    clock.start();
+    const auto captured = [&] { return seq.results().value(1, 1); };
+    while (seq.running() && ResultArray::isEmpty(captured()) && clock.elapsed() < 60000) {
+        if (seq.step() == TestStep::CapturePoints)
+            approach << std::pair{clock.elapsed(), card.record.displacement.load()};
+        // A running event loop, as the console's: timers and the motor's requests are served as they come.
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    const qint64 capturedAt = clock.elapsed();
+    const float load = captured();
+    seq.StopTest();
+    QVERIFY(session.shutdown().isEmpty());
+    QVERIFY2(!ResultArray::isEmpty(load),
+             qPrintable(QStringLiteral("the point not reached, the platen at %1 mm")
+                            .arg(approach.isEmpty() ? kStart : approach.last().second)));
+    COMPARE_NEAR(load, (60.0 - kPoint) * 10.0, 0.0, 0.5);
+
+    // How fast the platen came over the last stretch before each distance from the point, against the speed
+    // set there: the full test speed, half of it, a quarter (10 mm/min at most), an eighth (5 at most).
+    const auto passed = [&](double distance_mm) {
+        for (const auto& [ms, displacement] : approach)
+            if (displacement <= kPoint + distance_mm + 1e-4) return ms;
+        return capturedAt;
+    };
+    struct Stretch {
+        double from_mm, to_mm, speed, tolerance;
+    };
+    const Stretch stretches[] = {{1.8, 1.1, speed, 0.1},
+                                 {0.6, 0.5, speed / 2, 0.3},
+                                 {0.25, 0.2, std::min(speed / 4, 10.0f), 0.3},
+                                 {0.1, 0.0, std::min(speed / 8, 5.0f), 0.3}};
+    for (const Stretch& s : stretches) {
+        const double minutes = (passed(s.to_mm) - passed(s.from_mm)) / 60000.0;
+        COMPARE_NEAR((s.from_mm - s.to_mm) / minutes, s.speed, s.tolerance, 0.0,
+                     QStringLiteral("from %1 to %2 mm before the point").arg(s.from_mm).arg(s.to_mm));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSimAcquisition)

@@ -3,10 +3,15 @@
 #include "measurement/TMotor.h"
 #include "measurement/Tload.h"
 #include "platform/ProfileFile.h"
+#include "platform/SteadyClock.h"
 #include "support/FakeCard.h"
 #include "support/TempAppDir.h"
 
 #include <QtTest>
+
+#include <csignal>
+
+#include <sys/resource.h>
 
 using namespace springtest;
 using springtest::testing::FakeCard;
@@ -42,11 +47,34 @@ struct Rig {
         FakeCard::state(0).pulses = pulses;
         FakeCard::state(0).count = count;
         slot.record.load = slot.load->ReadLoad();
-        const float x = disp().ReadDisplacement();
+        const float x = disp().ReadDisplacement(slot.load->readingTime());
         slot.record.displacement = x;
         slot.record.deformation = disp().ReadDeformation();
         return x;
     }
+};
+
+// Caps the size of any file this process writes, as a disk that runs full part way through a write does:
+// the bytes up to the cap are written, the next write fails.
+class FileSizeCap {
+public:
+    explicit FileSizeCap(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);  // fail the write instead of ending the process
+        rlimit capped = m_previous;
+        capped.rlim_cur = bytes;
+        m_active = ::setrlimit(RLIMIT_FSIZE, &capped) == 0;
+    }
+    ~FileSizeCap() {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = nullptr;
+    bool m_active = false;
 };
 
 }  // namespace
@@ -61,7 +89,9 @@ private slots:
     void sidesKeepTheirOwnZero();
     void presetReadsAtOnceAndCountsOn();
     void deformationFromReference();
+    void pairedWithTheLoadsConversion();
     void stateContinuesAfterRestart();
+    void interruptedSaveKeepsThePreviousState();
     void clearInPidControlMovesTheSetPoint_data();
     void clearInPidControlMovesTheSetPoint();
 };
@@ -149,6 +179,30 @@ void TestTDisplacement::deformationFromReference() {
     QCOMPARE(rig.disp().deformation(), -25.0f);  // tension side: displacement (-15) - reference (10)
 }
 
+// A load that came out of the converter's FIFO is paired with where the crosshead was when it was converted,
+// not with the encoder as it reads now.
+void TestTDisplacement::pairedWithTheLoadsConversion() {
+    Rig rig;
+    FakeCard::state(0).pulses = 4000;
+    QCOMPARE(rig.disp().ReadDisplacement(), 1.0f);
+    const std::chrono::microseconds before = steadyMicros();
+    QTest::qSleep(20);  // the crosshead travels 1 mm meanwhile
+    const std::chrono::microseconds after = steadyMicros();
+    FakeCard::state(0).pulses = 8000;
+
+    const std::chrono::microseconds pace{1000};
+    const float paired = rig.disp().ReadDisplacement({before + (after - before) / 2, pace});
+    QVERIFY2(paired > 1.0f && paired < 2.0f, qPrintable(QString::number(paired)));
+    QCOMPARE(rig.disp().displacement(), paired);
+    QCOMPARE(rig.disp().pulseCount(), 8000);  // zeroing still counts from the encoder as it reads
+
+    QCOMPARE(rig.disp().ReadDisplacement({before - std::chrono::hours(1), pace}),
+             1.0f);                                                       // before anything kept
+    QCOMPARE(rig.disp().ReadDisplacement({steadyMicros(), pace}), 2.0f);  // converted just now
+    QCOMPARE(rig.disp().ReadDisplacement({before, {}}), 2.0f);  // the converter's pace not known yet
+    QCOMPARE(rig.disp().ReadDisplacement(), 2.0f);
+}
+
 void TestTDisplacement::stateContinuesAfterRestart() {
     Rig rig("[Displacement]\nDecimal_Places=2\n");
     rig.cycle(40000);
@@ -165,6 +219,27 @@ void TestTDisplacement::stateContinuesAfterRestart() {
     QCOMPARE(ini.readString("Displacement", "press_save_pulse", ""), QString("48000"));
     QCOMPARE(ini.readString("Displacement", "pull_save_pulse", ""), QString("-48000"));
     QCOMPARE(ini.readInt("close", "close_flag", 0), 1);
+}
+
+void TestTDisplacement::interruptedSaveKeepsThePreviousState() {
+    const QByteArray before =
+        "[Displacement]\npress_save_pulse=0\npull_save_pulse=0\npress_SAVE_VALUE=0.000\n"
+        "pull_SAVE_VALUE=0.000\n\n[close]\nclose_flag=0\n";
+    Rig rig(before);
+    rig.cycle(4000);  // pulses 4000 and -4000, values 1.000 and -1.000: the state grows by 8 bytes
+    QString error;
+    {
+        // Room for the first key's 3 more bytes, not for the rest: a save key by key would leave the new
+        // compression pulses beside the old values, and the next start would read a displacement that
+        // never was.
+        FileSizeCap cap(static_cast<rlim_t>(before.size() + 4));
+        QVERIFY(cap.active());
+        QVERIFY(!rig.disp().SaveDisplacementState(&error));
+    }
+    QCOMPARE(error,
+             "无法写入" + QDir::toNativeSeparators(rig.dir.file("init0.dat")) + "：文件超出允许的大小");
+    QCOMPARE(rig.dir.read("init0.dat"), before);
+    QCOMPARE(QDir(rig.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"init0.dat"});
 }
 
 void TestTDisplacement::clearInPidControlMovesTheSetPoint_data() {

@@ -2,6 +2,7 @@
 #include "measurement/ChannelConfig.h"
 #include "measurement/TMotor.h"
 #include "measurement/Tload.h"
+#include "platform/NumberFormat.h"
 #include "platform/ProfileFile.h"
 #include "platform/WindowTarget.h"
 #include "support/FakeCard.h"
@@ -79,6 +80,12 @@ private slots:
     void overloadTripsOnceUntilRearmed();
     void oneTripPerReading();
     void protectionOffStillReads();
+    void overloadFractionThatIsNoNumberTakesDefault_data();
+    void overloadFractionThatIsNoNumberTakesDefault();
+    void coefficientThatIsNoNumberTakesDefault_data();
+    void coefficientThatIsNoNumberTakesDefault();
+    void decimalsOutsideRangeMeanNone_data();
+    void decimalsOutsideRangeMeanNone();
     void calibrationMirrorsAndDerivesGears();
     void calibrationRefusesZeroDivisor();
     void tensionCalibrationHasNoMirror();
@@ -252,6 +259,64 @@ void TestTload::protectionOffStillReads() {
     QCOMPARE(rig.readAt(30000), 30000.0f);
     QCOMPARE(rig.overloadMessages, 0);
     QVERIFY(rig.load().armed());
+}
+
+void TestTload::overloadFractionThatIsNoNumberTakesDefault_data() {
+    QTest::addColumn<QByteArray>("fraction");
+    QTest::newRow("nan") << QByteArray("nan");
+    QTest::newRow("NaN") << QByteArray("NaN");
+    QTest::newRow("inf") << QByteArray("inf");
+    QTest::newRow("-inf") << QByteArray("-inf");
+    QTest::newRow("1e39 (beyond single precision)") << QByteArray("1e39");
+    QTest::newRow("12abc") << QByteArray("12abc");
+}
+
+void TestTload::overloadFractionThatIsNoNumberTakesDefault() {
+    QFETCH(QByteArray, fraction);
+    // The raw-count trip is off, so only the load trip can stop the crosshead.
+    Rig rig("[Load]\nMax_Range=1000\nADOverprotection=0\nOverLoadProportion=" + fraction + "\n", true);
+    rig.readAt(1020);
+    QVERIFY(rig.load().armed());
+    rig.readAt(1030);  // 1.03 × range, the default fraction
+    QCOMPARE(rig.load().tripKind(), TripKind::CompressionOverload);
+    QCOMPARE(rig.stops(), 1);
+}
+
+void TestTload::coefficientThatIsNoNumberTakesDefault_data() {
+    QTest::addColumn<QByteArray>("coefficient");
+    QTest::newRow("nan") << QByteArray("nan");
+    QTest::newRow("inf") << QByteArray("inf");
+    QTest::newRow("-inf") << QByteArray("-inf");
+}
+
+void TestTload::coefficientThatIsNoNumberTakesDefault() {
+    QFETCH(QByteArray, coefficient);
+    Rig rig("[Load]\nMax_Range=1000\nGear1_Press_Coefficient1=" + coefficient + "\nGear1_Pull_Coefficient1=" +
+            coefficient + "\nGear1_Press_Clibration_value1=" + coefficient + "\n");
+    QCOMPARE(rig.load().GetGearRecord(1).pressCoefficient[0], 1.0);
+    QCOMPARE(rig.load().GetGearRecord(1).pressReference[0], 1.0f);
+    QCOMPARE(rig.readAt(500), 500.0f);
+    QCOMPARE(rig.readAt(-300), -300.0f);
+}
+
+void TestTload::decimalsOutsideRangeMeanNone_data() {
+    QTest::addColumn<QByteArray>("configured");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("0") << QByteArray("0") << 0 << "1235";
+    QTest::newRow("6") << QByteArray("6") << 6 << "1234.567000";
+    QTest::newRow("7") << QByteArray("7") << 0 << "1235";
+    QTest::newRow("-1") << QByteArray("-1") << 0 << "1235";
+    QTest::newRow("no number") << QByteArray("abc") << 3 << "1234.567";
+}
+
+void TestTload::decimalsOutsideRangeMeanNone() {
+    QFETCH(QByteArray, configured);
+    QFETCH(int, decimals);
+    QFETCH(QString, shown);
+    Rig rig("[Load]\nGear1_Decimal_Places=" + configured + "\n");
+    QCOMPARE(rig.load().decimals(), decimals);
+    QCOMPARE(FormatByDecimals(rig.load().decimals(), 1234.567), shown);
 }
 
 void TestTload::calibrationMirrorsAndDerivesGears() {

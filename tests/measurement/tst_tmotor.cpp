@@ -6,6 +6,7 @@
 #include "platform/SteadyClock.h"
 #include "platform/WindowTarget.h"
 #include "support/FakeCard.h"
+#include "support/NearCompare.h"
 #include "support/TempAppDir.h"
 
 #include <QTest>
@@ -22,6 +23,7 @@ using springtest::testing::FakeCardState;
 using springtest::testing::TempAppDir;
 
 Q_DECLARE_METATYPE(springtest::MotionState)
+Q_DECLARE_METATYPE(springtest::HydraulicDrive)
 
 namespace {
 
@@ -102,7 +104,7 @@ void reachState(Rig& rig, MotionState s) {
             m.LimitTick();
             break;
         case MotionState::TestRequested:
-            m.SetPendantLatch(1);
+            m.SetPendantLatch(PendantLatch::Armed);
             rig.card().outCommand = 3;
             m.PendantTick();
             break;
@@ -136,6 +138,8 @@ private Q_SLOTS:
     void moveDirection();
     void setSpeed_data();
     void setSpeed();
+    void sameSpeedRestartsNothing_data();
+    void sameSpeedRestartsNothing();
     void pidOutputStaysInRange_data();
     void pidOutputStaysInRange();
     void manualOutputSentAsIs();
@@ -151,6 +155,10 @@ private Q_SLOTS:
     void limitMonitor_data();
     void limitMonitor();
     void relays();
+    void namedRelays_data();
+    void namedRelays();
+    void hydraulicDrives_data();
+    void hydraulicDrives();
     void commandsFromAnotherThread();
 };
 
@@ -161,7 +169,7 @@ void TstTMotor::missingConfigurationGivesWorkingChannel() {
     QCOMPARE(m.Direction(), int8_t(1));
     QVERIFY(!m.manualControl());
     QCOMPARE(m.state(), MotionState::Stopped);
-    QCOMPARE(m.pendantLatch(), uint8_t(0));
+    QCOMPARE(m.pendantLatch(), PendantLatch::KeyTaken);
     QCOMPARE(rig.card().relayWrites.size(), size_t(1));
     QCOMPARE(rig.card().daStarts, 0);
 
@@ -358,7 +366,7 @@ void TstTMotor::stepRampFollowsQuarterSine() {
     }
     const std::vector<float>& rates = rig.card().rates;
     QCOMPARE(rates.size(), size_t(30));
-    QVERIFY(qAbs(rates[1] - firstTick) < 1e-3f);
+    COMPARE_NEAR(rates[1], firstTick, 0.0, 1e-3);
     for (size_t i = 2; i < rates.size(); ++i) QVERIFY(rates[i] >= rates[i - 1]);
     QCOMPARE(rates.back(), lastTick);
     QVERIFY(!m.stepRampActive());
@@ -383,7 +391,7 @@ void TstTMotor::stepRampSlowsDownToNewSpeed() {
     while (m.stepRampActive()) m.StepRampTick();
     const std::vector<float>& rates = rig.card().rates;
     QCOMPARE(rates.size(), size_t(29));
-    QVERIFY(qAbs(rates.front() - float(std::sin(28.0 * std::numbers::pi / 60.0) * 100.0)) < 1e-3f);
+    COMPARE_NEAR(rates.front(), std::sin(28.0 * std::numbers::pi / 60.0) * 100.0, 0.0, 1e-3);
     for (size_t i = 1; i < rates.size(); ++i) QVERIFY(rates[i] <= rates[i - 1]);
     QCOMPARE(rates.back(), 40.0f);
 }
@@ -466,6 +474,7 @@ void TstTMotor::moveDirection() {
 
 void TstTMotor::setSpeed_data() {
     QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("direction");
     QTest::addColumn<MotionState>("motion");
     QTest::addColumn<float>("speed");
     QTest::addColumn<QList<float>>("rates");
@@ -473,26 +482,30 @@ void TstTMotor::setSpeed_data() {
     QTest::addColumn<float>("rampRate");
 
     // Started at 50 (step mode: StepMotorMinSpeed 1, StepMotorSpeed 1, ramp run out), then set to `speed`.
-    QTest::newRow("direct stopped") << 0 << MotionState::Stopped << 30.0f << QList<float>{} << false << 0.0f;
-    QTest::newRow("direct moving") << 0 << MotionState::Down << 30.0f << QList<float>{30.0f} << false << 0.0f;
-    QTest::newRow("servo up") << 1 << MotionState::Up << 30.0f << QList<float>{} << false << 3000.0f;
-    QTest::newRow("servo down") << 1 << MotionState::Down << 30.0f << QList<float>{} << false << -3000.0f;
-    QTest::newRow("servo stopped") << 1 << MotionState::Stopped << 30.0f << QList<float>{} << false << 0.0f;
-    QTest::newRow("step faster ramps") << 2 << MotionState::Up << 80.0f << QList<float>{} << true << 0.0f;
-    QTest::newRow("step at start speed")
-        << 2 << MotionState::Up << 1.0f << QList<float>{1.0f} << false << 0.0f;
-    QTest::newRow("step stopped") << 2 << MotionState::Stopped << 80.0f << QList<float>{} << false << 0.0f;
+    using S = MotionState;
+    QTest::newRow("direct stopped") << 0 << 1 << S::Stopped << 30.0f << QList<float>{} << false << 0.0f;
+    QTest::newRow("direct moving") << 0 << 1 << S::Down << 30.0f << QList<float>{30.0f} << false << 0.0f;
+    QTest::newRow("servo up") << 1 << 1 << S::Up << 30.0f << QList<float>{} << false << 3000.0f;
+    QTest::newRow("servo down") << 1 << 1 << S::Down << 30.0f << QList<float>{} << false << -3000.0f;
+    // A new speed keeps the ramp in the sense the start gave it.
+    QTest::newRow("servo up reversed") << 1 << -1 << S::Up << 30.0f << QList<float>{} << false << -3000.0f;
+    QTest::newRow("servo down reversed") << 1 << -1 << S::Down << 30.0f << QList<float>{} << false << 3000.0f;
+    QTest::newRow("servo stopped") << 1 << 1 << S::Stopped << 30.0f << QList<float>{} << false << 0.0f;
+    QTest::newRow("step faster ramps") << 2 << 1 << S::Up << 80.0f << QList<float>{} << true << 0.0f;
+    QTest::newRow("step at start speed") << 2 << 1 << S::Up << 1.0f << QList<float>{1.0f} << false << 0.0f;
+    QTest::newRow("step stopped") << 2 << 1 << S::Stopped << 80.0f << QList<float>{} << false << 0.0f;
 }
 
 void TstTMotor::setSpeed() {
     QFETCH(int, mode);
+    QFETCH(int, direction);
     QFETCH(MotionState, motion);
     QFETCH(float, speed);
     QFETCH(QList<float>, rates);
     QFETCH(bool, stepRamp);
     QFETCH(float, rampRate);
 
-    Rig rig{motorIni(mode)};
+    Rig rig{motorIni(mode, "Direction=" + QByteArray::number(direction))};
     TMotor& m = rig.motor();
     m.SetSpeed(50.0f);
     reachState(rig, motion);
@@ -507,6 +520,41 @@ void TstTMotor::setSpeed() {
     QCOMPARE(m.servo().rampRate, rampRate);
     QCOMPARE(rig.moves(), QString());
     QCOMPARE(rig.messages, 0);
+}
+
+void TstTMotor::sameSpeedRestartsNothing_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("servo") << 1;
+    QTest::newRow("step motor") << 2;
+}
+
+// The slow approach sets its speed at every sample. Set again, the speed the drive already has leaves its
+// ramp as it is: restarted each time, the step motor would never leave its start speed and the servo would
+// never build up an output.
+void TstTMotor::sameSpeedRestartsNothing() {
+    QFETCH(int, mode);
+    Rig rig{motorIni(mode, {}, "Displacement_P=1000")};
+    TMotor& m = rig.motor();
+    m.SetSpeed(60.0f);
+    QVERIFY(m.CommandDown());
+    rig.slot.record.startTickMs.store(steadyMs() - 60000);  // the servo's ramp a minute on
+    for (int tick = 0; tick < 5; ++tick) {
+        m.StepRampTick();
+        m.PidTick();
+    }
+    const int rampCounter = m.rampCounter();
+    const ServoBlock servo = m.servo();
+    const uint64_t rampStarted = rig.slot.record.startTickMs.load();
+    rig.forget();
+
+    for (int sample = 0; sample < 3; ++sample) m.SetSpeed(60.0f);
+    QCOMPARE(m.rampCounter(), rampCounter);
+    QCOMPARE(m.servo().accumulator, servo.accumulator);
+    QCOMPARE(m.servo().pidMode, servo.pidMode);
+    QCOMPARE(rig.slot.record.startTickMs.load(), rampStarted);
+    QVERIFY(rig.card().rates.empty());
+    QCOMPARE(m.stepRampActive(), mode == 2);
+    QCOMPARE(m.state(), MotionState::Down);
 }
 
 void TstTMotor::pidOutputStaysInRange_data() {
@@ -638,7 +686,7 @@ void TstTMotor::rampClampsAgainstMotion() {
 
     rig.slot.record.startTickMs.store(steadyMs() - 60000);
     m.PidTick();
-    QVERIFY(qAbs(m.servo().setPoint - setPoint) < 20.0);
+    COMPARE_NEAR(m.servo().setPoint, setPoint, 0.0, 20.0);
     QCOMPARE(rig.card().servo, std::vector<uint16_t>{uint16_t(output)});
 }
 
@@ -657,7 +705,7 @@ void TstTMotor::servoFollowsDisplacementChannel() {
     rig.slot.record.startTickMs.store(steadyMs() - 60000);
     m.PidTick();
     QCOMPARE(rig.card().servo.size(), size_t(1));
-    QVERIFY(qAbs(int(rig.card().servo[0]) - (2048 + 900)) <= 5);
+    COMPARE_NEAR(rig.card().servo[0], 2048 + 900, 0.0, 5.0);
 
     // A stop holds the displacement where the crosshead is, in hundredths of a millimetre.
     m.CommandStop();
@@ -781,7 +829,7 @@ void TstTMotor::operatorBox() {
     TMotor& m = rig.motor();
     if (!trip.isEmpty()) rig.trip(trip == QLatin1String("down"));
     reachState(rig, state);
-    m.SetPendantLatch(uint8_t(latch));
+    m.SetPendantLatch(PendantLatch(latch));
     rig.card().outCommand = uint8_t(input);
     const uint8_t inputBefore = m.lastInput();
     rig.forget();
@@ -823,7 +871,7 @@ void TstTMotor::limitMonitor() {
     Rig rig{motorIni(0)};
     TMotor& m = rig.motor();
     reachState(rig, state);
-    m.SetPendantLatch(uint8_t(latch));
+    m.SetPendantLatch(PendantLatch(latch));
     rig.card().outCommand = uint8_t(input);
     rig.forget();
 
@@ -857,6 +905,83 @@ void TstTMotor::relays() {
     QCOMPARE(m.GetRelay(2), uint8_t(0));
 }
 
+void TstTMotor::namedRelays_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("relay");
+    QTest::newRow("mains power") << "mains power" << 1;
+    QTest::newRow("oil pump") << "oil pump" << 1;
+    QTest::newRow("fatigue drive") << "fatigue drive" << 2;
+    QTest::newRow("relief valve") << "relief valve" << 4;
+}
+
+void TstTMotor::namedRelays() {
+    QFETCH(QString, name);
+    QFETCH(int, relay);
+    struct Switch {
+        void (TMotor::*set)(bool);
+        bool (TMotor::*on)() const;
+    };
+    const QHash<QString, Switch> switches{
+        {"mains power", {&TMotor::setMainsPower, &TMotor::mainsPowerOn}},
+        {"oil pump", {&TMotor::setOilPump, &TMotor::oilPumpOn}},
+        {"fatigue drive", {&TMotor::setFatigueDrive, &TMotor::fatigueDriveOn}},
+        {"relief valve", {&TMotor::setReliefValve, &TMotor::reliefValveOn}},
+    };
+    const Switch sw = switches.value(name);
+    Rig rig{motorIni(0)};
+    TMotor& m = rig.motor();
+    using Bytes = std::vector<uint8_t>;
+    m.SetRelay(3, 8);
+    m.SetRelay(7, 5);
+    Bytes expected{0, 0, 8, 0, 0, 0, 5, 0};
+
+    (m.*sw.set)(true);
+    expected[size_t(relay - 1)] = 8;  // the card closes a relay on 8
+    QCOMPARE(rig.card().relayWrites.back(), expected);
+    QVERIFY((m.*sw.on)());
+
+    (m.*sw.set)(false);
+    expected[size_t(relay - 1)] = 0;
+    QCOMPARE(rig.card().relayWrites.back(), expected);
+    QVERIFY(!(m.*sw.on)());
+
+    m.SetRelay(relay, 1);  // a byte the card does not close the relay on
+    QVERIFY(!(m.*sw.on)());
+}
+
+void TstTMotor::hydraulicDrives_data() {
+    QTest::addColumn<HydraulicDrive>("drive");
+    QTest::addColumn<int>("upRelay");
+    QTest::addColumn<int>("downRelay");
+    QTest::newRow("main cylinder") << HydraulicDrive::MainCylinder << 2 << 3;
+    QTest::newRow("crossbeam") << HydraulicDrive::Crossbeam << 5 << 6;
+    QTest::newRow("lower cylinder") << HydraulicDrive::LowerCylinder << 7 << 8;
+}
+
+// Every change of a drive is one write of the relays, in which its up and down valves are never both open.
+void TstTMotor::hydraulicDrives() {
+    QFETCH(HydraulicDrive, drive);
+    QFETCH(int, upRelay);
+    QFETCH(int, downRelay);
+    Rig rig{motorIni(0)};
+    TMotor& m = rig.motor();
+    m.setOilPump(true);
+    QCOMPARE(m.hydraulicDriveMotion(drive), CylinderMotion::Stop);
+
+    for (const CylinderMotion motion :
+         {CylinderMotion::Up, CylinderMotion::Down, CylinderMotion::Up, CylinderMotion::Stop}) {
+        const size_t writes = rig.card().relayWrites.size();
+        m.moveHydraulicDrive(drive, motion);
+        QCOMPARE(rig.card().relayWrites.size(), writes + 1);
+        std::vector<uint8_t> expected(8, 0);
+        expected[0] = 8;  // the pump keeps running
+        if (motion == CylinderMotion::Up) expected[size_t(upRelay - 1)] = 8;
+        if (motion == CylinderMotion::Down) expected[size_t(downRelay - 1)] = 8;
+        QCOMPARE(rig.card().relayWrites.back(), expected);
+        QCOMPARE(m.hydraulicDriveMotion(drive), motion);
+    }
+}
+
 // The acquisition thread stops the motor on a trip and the sequencer starts it from that thread: the state
 // message reaches the GUI thread's target while the caller waits, and the timers are switched on the GUI
 // thread.
@@ -886,7 +1011,8 @@ void TstTMotor::commandsFromAnotherThread() {
     {
         Rig rig{motorIni(2)};
         TMotor& m = rig.motor();
-        m.SetPendantLatch(1);  // keys released (Stop) change nothing until the latch is taken
+        m.SetPendantLatch(
+            PendantLatch::Armed);  // keys released (Stop) change nothing until the latch is taken
         std::atomic<bool> done{false};
         std::thread other([&] {
             m.SetSpeed(60.0f);
@@ -902,7 +1028,7 @@ void TstTMotor::commandsFromAnotherThread() {
         QCOMPARE(rig.card().rates.size(), size_t(30));
 
         // The operator box's timer, created on request from the other thread, watches the keys.
-        m.SetPendantLatch(0);
+        m.SetPendantLatch(PendantLatch::KeyTaken);
         rig.card().outCommand = 0;
         QTRY_COMPARE(m.state(), MotionState::Stopped);
         QCOMPARE(rig.card().moves.back(), std::string("stop"));

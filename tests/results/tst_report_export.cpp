@@ -16,14 +16,14 @@
 #include "results/ReportFiles.h"
 #include "results/ReportNames.h"
 #include "results/Ttest_result.h"
-#include "storage/Batch.h"
 #include "storage/Database.h"
 #include "storage/Schema.h"
 #include "storage/Schemes.h"
+#include "support/BatchMaker.h"
 #include "support/PngPicture.h"
 #include "support/TempAppDir.h"
+#include "support/WorkbookFiles.h"
 #include "support/WorkbookReader.h"
-#include "support/ZipParts.h"
 #include "workbook/CellAddress.h"
 
 using namespace springtest;
@@ -55,11 +55,9 @@ bool reorderResultTable(Database& db) {
 }
 
 // A batch "R" of tests 1 to `tests`. Every value that could pass for a number is stored as the operator's
-// text
-// ("10.30", "201.50") and must reach the workbook as that text. Test 2's five samples are stored out of their
-// point order; tests 1 and 3 have samples of their own that test 2's export must not pick up.
+// text ("10.30", "201.50") and must reach the workbook as that text. Test 2's five samples are stored out of
+// their point order; tests 1 and 3 have samples of their own that test 2's export must not pick up.
 QString makeBatch(const TempAppDir& app, int tests = 3, Columns columns = Columns::AsMade) {
-    if (!ensureDatabaseFiles(app.path(), 0).error.isEmpty()) return {};
     StandardScheme s;
     s.scheme_name = QStringLiteral("压簧A-01");
     s.scheme_style = QStringLiteral("0");
@@ -71,74 +69,41 @@ QString makeBatch(const TempAppDir& app, int tests = 3, Columns columns = Column
     s.points[1] = {QStringLiteral("35.0"), QStringLiteral("36.0"), QStringLiteral("34.0")};
     s.scheme_gangdu_max = QStringLiteral("12.5");
     s.scheme_gangdu_min = QStringLiteral("8.5");
-    if (!insertScheme(schemeDatabasePath(app.path()), s)) return {};
-    const BatchOutcome b = newBatch(app.path(), BatchKind::Standard, QStringLiteral("R"), s.scheme_name,
-                                    [](const QString&, const QString&) { return true; });
-    if (!b.ok) return {};
-    Database db(b.path);
-    if (columns == Columns::DateSecond && !reorderResultTable(db)) return {};
-    for (int x = 1; x <= tests; ++x) {
-        if (!db.insertRow(QStringLiteral("test_result"),
-                          {{QStringLiteral("xuhao"), x},
-                           {QStringLiteral("jinhuicheng"), QStringLiteral("进")},
-                           {QStringLiteral("result1"), QStringLiteral("%1.30").arg(x * 10)},
-                           {QStringLiteral("gangdu1"), QStringLiteral("5.50")},
-                           {QStringLiteral("height"), QStringLiteral("60.00")},
-                           {QStringLiteral("date"), resultDate(x)}}))
-            return {};
-        for (int i = 5; i >= 1; --i) {
-            if (!db.insertRow(QStringLiteral("test_point"),
-                              {{QStringLiteral("xuhao"), x},
-                               {QStringLiteral("number"), i},
-                               {QStringLiteral("load"), QStringLiteral("%1.50").arg(x * 100 + i)},
-                               {QStringLiteral("weiyi"), QStringLiteral("%1.0").arg(50 - i)},
-                               {QStringLiteral("bianxing"), QStringLiteral("%1.0").arg(i)},
-                               {QStringLiteral("jinhuicheng"), QStringLiteral("1")}}))
-                return {};
-        }
+    const QString batch = testing::makeBatch(app.path(), s, QStringLiteral("R"));
+    if (batch.isEmpty()) return {};
+    if (columns == Columns::DateSecond) {
+        Database db(batch);
+        if (!reorderResultTable(db)) return {};
     }
-    return b.path;
+    QList<StoredTest> stored;
+    for (int x = 1; x <= tests; ++x) {
+        StoredTest test{x,
+                        {{QStringLiteral("result1"), QStringLiteral("%1.30").arg(x * 10)},
+                         {QStringLiteral("gangdu1"), QStringLiteral("5.50")},
+                         {QStringLiteral("height"), QStringLiteral("60.00")},
+                         {QStringLiteral("date"), resultDate(x)}},
+                        {}};
+        for (int i = 5; i >= 1; --i)
+            test.curve << QVariantMap{{QStringLiteral("number"), i},
+                                      {QStringLiteral("load"), QStringLiteral("%1.50").arg(x * 100 + i)},
+                                      {QStringLiteral("weiyi"), QStringLiteral("%1.0").arg(50 - i)},
+                                      {QStringLiteral("bianxing"), QStringLiteral("%1.0").arg(i)},
+                                      {QStringLiteral("jinhuicheng"), QStringLiteral("1")}};
+        stored << test;
+    }
+    return storeTests(batch, stored) ? batch : QString();
 }
 
 // --- small templates ---
 
-const QByteArray kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-const QByteArray kRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-
-// A template of the given worksheets (name, sheetData content), as small as a spreadsheet program opens.
-QByteArray tinyTemplate(const QList<std::pair<QByteArray, QByteArray>>& sheets) {
-    QByteArray types =
-        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
-        "Extension=\"rels\" "
-        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
-        "Extension=\"xml\" "
-        "ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml\"/>";
-    QByteArray listed, rels;
+// A template of the given worksheets (name, sheetData content) without styles, as small as a spreadsheet
+// program opens.
+QByteArray tinyTemplate(const QList<std::pair<QString, QByteArray>>& sheets) {
     QList<std::pair<QString, QByteArray>> parts;
-    for (int i = 0; i < sheets.size(); ++i) {
-        const QByteArray n = QByteArray::number(i + 1);
-        types +=
-            "<Override PartName=\"/xl/worksheets/sheet" + n +
-            ".xml\" "
-            "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
-        listed += "<sheet name=\"" + sheets[i].first + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
-        rels += "<Relationship Id=\"rId" + n + "\" Type=\"" + kRel +
-                "/worksheet\" Target=\"worksheets/sheet" + n + ".xml\"/>";
-        parts.append({"xl/worksheets/sheet" + n + ".xml", "<worksheet xmlns=\"" + kMain + "\"><sheetData>" +
-                                                              sheets[i].second + "</sheetData></worksheet>"});
-    }
-    parts.prepend({"xl/workbook.xml", "<workbook xmlns=\"" + kMain + "\" xmlns:r=\"" + kRel + "\"><sheets>" +
-                                          listed + "</sheets></workbook>"});
-    parts.prepend({"xl/_rels/workbook.xml.rels",
-                   "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
-                       rels + "</Relationships>"});
-    parts.prepend({"_rels/.rels",
-                   "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                   "<Relationship Id=\"rId1\" Type=\"" +
-                       kRel + "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"});
-    parts.prepend({"[Content_Types].xml", types + "</Types>"});
-    return zipOf(parts);
+    for (const auto& [name, rows] : sheets) parts.append({name, sheetXml(rows)});
+    WorkbookOptions options = WorkbookOptions::asTemplate();
+    options.withStyles = false;
+    return workbookFile(parts, options);
 }
 
 // --- reading the workbook back, with openpyxl ---
@@ -247,7 +212,7 @@ struct Rig {
                 outcome = browser->ExportSelected(request(opener), rows);
                 break;
             case Export::Report:
-                outcome = browser->ExportReport(request(opener), argument, pngPicture(64, 48));
+                outcome = browser->ExportReport(request(opener), argument, pngPicture(64, 48), rows.value(0));
                 break;
             case Export::Points:
                 outcome = browser->ExportPoints(request(opener), argument);
@@ -286,6 +251,7 @@ private slots:
     void fileStems();
     void olderBatchGetsTheCurveIndex_data();
     void olderBatchGetsTheCurveIndex();
+    void batchOnReadOnlyMediaIsBrowsedAndExported();
 };
 
 void TestReportExport::rowsOfEachExport_data() {
@@ -321,6 +287,12 @@ void TestReportExport::rowsOfEachExport_data() {
     QTest::newRow("report") << Export::Report << Columns::AsMade << QList<int>{}
                             << QStringList{titles, "A4=1", "C4=10.30", "Y4=" + resultDate(1)} << 4
                             << "示例报表";
+    // The test whose curve the picture shows, and only that one.
+    QTest::newRow("report of test 3")
+        << Export::Report << Columns::AsMade << QList<int>{2}
+        << QStringList{titles, "A4=3", "C4=30.30", "Y4=" + resultDate(3)} << 4 << "示例报表";
+    QTest::newRow("report of a row that is gone") << Export::Report << Columns::AsMade << QList<int>{7}
+                                                  << QStringList{"A4=1", "C4=10.30"} << 4 << "示例报表";
 }
 
 void TestReportExport::rowsOfEachExport() {
@@ -601,6 +573,36 @@ void TestReportExport::olderBatchGetsTheCurveIndex() {
         QStringLiteral("explain query plan select * from test_point where xuhao = 2 order by number"));
     QVERIFY(plan && !plan->isEmpty());
     QVERIFY2(plan->first().text("detail").contains(indexUsed), qPrintable(plan->first().text("detail")));
+}
+
+void TestReportExport::batchOnReadOnlyMediaIsBrowsedAndExported() {
+    Rig rig;
+    rig.browser.reset();
+    // The batch on a write-protected medium: a read-only file in a folder nobody may write.
+    TempAppDir media;
+    const QString batch = media.file(QStringLiteral("R.mdb"));
+    QVERIFY(QFile::copy(rig.batch, batch));
+    const QFile::Permissions readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(batch, readable));
+    QVERIFY(
+        QFile::setPermissions(media.path(), readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
+    const auto writable = qScopeGuard(
+        [&] { QFile::setPermissions(media.path(), readable | QFile::WriteOwner | QFile::ExeOwner); });
+    if (QFile(media.file(QStringLiteral("probe"))).open(QIODevice::WriteOnly))
+        QSKIP("the permissions stop no writes for this user (root): no read-only medium to test on");
+
+    Ttest_result::OpenOutcome opened = Ttest_result::open(batch);
+    QVERIFY2(opened.result, qPrintable(opened.message));
+    rig.browser = std::move(opened.result);
+    QCOMPARE(rig.browser->results().size(), 3);
+    QCOMPARE(rig.browser->ShowCurve(1), QString());
+    for (const ExportOutcome& out :
+         {rig.run(Export::All), rig.run(Export::Points, {}, QStringLiteral("2"))}) {
+        QVERIFY2(out.message.isEmpty(), qPrintable(out.message + QLatin1Char(' ') + out.detail));
+        QVERIFY(QFile::exists(out.savedPath));
+    }
+    rig.browser.reset();
+    QCOMPARE(QDir(media.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("R.mdb")});
 }
 
 QTEST_GUILESS_MAIN(TestReportExport)

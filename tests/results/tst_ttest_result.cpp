@@ -1,22 +1,23 @@
 #include "results/Ttest_result.h"
-#include "storage/Batch.h"
 #include "storage/Database.h"
-#include "storage/Schema.h"
 #include "storage/Schemes.h"
+#include "support/BatchMaker.h"
 #include "support/TempAppDir.h"
 
 #include <QtTest>
 
 using namespace springtest;
+using springtest::testing::serialCurve;
+using springtest::testing::StoredTest;
+using springtest::testing::storeTests;
 using springtest::testing::TempAppDir;
 
 namespace {
 
-// A batch with stored tests: each serial's curve has `samples` points whose load encodes the serial
-// (serial × 100 + i), so a test replays visibly its own curve.
+// A batch with stored tests, each with `strokes` result rows and a curve of `samples` points that tells its
+// serial (see serialCurve), so a test replays visibly its own curve.
 QString makeBatch(const TempAppDir& dir, const QString& style, const QList<int>& serials, int samples = 5,
                   int strokes = 1) {
-    if (!ensureDatabaseFiles(dir.path(), 0).error.isEmpty()) return {};
     StandardScheme s;
     s.scheme_name = "S";
     s.scheme_style = style;
@@ -24,26 +25,16 @@ QString makeBatch(const TempAppDir& dir, const QString& style, const QList<int>&
     s.scheme_jh = strokes;
     s.points[0] = {"40", "0", "0"};
     s.points[1] = {"35", "0", "0"};
-    if (!insertScheme(schemeDatabasePath(dir.path()), s)) return {};
-    const BatchOutcome b = newBatch(dir.path(), BatchKind::Standard, "R", "S",
-                                    [](const QString&, const QString&) { return true; });
-    if (!b.ok) return {};
-    Database db(b.path);
+    const QString batch = testing::makeBatch(dir.path(), s, "R");
+    QList<StoredTest> tests;
     for (int x : serials) {
         for (int stroke = 1; stroke <= strokes; ++stroke)
-            db.insertRow("test_result", {{"xuhao", x},
-                                         {"jinhuicheng", stroke == 1 ? "进" : "回"},
-                                         {"result1", "100"},
-                                         {"result2", "150.5"}});
-        for (int i = 1; i <= samples; ++i)
-            db.insertRow("test_point", {{"xuhao", x},
-                                        {"number", i},
-                                        {"load", QString::number(x * 100 + i)},
-                                        {"weiyi", QString::number(50 - i)},
-                                        {"bianxing", QString::number(i)},
-                                        {"jinhuicheng", "1"}});
+            tests << StoredTest{
+                x,
+                {{"jinhuicheng", stroke == 1 ? "进" : "回"}, {"result1", "100"}, {"result2", "150.5"}},
+                stroke == 1 ? serialCurve(x, samples) : QList<QVariantMap>{}};
     }
-    return b.path;
+    return !batch.isEmpty() && storeTests(batch, tests) ? batch : QString();
 }
 
 }  // namespace
@@ -52,14 +43,18 @@ class TestTtestResult : public QObject {
     Q_OBJECT
 private slots:
     void openMessages();
+    void olderBatchWithADoubledTestIsOpenedWhole();
     void gridsShowFieldsInOrder();
     void replayDrawsTheCurve_data();
     void replayDrawsTheCurve();
     void curveWithoutPositiveLoadsGivesZeroAxis();
     void noSamplesKeepsTheChart();
     void deleteRenumbersResultsAndCurves();
+    void deleteRenumbersTestsStoredOutOfOrder();
     void deleteLastChangesNothingElse();
     void deleteAllEmptiesTheBatch();
+    void replayedTestFollowsDeletions_data();
+    void replayedTestFollowsDeletions();
     void traversalFollowsTheCurve();
     void pickBeforeSnapAddsOrigin();
     void testPointsLabels();
@@ -71,12 +66,29 @@ void TestTtestResult::openMessages() {
     TempAppDir dir;
     QCOMPARE(Ttest_result::open(dir.file("none.mdb")).message, QString("文件不存在!!"));
     dir.write("junk.mdb", "no database at all");
-    QCOMPARE(Ttest_result::open(dir.file("junk.mdb")).message, QString("文件读取错误!!"));
+    // The system's words first, the engine's after them.
+    QCOMPARE(Ttest_result::open(dir.file("junk.mdb")).message,
+             QString("文件读取错误!! file is not a database"));
     const QString empty = makeBatch(dir, "0", {});
     const auto opened = Ttest_result::open(empty);
     QCOMPARE(opened.message, QString("该方案无测试记录!!"));
     QVERIFY(!opened.result);
     QVERIFY(!IsFileInUse(empty));  // nothing stays open
+}
+
+void TestTtestResult::olderBatchWithADoubledTestIsOpenedWhole() {
+    TempAppDir dir;
+    const QString path = makeBatch(dir, "0", {1, 2});
+    {
+        // An older program stored test 2 twice, into a batch without the index that now refuses that.
+        Database db(path);
+        QVERIFY(db.exec("drop index test_result_by_test"));
+        QVERIFY(db.insertRow("test_result", {{"xuhao", 2}, {"jinhuicheng", "进"}}));
+    }
+    const auto opened = Ttest_result::open(path);
+    QVERIFY(opened.result);
+    QCOMPARE(opened.result->results().size(), 3);
+    QCOMPARE(opened.notice, QString("该批次有重复的试验序号(记录均已保留): 2"));
 }
 
 void TestTtestResult::gridsShowFieldsInOrder() {
@@ -150,6 +162,7 @@ void TestTtestResult::noSamplesKeepsTheChart() {
     QVERIFY(r->ShowCurve(0).isEmpty());
     QCOMPARE(r->ShowCurve(1), QString("当前序号无曲线数据!!"));
     QCOMPARE(r->chart().series[ResultChart::Curve].points[0].y(), 101.0);
+    QCOMPARE(r->replayedRow(), std::optional<int>(0));  // the curve on the chart is still test 1's
 }
 
 void TestTtestResult::deleteRenumbersResultsAndCurves() {
@@ -160,6 +173,21 @@ void TestTtestResult::deleteRenumbersResultsAndCurves() {
     for (const DbRow& row : r->results()) serials << row.toInt("xuhao");
     QCOMPARE(serials, (QList<int>{1, 1, 2, 2}));
     QVERIFY(r->ShowCurve(2).isEmpty());  // former test 3, now 2, replays its own curve
+    QCOMPARE(r->chart().series[ResultChart::Curve].points[0].y(), 301.0);
+}
+
+void TestTtestResult::deleteRenumbersTestsStoredOutOfOrder() {
+    TempAppDir dir;
+    // Later tests move down one by one in serial order, or the batch would hold two rows of one test and
+    // stroke on the way.
+    auto r = Ttest_result::open(makeBatch(dir, "0", {3, 2, 1}, 5, 2)).result;
+    QVERIFY(r);
+    const QString refusal = r->DeleteCurrent(5);  // the return row of test 1
+    QVERIFY2(refusal.isEmpty(), qPrintable(refusal));
+    QList<int> serials;
+    for (const DbRow& row : r->results()) serials << row.toInt("xuhao");
+    QCOMPARE(serials, (QList<int>{2, 2, 1, 1}));
+    QVERIFY(r->ShowCurve(0).isEmpty());  // former test 3, now 2, replays its own curve
     QCOMPARE(r->chart().series[ResultChart::Curve].points[0].y(), 301.0);
 }
 
@@ -184,6 +212,41 @@ void TestTtestResult::deleteAllEmptiesTheBatch() {
     r.reset();
     Database db(path);
     QCOMPARE(db.select("select * from test_point")->size(), 0);
+}
+
+// Tests 1, 2 and 3 with a forward and a return row each (rows 0 … 5): what the chart shows, and which row
+// it belongs to, once a test is deleted.
+void TestTtestResult::replayedTestFollowsDeletions_data() {
+    QTest::addColumn<int>("replayed");  // -1: none
+    QTest::addColumn<int>("deleted");   // -1: all
+    QTest::addColumn<int>("rowAfter");  // -1: none
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<double>("firstLoad");  // of the curve still shown; 0 when it is gone
+    QTest::newRow("nothing replayed") << -1 << 0 << -1 << "" << 0.0;
+    QTest::newRow("an earlier test: the curve moves down with its test")
+        << 4 << 1 << 2 << "当前曲线显示序号：2" << 301.0;
+    QTest::newRow("a later test") << 2 << 4 << 2 << "当前曲线显示序号：2" << 201.0;
+    QTest::newRow("its own test, from the other stroke row") << 3 << 2 << -1 << "" << 0.0;
+    QTest::newRow("all of them") << 0 << -1 << -1 << "" << 0.0;
+}
+
+void TestTtestResult::replayedTestFollowsDeletions() {
+    QFETCH(int, replayed);
+    QFETCH(int, deleted);
+    QFETCH(int, rowAfter);
+    QFETCH(QString, title);
+    QFETCH(double, firstLoad);
+    TempAppDir dir;
+    auto r = Ttest_result::open(makeBatch(dir, "0", {1, 2, 3}, 5, 2)).result;
+    QVERIFY(r);
+    if (replayed >= 0) QVERIFY(r->ShowCurve(replayed).isEmpty());
+    QVERIFY(deleted >= 0 ? r->DeleteCurrent(deleted).isEmpty() : r->DeleteAll().isEmpty());
+
+    QCOMPARE(r->replayedRow(), rowAfter >= 0 ? std::optional<int>(rowAfter) : std::nullopt);
+    const ResultChart& c = r->chart();
+    QCOMPARE(c.title, title);
+    QCOMPARE(c.series[ResultChart::Curve].visible, firstLoad > 0);
+    QCOMPARE(c.series[ResultChart::Curve].points.value(0).y(), firstLoad);
 }
 
 void TestTtestResult::traversalFollowsTheCurve() {

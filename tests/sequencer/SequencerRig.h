@@ -40,14 +40,14 @@ struct SequencerRig {
         procedure = std::make_shared<StandardTest>(*seq, kind);
         seq->InstallProcedure(procedure);
         seq->SetTestSpeed(100.0f);
-        seq->SetSpeedMode(1);
+        seq->SetSpeedMode(SpeedMode::Constant);
     }
     ~SequencerRig() { seq.reset(); }
 
     void setScheme(int style, QVector<double> points, double initialForce, int jh = 1, bool yb = false,
                    bool compression = true) {
         ttest_info s;
-        s.scheme_style = style;
+        s.scheme_style = static_cast<SchemeStyle>(style);
         s.scheme_sum = static_cast<int>(points.size());
         s.points = points;
         s.upper = QVector<double>(points.size(), 0.0);

@@ -2,11 +2,13 @@
 #include "platform/ProfileFile.h"
 #include "sequencer/BatchOpening.h"
 #include "sequencer/ResultGrid.h"
+#include "sequencer/StartRefusal.h"
 #include "sequencer/procedures/StandardStorage.h"
 #include "storage/Batch.h"
 #include "storage/Database.h"
 #include "storage/Schema.h"
 #include "storage/Schemes.h"
+#include "support/BatchMaker.h"
 
 #include <QtTest>
 
@@ -24,17 +26,6 @@ struct GridRecorder : ResultGrid {
     void setCell(int row, int column, const QString& text) override { cells[{row, column}] = text; }
     QString cell(int row, int column) const { return cells.value({row, column}); }
 };
-
-// A batch database made the way the operator makes one: a scheme, then "新建批次".
-QString makeBatch(const TempAppDir& dir, const StandardScheme& scheme, const QString& number = "B1") {
-    const DatabaseFilesResult files = ensureDatabaseFiles(dir.path(), 0);
-    if (!files.error.isEmpty()) return {};
-    QString error;
-    if (!insertScheme(schemeDatabasePath(dir.path()), scheme, &error)) return {};
-    const BatchOutcome b = newBatch(dir.path(), BatchKind::Standard, number, scheme.scheme_name,
-                                    [](const QString&, const QString&) { return true; });
-    return b.ok ? b.path : QString();
-}
 
 StandardScheme threePointScheme(int jh = 1, bool yb = false, const QString& style = "0") {
     StandardScheme s;
@@ -64,6 +55,11 @@ QList<DbRow> rowsOf(const QString& path, const QString& sql) {
     return db.select(sql).value_or(QList<DbRow>{});
 }
 
+// A test as the sequencer hands it to storage when it ends on the rig's card.
+FinishedTest finished(SequencerRig& rig, const ResultArray& results, const ttest_chart& curve) {
+    return FinishedTest{rig.seq->scheme(), results, curve, readoutFormat(rig.cards.cards[0])};
+}
+
 }  // namespace
 
 class TestStandardStorage : public QObject {
@@ -80,6 +76,11 @@ private slots:
     void storesCurveRows();
     void failedStoreLeavesNothing();
     void openingRefusals();
+    void batchIsHeldWhileOpenForTesting();
+    void serialIsTakenWhenStoring_data();
+    void serialIsTakenWhenStoring();
+    void failedOpenLeavesNoBatch_data();
+    void failedOpenLeavesNoBatch();
 };
 
 void TestStandardStorage::loaderReadsSchemeAndLaysOutGrid() {
@@ -124,7 +125,9 @@ void TestStandardStorage::loaderMessages() {
     QCOMPARE(rig.seq->LoadScheme(&grid, rig.dir.file("empty.mdb"), s).message, QString("当前无试验方案"));
 
     rig.dir.write("junk.mdb", "this is no database");
-    QCOMPARE(rig.seq->LoadScheme(&grid, rig.dir.file("junk.mdb"), s).message, QString("读取文件错误!!"));
+    // The system's words first, the engine's after them.
+    QCOMPARE(rig.seq->LoadScheme(&grid, rig.dir.file("junk.mdb"), s).message,
+             QString("读取文件错误!! file is not a database"));
 }
 
 void TestStandardStorage::loaderPicksProcedureBySpringKind_data() {
@@ -226,7 +229,7 @@ void TestStandardStorage::storesFormattedRows() {
     r[ResultArray::valueIndex(1, 1)] = value;
     r[ResultArray::stiffnessIndex(1, 1)] = stiffness;
     r[ResultArray::valueIndex(2, 1)] = value;  // point 2 of each stroke left empty
-    const auto outcome = storeStandardTest(*rig.seq, rig.seq->scheme(), r, ttest_chart{});
+    const auto outcome = storeStandardTest(finished(rig, r, ttest_chart{}));
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
 
     const QList<DbRow> rows = rowsOf(batch, "select * from test_result order by rowid");
@@ -262,7 +265,7 @@ void TestStandardStorage::storesCurveRows() {
     c.count = 5;
     ResultArray r;
     r[1] = 29.5f;
-    QVERIFY(storeStandardTest(*rig.seq, rig.seq->scheme(), r, c).ok);
+    QVERIFY(storeStandardTest(finished(rig, r, c)).ok);
     const QList<DbRow> points = rowsOf(batch, "select * from test_point order by number");
     QCOMPARE(points.size(), 5);
     QCOMPARE(points[3].toInt("number"), 4);
@@ -292,15 +295,13 @@ void TestStandardStorage::failedStoreLeavesNothing() {
     c.deformation << "3";
     c.stroke << "1";
     c.count = 1;
-    const auto outcome = storeStandardTest(*rig.seq, rig.seq->scheme(), ResultArray{}, c);
+    const auto outcome = storeStandardTest(finished(rig, ResultArray{}, c));
     QVERIFY(!outcome.ok);
     QVERIFY(!outcome.error.isEmpty());
     QCOMPARE(count(batch, "test_result"), 0);
 
     // Through the sequencer: state 4, the serial stays.
-    rig.seq->setTestStorer([&](const ttest_info& s, const ResultArray& r, const ttest_chart& ch) {
-        return storeStandardTest(*rig.seq, s, r, ch);
-    });
+    rig.seq->setTestStorer(&storeStandardTest);
     rig.seq->StartCurveTimer();
     rig.start(100);
     rig.record().load = 10.0f;
@@ -327,6 +328,120 @@ void TestStandardStorage::openingRefusals() {
     const OpenBatchOutcome refused = openBatchForTesting(*leaf.seq, &grid, rig.dir.file("init0.dat"));
     QVERIFY(!refused.ok);
     QVERIFY(!refused.message.isEmpty());
+}
+
+void TestStandardStorage::batchIsHeldWhileOpenForTesting() {
+    SequencerRig first;
+    installStandardStorage(*first.seq);
+    const QString batch = makeBatch(first.dir, threePointScheme());
+    GridRecorder grid;
+    QVERIFY(openBatchForTesting(*first.seq, &grid, batch).ok);
+    // Its own sequencer opens it again; a second one, as a second program would be, is refused.
+    QVERIFY(openBatchForTesting(*first.seq, &grid, batch).ok);
+    {
+        SequencerRig second;
+        installStandardStorage(*second.seq);
+        QCOMPARE(openBatchForTesting(*second.seq, &grid, batch).message, QString("文件正在使用!!"));
+    }
+    // Opening another batch lets the first one go.
+    QVERIFY(openBatchForTesting(*first.seq, &grid, makeBatch(first.dir, threePointScheme(), "B2")).ok);
+    SequencerRig second;
+    installStandardStorage(*second.seq);
+    QVERIFY(openBatchForTesting(*second.seq, &grid, batch).ok);
+}
+
+void TestStandardStorage::serialIsTakenWhenStoring_data() {
+    QTest::addColumn<QList<int>>("storedMeanwhile");  // serials in the batch when the test is stored
+    QTest::addColumn<int>("stored");
+    // The sequencer numbered the test 1 when the batch was opened.
+    QTest::newRow("nothing stored meanwhile") << QList<int>{} << 1;
+    QTest::newRow("another program stored test 1") << QList<int>{1} << 2;
+    QTest::newRow("another program stored tests 1 to 3") << QList<int>{1, 2, 3} << 4;
+}
+
+void TestStandardStorage::serialIsTakenWhenStoring() {
+    QFETCH(QList<int>, storedMeanwhile);
+    QFETCH(int, stored);
+    SequencerRig rig;
+    installStandardStorage(*rig.seq);
+    const QString batch = makeBatch(rig.dir, threePointScheme(2));
+    GridRecorder grid;
+    QVERIFY(openBatchForTesting(*rig.seq, &grid, batch).ok);
+    QCOMPARE(rig.seq->xuhao(), 1);
+    {
+        Database other(batch);
+        for (int serial : storedMeanwhile) {
+            QVERIFY(other.insertRow("test_result", {{"xuhao", serial}, {"jinhuicheng", "进"}}));
+            QVERIFY(other.insertRow("test_result", {{"xuhao", serial}, {"jinhuicheng", "回"}}));
+        }
+    }
+    ttest_chart c;
+    c.load << "1";
+    c.displacement << "2";
+    c.deformation << "3";
+    c.stroke << "1";
+    c.count = 1;
+    const auto outcome = storeStandardTest(finished(rig, ResultArray{}, c));
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    const QList<DbRow> rows = rowsOf(batch, "select xuhao from test_result where date is not null");
+    QCOMPARE(rows.size(), 2);
+    for (const DbRow& row : rows) QCOMPARE(row.toInt("xuhao"), stored);
+    const QList<DbRow> points = rowsOf(batch, "select xuhao from test_point");
+    QCOMPARE(points.size(), 1);
+    QCOMPARE(points.first().toInt("xuhao"), stored);
+}
+
+void TestStandardStorage::failedOpenLeavesNoBatch_data() {
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("keepsFirst");
+    QTest::newRow("no scheme in the file") << "empty.mdb"
+                                           << "当前无试验方案" << false;
+    QTest::newRow("no database") << "junk.mdb"
+                                 << "读取文件错误!!" << false;
+    QTest::newRow("a scheme style no scheme has") << "odd.mdb"
+                                                  << "读取文件错误!!" << false;
+    QTest::newRow("no such file") << "none.mdb"
+                                  << "文件不存在!!" << false;
+    QTest::newRow("while a test runs") << "empty.mdb"
+                                       << "试验正在进行，无法打开文件!!" << true;
+}
+
+void TestStandardStorage::failedOpenLeavesNoBatch() {
+    QFETCH(QString, second);
+    QFETCH(QString, message);
+    QFETCH(bool, keepsFirst);
+    SequencerRig rig;
+    installStandardStorage(*rig.seq);
+    // The first batch holds three tests: the next is stored as 4.
+    const QString first = makeBatch(rig.dir, threePointScheme(), "A1");
+    {
+        Database db(first);
+        for (int x : {1, 2, 3}) QVERIFY(db.insertRow("test_result", {{"xuhao", x}, {"jinhuicheng", "进"}}));
+    }
+    QVERIFY(QFile::copy(databaseTemplatePath(rig.dir.path()), rig.dir.file("empty.mdb")));
+    rig.dir.write("junk.mdb", "this is no database");
+    QVERIFY(QFile::copy(makeBatch(rig.dir, threePointScheme(), "A2"), rig.dir.file("odd.mdb")));
+    QVERIFY(Database(rig.dir.file("odd.mdb")).exec("update test_information set scheme_style = '7'"));
+    GridRecorder grid;
+    QVERIFY(openBatchForTesting(*rig.seq, &grid, first).ok);
+    QCOMPARE(rig.seq->xuhao(), 4);
+    if (keepsFirst) rig.start(80);
+
+    const OpenBatchOutcome opened = openBatchForTesting(*rig.seq, &grid, rig.dir.file(second));
+    QVERIFY(!opened.ok);
+    // The system's words first; the database may add its own after them.
+    QVERIFY2(opened.message.startsWith(message), qPrintable(opened.message));
+    if (keepsFirst) {
+        QCOMPARE(rig.seq->scheme().connection, first);
+        QCOMPARE(rig.seq->xuhao(), 4);
+        QVERIFY(rig.seq->hasProcedure());
+        return;
+    }
+    // Neither the first batch nor the serial of the one that failed: no test can go anywhere.
+    QVERIFY(!rig.seq->hasBatch());
+    QVERIFY(!rig.seq->hasProcedure());
+    QCOMPARE(testStartRefusal(*rig.seq, 0), QString("请选择试验方案!!"));
 }
 
 QTEST_GUILESS_MAIN(TestStandardStorage)

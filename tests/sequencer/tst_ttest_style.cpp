@@ -31,11 +31,25 @@ struct RecordingSink : CurveSink {
 
 // Hands every stored test's serial to `serials` and answers as told.
 void recordStores(SequencerRig& rig, QList<int>& serials, bool succeed = true, const QString& error = {}) {
-    rig.seq->setTestStorer(
-        [&serials, succeed, error](const ttest_info& s, const ResultArray&, const ttest_chart&) {
-            serials << s.xuhao;
-            return TTestStyle::StoreOutcome{succeed, error};
-        });
+    rig.seq->setTestStorer([&serials, succeed, error](const FinishedTest& test) {
+        serials << test.scheme.xuhao;
+        return TTestStyle::StoreOutcome{succeed, error};
+    });
+}
+
+// A test that reaches its first point (value 100 at height 50, the curve sampled twice) and returns to its
+// start, where it ends and is handed to storage.
+void runTestWithOnePoint(SequencerRig& rig) {
+    rig.sample(0, 80);
+    rig.sample(5, 50.5f);
+    rig.sample(4, 50.6f);
+    rig.sample(5, 50);
+    rig.seq->ChartFeed();
+    rig.sample(100, 40);
+    rig.seq->ChartFeed();
+    rig.sample(100, 40);
+    rig.sample(100, 40);
+    rig.sample(0, 80);
 }
 
 }  // namespace
@@ -48,6 +62,11 @@ private slots:
     void stopFromPanelStoresNothing();
     void seriesOfThreeStoresConsecutiveSerials();
     void autoRepeatSwitchedOnLateDoesNotContinue();
+    void startRightAfterTheEndLosesNothing_data();
+    void startRightAfterTheEndLosesNothing();
+    void stopInTheSeriesPauseEndsTheSeries();
+    void storedTestContinuesOnlyItsOwnSeries();
+    void storerNumberingMovesTheSerialOn();
     void failedStoreEndsSeries();
     void chartFeedStretchesAxesAndRecordsText();
     void nullChartKeepsPrevious();
@@ -90,7 +109,7 @@ void TestTTestStyle::stopFromPanelStoresNothing() {
     rig.takeMoves();
     rig.seq->StopTest();
     QCOMPARE(rig.takeMoves(), (std::vector<std::string>{"stop"}));
-    QCOMPARE(rig.cards.cards[0].motor->pendantLatch(), uint8_t(1));
+    QCOMPARE(rig.cards.cards[0].motor->pendantLatch(), PendantLatch::Armed);
     QVERIFY(!rig.seq->running());
     QTest::qWait(700);
     QVERIFY(stored.isEmpty());
@@ -131,6 +150,91 @@ void TestTTestStyle::autoRepeatSwitchedOnLateDoesNotContinue() {
     QCOMPARE(stored.size(), 1);
     QVERIFY(!rig.seq->repeatTimerActive());
     QVERIFY(!rig.seq->running());
+    // The test was stored all the same: the next one takes the next serial.
+    QCOMPARE(rig.seq->xuhao(), 2);
+}
+
+void TestTTestStyle::startRightAfterTheEndLosesNothing_data() {
+    QTest::addColumn<bool>("firstStored");
+    QTest::newRow("first test stored") << true;
+    QTest::newRow("first test not stored") << false;
+}
+
+void TestTTestStyle::startRightAfterTheEndLosesNothing() {
+    QFETCH(bool, firstStored);
+    SequencerRig rig;
+    rig.setScheme(0, {40}, 5.0);
+    QList<FinishedTest> handed;
+    rig.seq->setTestStorer([&](const FinishedTest& test) {
+        handed << test;
+        const bool ok = firstStored || handed.size() > 1;
+        return TTestStyle::StoreOutcome{ok, ok ? QString() : QStringLiteral("disk full")};
+    });
+    rig.start(80);
+    runTestWithOnePoint(rig);
+    QVERIFY(rig.seq->saveTimerActive());
+
+    // The operator starts the next spring while the first waits to be stored.
+    rig.start(80);
+    QVERIFY(rig.seq->running());
+    QTRY_COMPARE(handed.size(), 1);
+    const FinishedTest& first = handed.first();
+    QCOMPARE(first.scheme.xuhao, 1);
+    QCOMPARE(first.results.height(), 50.0f);
+    QCOMPARE(first.results.value(1, 1), 100.0f);
+    QVERIFY(first.curve.count >= 2);
+    QCOMPARE(first.curve.count, first.curve.load.size());
+
+    // The second test goes under the serial after the first's, whether or not the first was stored: it
+    // started under it.
+    QTRY_COMPARE(rig.seq->state(), firstStored ? TestState::Stored : TestState::StoreFailed);
+    QCOMPARE(rig.seq->xuhao(), 2);
+    rig.sample(0, 40);  // no spring felt: back to the start
+    rig.sample(0, 80);
+    QTRY_COMPARE(handed.size(), 2);
+    QCOMPARE(handed[1].scheme.xuhao, 2);
+    QVERIFY(ResultArray::isEmpty(handed[1].results.value(1, 1)));
+}
+
+void TestTTestStyle::stopInTheSeriesPauseEndsTheSeries() {
+    SequencerRig rig;
+    rig.setScheme(0, {40}, 5.0);
+    QList<int> stored;
+    recordStores(rig, stored);
+    rig.seq->SetAutoRepeat(true);
+    rig.seq->SetRepeatCount(3);
+    rig.seq->SetRepeatPause(5);
+    rig.start(100);
+    runShortTest(rig);
+    QTRY_VERIFY(rig.seq->repeatTimerActive());
+    QVERIFY(rig.seq->seriesInProgress());
+
+    rig.seq->StopTest();
+    QVERIFY(!rig.seq->repeatTimerActive());
+    QVERIFY(!rig.seq->seriesInProgress());
+    QVERIFY(rig.seq->isIdle());
+    QCOMPARE(stored, QList<int>{1});
+}
+
+void TestTTestStyle::storedTestContinuesOnlyItsOwnSeries() {
+    SequencerRig rig;
+    rig.setScheme(0, {40}, 5.0);
+    QList<int> stored;
+    recordStores(rig, stored);
+    rig.seq->SetAutoRepeat(true);
+    rig.seq->SetRepeatCount(3);
+    rig.seq->SetRepeatPause(0);
+    rig.start(100);
+    runShortTest(rig);
+    // While the first series' test waits to be stored, the operator stops that series and starts another.
+    rig.seq->StopTest();
+    rig.start(100);
+    QTRY_COMPARE(stored, QList<int>{1});
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.states.count(TestState::Started), 2);
+    QVERIFY(rig.seq->running());
+    QCOMPARE(rig.seq->repeatsDone(), 1);
+    QVERIFY(!rig.seq->repeatTimerActive());
 }
 
 void TestTTestStyle::failedStoreEndsSeries() {
@@ -195,6 +299,27 @@ void TestTTestStyle::nullChartKeepsPrevious() {
     rig.setScheme(0, {40}, 5.0);
     rig.start(100);
     QCOMPARE(sink.clears, 1);
+}
+
+void TestTTestStyle::storerNumberingMovesTheSerialOn() {
+    SequencerRig rig;
+    rig.setScheme(0, {40}, 5.0);
+    QList<int> handed;
+    // The batch already holds serial 7 (stored by whatever): the storer puts the test above it.
+    rig.seq->setTestStorer([&handed](const FinishedTest& test) {
+        handed << test.scheme.xuhao;
+        return TTestStyle::StoreOutcome{true, {}, std::max(test.scheme.xuhao, 8)};
+    });
+    rig.start(100);
+    runShortTest(rig);
+    QTRY_COMPARE(rig.seq->state(), TestState::Stored);
+    QCOMPARE(rig.seq->testSerial(), 8);
+    QCOMPARE(rig.seq->storingTest().scheme.xuhao, 8);
+    QCOMPARE(rig.seq->xuhao(), 9);
+    rig.start(100);
+    runShortTest(rig);
+    QTRY_COMPARE(handed.size(), 2);
+    QCOMPARE(handed, (QList<int>{1, 9}));
 }
 
 QTEST_GUILESS_MAIN(TestTTestStyle)

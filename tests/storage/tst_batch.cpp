@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "storage/Batch.h"
+#include "storage/BatchHold.h"
 #include "storage/Schema.h"
 #include "storage/Schemes.h"
 #include "support/TempAppDir.h"
@@ -14,6 +15,8 @@ class TestBatch : public QObject {
 private slots:
     void foldersPerMachineType_data();
     void foldersPerMachineType();
+    void numberTypedWithItsExtension_data();
+    void numberTypedWithItsExtension();
     void batchHoldsTheScheme_data();
     void batchHoldsTheScheme();
     void leafSpringBatch();
@@ -27,6 +30,7 @@ private slots:
     void existingBatch();
     void missingTemplate();
     void databaseErrorLeavesTheCopy();
+    void damagedSchemeDatabase();
 };
 
 namespace {
@@ -88,19 +92,60 @@ void TestBatch::foldersPerMachineType_data() {
     QTest::addColumn<int>("machineType");
     QTest::addColumn<QString>("folder");
     QTest::newRow("0") << 0 << "database/";
-    QTest::newRow("1") << 1 << "";
+    QTest::newRow("1") << 1 << "database/";
     QTest::newRow("2") << 2 << "database/";
     QTest::newRow("3 leaf springs") << 3 << "databaseGBTH/";
-    QTest::newRow("4") << 4 << "";
+    QTest::newRow("4") << 4 << "database/";
     QTest::newRow("5 lateral stiffness") << 5 << "database_HXGD/";
     QTest::newRow("6") << 6 << "database/";
-    QTest::newRow("7") << 7 << "";
+    QTest::newRow("7") << 7 << "database/";
 }
 
 void TestBatch::foldersPerMachineType() {
     QFETCH(int, machineType);
     QFETCH(QString, folder);
+    App app;
+    const BatchKind kind = batchKindForMachineType(machineType);
+    if (kind == BatchKind::LeafSpring) {
+        LeafSpringScheme leaf;
+        leaf.scheme_name = "S";
+        leaf.scheme_sum = "1";
+        leaf.points[0] = {"10", "20", "0"};
+        QVERIFY(insertScheme(schemeDatabasePath(app.path()), leaf));
+    }
+    // Where the file commands look and where the batch commands make batches.
     QCOMPARE(batchFolderForMachineType(machineType), folder);
+    const BatchOutcome made = newBatch(app.path(), kind, "A1", "S", app.ask());
+    QVERIFY2(made.ok, qPrintable(made.messages.join(' ')));
+    QCOMPARE(made.path, app.dir.file(folder + "A1.mdb"));
+}
+
+void TestBatch::numberTypedWithItsExtension_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("A1.mdb") << "A1.mdb"
+                            << "A1.mdb";
+    QTest::newRow("upper case") << "A1.MDB"
+                                << "A1.mdb";
+    QTest::newRow("only the last one") << "A1.mdb.mdb"
+                                       << "A1.mdb.mdb";
+    QTest::newRow("nothing but the extension") << ".mdb"
+                                               << "";
+}
+
+void TestBatch::numberTypedWithItsExtension() {
+    QFETCH(QString, typed);
+    QFETCH(QString, file);
+    App app;
+    const BatchOutcome outcome = newBatch(app.path(), BatchKind::Standard, typed, "S", app.ask());
+    QCOMPARE(outcome.ok, !file.isEmpty());
+    if (file.isEmpty()) {
+        QCOMPARE(outcome.messages, QStringList{"批次号不能为空!!"});
+        QCOMPARE(outcome.failure, BatchFailure::Refused);
+    } else {
+        QCOMPARE(outcome.path, app.dir.file("database/" + file));
+        QVERIFY(QFile::exists(outcome.path));
+    }
 }
 
 void TestBatch::batchHoldsTheScheme_data() {
@@ -266,32 +311,43 @@ void TestBatch::unusualButValidBatchNumbers() {
 
 void TestBatch::existingBatch_data() {
     QTest::addColumn<bool>("answer");
-    QTest::addColumn<bool>("keepOpen");
+    QTest::addColumn<QString>("meanwhile");  // "open": in a browser; "held": held for testing
     QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<BatchFailure>("failure");
     QTest::addColumn<int>("resultsLeft");
-    QTest::newRow("No keeps the old batch") << false << false << QStringList{kFailed} << 1;
-    QTest::newRow("Yes replaces it") << true << false << QStringList{kDone} << 0;
+    QTest::newRow("No keeps the old batch")
+        << false << "" << QStringList{kFailed} << BatchFailure::Exists << 1;
+    QTest::newRow("Yes replaces it") << true << "" << QStringList{kDone} << BatchFailure::None << 0;
     QTest::newRow("Yes while the batch is open")
-        << true << true << QStringList{"该批次名已存在!!", kFailed} << 1;
+        << true << "open" << QStringList{"文件正在使用!!", kFailed} << BatchFailure::InUse << 1;
+    QTest::newRow("Yes while the batch is held for testing")
+        << true << "held" << QStringList{"文件正在使用!!", kFailed} << BatchFailure::InUse << 1;
+    QTest::newRow("typed with its extension, Yes replaces it")
+        << true << "A1.mdb" << QStringList{kDone} << BatchFailure::None << 0;
 }
 
 void TestBatch::existingBatch() {
     QFETCH(bool, answer);
-    QFETCH(bool, keepOpen);
+    QFETCH(QString, meanwhile);
     QFETCH(QStringList, messages);
+    QFETCH(BatchFailure, failure);
     QFETCH(int, resultsLeft);
     App app;
     QVERIFY(newBatch(app.path(), BatchKind::Standard, "A1", "S", app.ask()).ok);
     const QString batch = app.dir.file("database/A1.mdb");
     std::unique_ptr<Database> open = std::make_unique<Database>(batch);
     QVERIFY(open->insertRow("test_result", {{"xuhao", 1}, {"jinhuicheng", "进"}}));
-    if (!keepOpen) open.reset();
+    if (meanwhile != "open") open.reset();
+    std::unique_ptr<BatchHold> hold;
+    if (meanwhile == "held") hold = BatchHold::take(batch).hold;
 
     app.answer = answer;
-    const BatchOutcome outcome = newBatch(app.path(), BatchKind::Standard, "A1", "S", app.ask());
+    const QString number = meanwhile == "A1.mdb" ? meanwhile : "A1";
+    const BatchOutcome outcome = newBatch(app.path(), BatchKind::Standard, number, "S", app.ask());
     QCOMPARE(app.questions, QStringList{"提示|该批次已经存在，是否覆盖?"});
     QCOMPARE(outcome.messages, messages);
     QCOMPARE(outcome.ok, messages.last() == kDone);
+    QCOMPARE(outcome.failure, failure);
     open.reset();
     QCOMPARE(rowsOf(batch, "test_result").size(), resultsLeft);
     QCOMPARE(rowsOf(batch, "test_information").size(), 1);
@@ -315,10 +371,25 @@ void TestBatch::databaseErrorLeavesTheCopy() {
 
     const BatchOutcome outcome = newBatch(app.path(), BatchKind::Standard, "A1", "S", app.ask());
     QVERIFY(!outcome.ok);
+    QCOMPARE(outcome.failure, BatchFailure::Failed);
     QCOMPARE(outcome.messages.size(), 2);
+    // The system's words first, the engine's after them.
+    QVERIFY2(outcome.messages.first().startsWith("方案保存失败!! "), qPrintable(outcome.messages.first()));
     QVERIFY2(outcome.messages.first().contains("test_information"), qPrintable(outcome.messages.first()));
     QCOMPARE(outcome.messages.last(), kFailed);
     QVERIFY(QFile::exists(app.dir.file("database/A1.mdb")));
+}
+
+void TestBatch::damagedSchemeDatabase() {
+    App app;
+    app.dir.write("test_information.mdb", QByteArray(4096, 'x'));
+    const QStringList before = app.files();
+    const BatchOutcome outcome = newBatch(app.path(), BatchKind::Standard, "A1", "S", app.ask());
+    QCOMPARE(outcome.failure, BatchFailure::Failed);
+    QCOMPARE(outcome.messages.size(), 1);
+    QVERIFY2(outcome.messages.first().startsWith("读取方案失败!! "), qPrintable(outcome.messages.first()));
+    QVERIFY2(outcome.messages.first().contains("not a database"), qPrintable(outcome.messages.first()));
+    QCOMPARE(app.files(), before);
 }
 
 QTEST_GUILESS_MAIN(TestBatch)

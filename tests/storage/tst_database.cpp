@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QtTest>
 
+#include "storage/BatchHold.h"
 #include "storage/Database.h"
 #include "support/TempAppDir.h"
 
@@ -173,6 +174,8 @@ void TestDatabase::fileInUse_data() {
     QTest::newRow("open here, asked by another spelling") << "open-other-path" << true;
     QTest::newRow("open here twice, one closed") << "open-twice" << true;
     QTest::newRow("stale WAL index left behind") << "stale-shm" << false;
+    QTest::newRow("held for testing here") << "held" << true;
+    QTest::newRow("lock file of a holder that is gone") << "stale-lock" << false;
 }
 
 void TestDatabase::fileInUse() {
@@ -189,9 +192,13 @@ void TestDatabase::fileInUse() {
     if (situation == "open-other-path") asked = dir.file("database/../database/./A1.mdb");
     if (situation == "open-twice") Database(path).exec("SELECT 1");
     if (situation == "stale-shm") dir.write("database/A1.mdb-shm", QByteArray(32768, '\0'));
+    std::unique_ptr<BatchHold> hold;
+    if (situation == "held") hold = BatchHold::take(path).hold;
+    if (situation == "stale-lock") dir.write("database/A1.mdb-lock", "");
 
     QCOMPARE(IsFileInUse(asked), inUse);
     open.reset();
+    hold.reset();
     QVERIFY(!IsFileInUse(asked));
 }
 

@@ -149,27 +149,57 @@ void TestSchemes::missingDatabaseIsAnError() {
 
 void TestSchemes::nextSerial_data() {
     QTest::addColumn<bool>("leaf");
+    QTest::addColumn<bool>("textColumn");  // a file from a program that declared the serial column text
     QTest::addColumn<QVariantList>("serials");
     QTest::addColumn<QVariantList>("deleted");
-    QTest::addColumn<int>("next");
+    QTest::addColumn<int>("next");  // 0: the batch takes no more tests
+    constexpr qint64 kLast = 2147483647;
+    const QVariantList none;
     for (const bool leaf : {false, true}) {
         const char* kind = leaf ? "leaf: " : "standard: ";
-        QTest::addRow("%sempty", kind) << leaf << QVariantList{} << QVariantList{} << 1;
-        QTest::addRow("%s1 to 7", kind) << leaf << QVariantList{1, 2, 3, 4, 5, 6, 7} << QVariantList{} << 8;
+        QTest::addRow("%sempty", kind) << leaf << false << none << none << 1;
+        QTest::addRow("%s1 to 7", kind) << leaf << false << QVariantList{1, 2, 3, 4, 5, 6, 7} << none << 8;
         QTest::addRow("%searlier ones deleted", kind)
-            << leaf << QVariantList{1, 2, 3, 4, 5} << QVariantList{2, 3} << 6;
+            << leaf << false << QVariantList{1, 2, 3, 4, 5} << QVariantList{2, 3} << 6;
         QTest::addRow("%slargest deleted", kind)
-            << leaf << QVariantList{1, 2, 3, 4, 5} << QVariantList{5} << 5;
-        QTest::addRow("%sall deleted", kind) << leaf << QVariantList{1, 2} << QVariantList{1, 2} << 1;
+            << leaf << false << QVariantList{1, 2, 3, 4, 5} << QVariantList{5} << 5;
+        QTest::addRow("%sall deleted", kind)
+            << leaf << false << QVariantList{1, 2} << QVariantList{1, 2} << 1;
         QTest::addRow("%stwo strokes per test", kind)
-            << leaf << QVariantList{1, 1, 2, 2} << QVariantList{} << 3;
+            << leaf << false << QVariantList{1, 1, 2, 2} << none << 3;
         QTest::addRow("%sserials written as text sort as numbers", kind)
-            << leaf << QVariantList{"9", "10"} << QVariantList{} << 11;
+            << leaf << false << QVariantList{"9", "10"} << none << 11;
+        // What older programs and hand edits leave in a file: SQLite orders every word after every number
+        // and every blob after every word.
+        QTest::addRow("%sa word", kind) << leaf << false << QVariantList{1, 2, "abc"} << none << 3;
+        QTest::addRow("%sa blob", kind)
+            << leaf << false << QVariantList{4, QByteArray("\x01\x02", 2)} << none << 5;
+        QTest::addRow("%sNULL", kind)
+            << leaf << false << QVariantList{QVariant(), 3, QVariant()} << none << 4;
+        QTest::addRow("%sonly NULL", kind) << leaf << false << QVariantList{QVariant()} << none << 1;
+        QTest::addRow("%snegative", kind) << leaf << false << QVariantList{-5} << none << 1;
+        QTest::addRow("%snegative and positive", kind) << leaf << false << QVariantList{-5, 2} << none << 3;
+        QTest::addRow("%sa fraction", kind) << leaf << false << QVariantList{2.5} << none << 3;
+        QTest::addRow("%sthe last but one", kind)
+            << leaf << false << QVariantList{kLast - 1} << none << int(kLast);
+        QTest::addRow("%sthe last", kind) << leaf << false << QVariantList{kLast} << none << 0;
+        QTest::addRow("%sbeyond 32 bits", kind)
+            << leaf << false << QVariantList{qint64(5000000000)} << none << 0;
+        QTest::addRow("%sbeyond 64 bits", kind) << leaf << false << QVariantList{1e30} << none << 0;
+        QTest::addRow("%stexts compare as numbers", kind)
+            << leaf << true << QVariantList{"7", "10", "9"} << none << 11;
+        QTest::addRow("%stext with blanks", kind) << leaf << true << QVariantList{" 12 "} << none << 13;
+        QTest::addRow("%stext fraction", kind) << leaf << true << QVariantList{"3.0"} << none << 4;
+        QTest::addRow("%stext of many digits", kind)
+            << leaf << true << QVariantList{"99999999999999999999"} << none << 0;
+        QTest::addRow("%stext that is no number", kind)
+            << leaf << true << QVariantList{"12abc", "4"} << none << 5;
     }
 }
 
 void TestSchemes::nextSerial() {
     QFETCH(bool, leaf);
+    QFETCH(bool, textColumn);
     QFETCH(QVariantList, serials);
     QFETCH(QVariantList, deleted);
     QFETCH(int, next);
@@ -177,13 +207,32 @@ void TestSchemes::nextSerial() {
     QVERIFY(createDatabaseTemplate(dir.file("B.mdb"), TemplateLayout::Standard));
     Database batch(dir.file("B.mdb"));
     const QString table = leaf ? "gbth_result" : "test_result";
-    for (const QVariant& serial : serials)
-        QVERIFY(batch.insertRow(table, {{"xuhao", serial}, {"jinhuicheng", "进"}}));
+    if (textColumn) {
+        QVERIFY(batch.exec("DROP TABLE " + table));
+        QVERIFY(batch.exec("CREATE TABLE " + table + " (xuhao TEXT, jinhuicheng TEXT)"));
+    }
+    QVariantList forward;  // a test's second row is its return stroke
+    for (const QVariant& serial : serials) {
+        QVERIFY2(batch.insertRow(
+                     table, {{"xuhao", serial}, {"jinhuicheng", forward.contains(serial) ? "回" : "进"}}),
+                 qPrintable(batch.lastError()));
+        forward << serial;
+    }
     for (const QVariant& serial : deleted)
         QVERIFY(batch.exec("DELETE FROM " + table + " WHERE xuhao = ?", {serial}));
     // The other kind's table does not count.
     QVERIFY(batch.insertRow(leaf ? "test_result" : "gbth_result", {{"xuhao", 99}}));
-    QCOMPARE(springtest::nextSerial(batch, leaf ? ResultTable::LeafSpring : ResultTable::Standard), next);
+
+    QString error;
+    const std::optional<int> serial =
+        springtest::nextSerial(batch, leaf ? ResultTable::LeafSpring : ResultTable::Standard, error);
+    if (next == 0) {
+        QVERIFY(!serial);
+        QCOMPARE(error, QString("试验序号已满，请新建批次!!"));
+    } else {
+        QVERIFY2(serial, qPrintable(error));
+        QCOMPARE(*serial, next);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSchemes)

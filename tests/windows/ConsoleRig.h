@@ -86,7 +86,7 @@ struct ConsoleRig {
         if (grid) {
             grid->setColumnWidths({30, 60, 60, 60, 50, 50});
             grid->setRowCount(scheme.scheme_sum + 1);
-            QStringList headers = pointTableHeaders(scheme.scheme_style);
+            QStringList headers = pointTableHeaders(static_cast<int>(scheme.scheme_style));
             headers << QStringLiteral("实测值") << QStringLiteral("刚度");
             for (int c = 0; c < headers.size(); ++c) grid->setCell(0, c, headers[c]);
             for (int k = 1; k <= scheme.scheme_sum; ++k) {
@@ -96,7 +96,10 @@ struct ConsoleRig {
                 grid->setCell(k, 3, QString::number(scheme.lower.value(k - 1), 'g', 15));
             }
         }
-        sequencer->setScheme(scheme);
+        // A test starts only into an open batch; this one is never written (the rig installs no storer).
+        ttest_info opened = scheme;
+        if (opened.connection.isEmpty()) opened.connection = dir.file(QStringLiteral("rig.mdb"));
+        sequencer->setScheme(opened);
         const StandardTestKind kind = scheme.scheme_type              ? StandardTestKind::Compression
                                       : sequencer->machineType() == 6 ? StandardTestKind::TensionType6
                                                                       : StandardTestKind::Tension;
@@ -107,7 +110,7 @@ struct ConsoleRig {
     static ttest_info scheme(const QVector<double>& points, const QVector<double>& upper,
                              const QVector<double>& lower, bool compression = true, int style = 0) {
         ttest_info s;
-        s.scheme_style = style;
+        s.scheme_style = static_cast<SchemeStyle>(style);
         s.scheme_sum = static_cast<int>(points.size());
         s.points = points;
         s.upper = upper;
@@ -119,7 +122,7 @@ struct ConsoleRig {
     // A test speed as the speed window sets it.
     void setTestSpeed(float speed_mm_per_min) {
         sequencer->SetTestSpeed(speed_mm_per_min);
-        sequencer->SetSpeedMode(1);
+        sequencer->SetSpeedMode(SpeedMode::Constant);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "WindowRig.h"
+#include "support/NearCompare.h"
 #include "windows/common/FindByName.h"
 #include "windows/console/AxisStepping.h"
 #include "windows/console/TF_chart.h"
@@ -30,10 +31,6 @@ void compareScale(const AxisScale& actual, const AxisScale& expected) {
     QCOMPARE(actual.step, expected.step);
 }
 
-bool near(double a, double b, double tolerance) {
-    return std::abs(a - b) <= tolerance;
-}
-
 // The forward and return strokes of one simulated test, as the curve timer's thread hands them over.
 void feedStrokes(CurveSink* sink, int pointsPerStroke) {
     sink->clearCurve();
@@ -57,6 +54,7 @@ private slots:
     void toolbarChangesItsAxis();
     void emptyAxesStayEmpty();
     void wideNarrowToggle();
+    void everyToolShowsInTheNarrowWindow();
     void showTitlesAxesAndHidesTheThirdSeries();
     void queuedPointsAreDrawnInOneBatch();
     void clearDropsQueuedPointsAndKeepsOperatorMinimum();
@@ -66,6 +64,8 @@ private slots:
     void printWithoutPrinter();
     void cursorReadout();
     void rectangleZoomAndUndo();
+    void undoReturnsToTheRangesBeforeTheFirstZoom_data();
+    void undoReturnsToTheRangesBeforeTheFirstZoom();
     void statusPanelHintShowsItsText();
 };
 
@@ -161,6 +161,27 @@ void TestChart::wideNarrowToggle() {
     QVERIFY(!w.isWide());
     QCOMPARE(w.width(), 675);
     QCOMPARE(toggle->toolTip(), QString("曲线窗口放大"));
+}
+
+void TestChart::everyToolShowsInTheNarrowWindow() {
+    WindowRig rig;
+    TF_chart w(rig.context);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.width(), TF_chart::kNarrowWidth_px);
+    // None is folded away behind the tool bar's extension arrow.
+    const QList<QToolButton*> tools =
+        findByName<QWidget>(&w, "bsSkinToolBar1")->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
+    int shown = 0;
+    for (QToolButton* t : tools) {
+        if (t->objectName() == "qt_toolbar_ext_button") {
+            QVERIFY(!t->isVisible());
+            continue;
+        }
+        QVERIFY2(t->isVisible(), qPrintable(t->toolTip()));
+        ++shown;
+    }
+    QCOMPARE(shown, 9);
 }
 
 void TestChart::showTitlesAxesAndHidesTheThirdSeries() {
@@ -340,9 +361,10 @@ void TestChart::rectangleZoomAndUndo() {
     drag(pixel(5, 30), pixel(15, 10));
     const double pixelX = 25.0 / chart->axisRect()->width();
     const double pixelY = 50.0 / chart->axisRect()->height();
-    QVERIFY2(near(w.bottomAxis().minimum, 5, 2 * pixelX) && near(w.bottomAxis().maximum, 15, 2 * pixelX),
-             qPrintable(QString("%1..%2").arg(w.bottomAxis().minimum).arg(w.bottomAxis().maximum)));
-    QVERIFY(near(w.leftAxis().minimum, 10, 2 * pixelY) && near(w.leftAxis().maximum, 30, 2 * pixelY));
+    COMPARE_NEAR(w.bottomAxis().minimum, 5, 0.0, 2 * pixelX);
+    COMPARE_NEAR(w.bottomAxis().maximum, 15, 0.0, 2 * pixelX);
+    COMPARE_NEAR(w.leftAxis().minimum, 10, 0.0, 2 * pixelY);
+    COMPARE_NEAR(w.leftAxis().maximum, 30, 0.0, 2 * pixelY);
     QCOMPARE(w.bottomAxis().step, (w.bottomAxis().maximum - w.bottomAxis().minimum) / 10);
     QCOMPARE(w.leftAxis().step, (w.leftAxis().maximum - w.leftAxis().minimum) / 10);
 
@@ -352,6 +374,51 @@ void TestChart::rectangleZoomAndUndo() {
     drag(pixel(12, 15), pixel(8, 25));
     compareScale(w.bottomAxis(), AxisScale{0, 25, 2.5});
     compareScale(w.leftAxis(), AxisScale{0, 50, 5});
+}
+
+void TestChart::undoReturnsToTheRangesBeforeTheFirstZoom_data() {
+    // "in", "out": the toolbar's 曲线放大 and 曲线缩小; "rectangle": a rectangle drawn to the right.
+    QTest::addColumn<QStringList>("zooms");
+    QTest::newRow("toolbar zoom in") << QStringList{"in"};
+    QTest::newRow("toolbar zoom out twice") << QStringList{"out", "out"};
+    QTest::newRow("toolbar, then rectangle") << QStringList{"in", "rectangle"};
+    QTest::newRow("rectangle, then toolbar") << QStringList{"rectangle", "out", "in"};
+}
+
+void TestChart::undoReturnsToTheRangesBeforeTheFirstZoom() {
+    QFETCH(QStringList, zooms);
+    WindowRig rig;
+    TF_chart w(rig.context);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCustomPlot* chart = w.chart();
+    // Over the middle of the plot, whatever its ranges are by now.
+    const auto drag = [chart](bool toTheRight) {
+        chart->replot();
+        const QRect plot = chart->axisRect()->rect();
+        const QPoint left = plot.topLeft() + QPoint(plot.width() / 4, plot.height() / 4);
+        const QPoint right = plot.topLeft() + QPoint(3 * plot.width() / 4, 3 * plot.height() / 4);
+        const QPoint from = toTheRight ? left : right;
+        const QPoint to = toTheRight ? right : left;
+        QTest::mousePress(chart, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(chart, (from + to) / 2);
+        QTest::mouseMove(chart, to);
+        QTest::mouseRelease(chart, Qt::LeftButton, Qt::NoModifier, to);
+    };
+    for (const QString& zoom : zooms) {
+        if (zoom == "in") tool(w, "bsSkinSpeedButton10")->click();
+        if (zoom == "out") tool(w, "bsSkinSpeedButton11")->click();
+        if (zoom == "rectangle") drag(true);
+    }
+    QVERIFY(w.bottomAxis().maximum != 25.0);
+
+    drag(false);
+    compareScale(w.bottomAxis(), AxisScale{0, 25, 2.5});
+    compareScale(w.leftAxis(), AxisScale{0, 50, 5});
+    QCOMPARE(chart->xAxis->range().upper, 25.0);
+    // Nothing is left to undo.
+    drag(false);
+    compareScale(w.bottomAxis(), AxisScale{0, 25, 2.5});
 }
 
 void TestChart::statusPanelHintShowsItsText() {

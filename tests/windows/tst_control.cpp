@@ -70,6 +70,8 @@ class TestControl : public QObject {
 private slots:
     void verdictColours_data();
     void verdictColours();
+    void verdictColoursWithEmptyLimits_data();
+    void verdictColoursWithEmptyLimits();
     void pagesByMachineType_data();
     void pagesByMachineType();
     void speedButtons_data();
@@ -80,6 +82,7 @@ private slots:
     void motorStateMessages();
     void testStartRefusals_data();
     void testStartRefusals();
+    void startDuringATestIsRefused();
     void overload_data();
     void overload();
     void capturedPoint_data();
@@ -95,6 +98,7 @@ private slots:
     void fatigueReachesItsTarget();
     void fatigueStoppedEarly_data();
     void fatigueStoppedEarly();
+    void fatigueCountThatCannotBeKeptIsSaid();
 };
 
 void TestControl::verdictColours_data() {
@@ -120,6 +124,39 @@ void TestControl::verdictColours() {
     QFETCH(QString, text);
     QFETCH(QColor, colour);
     const std::optional<QColor> drawn = resultCellColour(column, text, "150", "140", 12.5, 10.0);
+    QCOMPARE(drawn.value_or(QColor()), colour);
+}
+
+void TestControl::verdictColoursWithEmptyLimits_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("upper");
+    QTest::addColumn<QString>("lower");
+    QTest::addColumn<double>("stiffnessMax");
+    QTest::addColumn<double>("stiffnessMin");
+    QTest::addColumn<QColor>("colour");  // invalid: not coloured
+    // A limit left empty is stored as 0: both 0 were never set, and nothing is judged against them.
+    QTest::newRow("value, limits never set") << 4 << "145.000"
+                                             << "0"
+                                             << "0" << 0.0 << 0.0 << QColor();
+    QTest::newRow("stiffness, limits never set") << 5 << "11.00"
+                                                 << "150"
+                                                 << "140" << 0.0 << 0.0 << QColor();
+    QTest::newRow("value, only the lower limit empty") << 4 << "151.000"
+                                                       << "150"
+                                                       << "0" << 0.0 << 0.0 << QColor(Qt::red);
+}
+
+void TestControl::verdictColoursWithEmptyLimits() {
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(QString, upper);
+    QFETCH(QString, lower);
+    QFETCH(double, stiffnessMax);
+    QFETCH(double, stiffnessMin);
+    QFETCH(QColor, colour);
+    const std::optional<QColor> drawn =
+        resultCellColour(column, text, upper, lower, stiffnessMax, stiffnessMin);
     QCOMPARE(drawn.value_or(QColor()), colour);
 }
 
@@ -297,7 +334,8 @@ void TestControl::motorStateMessages() {
     if (input == 0) p.click("UP_Button");
     rig.prompts.shown.clear();
 
-    motor.SetPendantLatch(input == 0 ? 0 : 1);  // a key is taken once; the stop key re-arms the box
+    // A key is taken once; the stop key re-arms the box.
+    motor.SetPendantLatch(input == 0 ? PendantLatch::KeyTaken : PendantLatch::Armed);
     rig.fakeCard().outCommand = static_cast<uint8_t>(input);
     motor.PendantTick();
     QCOMPARE(rig.prompts.messages(), messages);
@@ -350,6 +388,22 @@ void TestControl::testStartRefusals() {
     QVERIFY(!rig.sequencer->running());
     QVERIFY(p.pressed("Stop_Button"));
     QCOMPARE(p.text("bsSkinStatusPanel2"), QString("试验状态：试验停止"));
+}
+
+void TestControl::startDuringATestIsRefused() {
+    ConsoleRig rig;
+    Panel p(rig);
+    rig.openScheme(ConsoleRig::scheme({10, 20}, {0, 0}, {0, 0}), p.window.resultGrid());
+    rig.setTestSpeed(50.0f);
+    p.click("TestStart_SpeedButton");
+    rig.sequencer->setResult(ResultArray::valueIndex(1, 1), 12.0f);
+
+    // Pressed again (or the operator box's test key): the test under way goes on with what it measured.
+    p.click("TestStart_SpeedButton");
+    QCOMPARE(rig.prompts.messages(), QStringList{"试验正在进行!!"});
+    QVERIFY(rig.sequencer->running());
+    QVERIFY(p.pressed("TestStart_SpeedButton"));
+    QCOMPARE(rig.sequencer->results().value(1, 1), 12.0f);
 }
 
 void TestControl::overload_data() {
@@ -477,15 +531,15 @@ void TestControl::testStateTexts() {
     p.click("TestStart_SpeedButton");
     QCOMPARE(p.text("bsSkinStatusPanel2"), QString("试验状态：正在试验  共5次 第1次"));
 
-    // Three curve samples, then the test is stored with its height.
+    // Three curve samples, then the test ends and is stored with its height.
     for (int i = 0; i < 3; ++i) seq.ChartFeed();
     seq.setResult(0, 47.25f);
-    seq.StopTest();
+    seq.FinishTest();
     QCOMPARE(p.text("bsSkinStatusPanel2"), QString("试验状态：试验停止"));
     QVERIFY(p.pressed("TestStop_SpeedButton"));
 
     rig.prompts.shown.clear();
-    seq.SetState(TestState::Storing);
+    seq.OnSaveTimer();  // the save timer's moment, without waiting for it
     QCOMPARE(p.text("bsSkinStatusPanel2"), QString("试验状态：正在保存数据，请等待...."));
     QCOMPARE(p.text("SpringHeight_Label"), QString("47.250"));
     QCOMPARE(rig.prompts.shown.size(), 1);
@@ -496,8 +550,8 @@ void TestControl::testStateTexts() {
 
     seq.SetState(TestState::Stored);
     QCOMPARE(p.text("bsSkinStatusPanel2"), QString("试验状态：数据保存完成!!"));
-    seq.SetState(TestState::StoreFailed);
-    QCOMPARE(p.text("bsSkinStatusPanel2"), QString("试验状态：数据保存错误!!"));
+    // The rig has no storage: the store fails, and the series with it.
+    QTRY_COMPARE(p.text("bsSkinStatusPanel2"), QString("试验状态：数据保存错误!!"));
 
     // A new test clears the height; without a series the status is the plain one.
     seq.SetAutoRepeat(false);
@@ -600,6 +654,11 @@ void TestControl::oilFillingTurnsTheCylinders() {
     rig.record().displacement = 450.0f;
     page->fillingTick();  // the timer is off; even a late tick finds nothing running
     QCOMPARE(relays(), (QList<int>{0, 0, 0, 0}));
+    // Turning round, neither cylinder had its up and down valves open at once, not even between two writes.
+    for (const std::vector<uint8_t>& written : rig.fakeCard().relayWrites) {
+        QVERIFY(written.at(1) == 0 || written.at(2) == 0);
+        QVERIFY(written.at(6) == 0 || written.at(7) == 0);
+    }
 }
 
 void TestControl::closedLoopPage() {
@@ -678,7 +737,7 @@ namespace {
 
 // A fatigue test under way: 5 cycles stored, 20 wanted, the wire connected and the mains on.
 void startFatigue(ConsoleRig& rig, Panel& p) {
-    ProfileFile counter(ControlFatiguePage::counterFilePath(rig.dir.path()));
+    ProfileFile counter(FatigueTest::counterFilePath(rig.dir.path()));
     QVERIFY(counter.writeString("稳定杆疲劳试验", "当前试验次数", "5"));
     QVERIFY(counter.writeString("稳定杆疲劳试验", "试验次数", "20"));
     findByName<ControlFatiguePage>(&p.window, "bsSkinTabSheet6")->loadCounterFile();
@@ -700,7 +759,7 @@ void TestControl::fatigueReachesItsTarget() {
     Panel p(rig);
     startFatigue(rig, p);
     auto* page = findByName<ControlFatiguePage>(&p.window, "bsSkinTabSheet6");
-    const QString file = ControlFatiguePage::counterFilePath(rig.dir.path());
+    const QString file = FatigueTest::counterFilePath(rig.dir.path());
 
     rig.record(1).displacement = 150.4f;  // 15 cycles: 20 done, still within the target
     page->fatigueTick();
@@ -743,10 +802,29 @@ void TestControl::fatigueStoppedEarly() {
     p.click("bsSkinSpeedButton7");
     QCOMPARE(rig.prompts.messages(), QStringList{"该试验尚未完成，是否保存当前次数！！"});
     QCOMPARE(int(rig.card().motor->GetRelay(2)), 0);
-    QCOMPARE(ProfileFile(ControlFatiguePage::counterFilePath(rig.dir.path()))
+    QCOMPARE(ProfileFile(FatigueTest::counterFilePath(rig.dir.path()))
                  .readString("稳定杆疲劳试验", "当前试验次数", ""),
              stored);
     QCOMPARE(p.text("bsSkinStatusPanel2"), status);
+}
+
+void TestControl::fatigueCountThatCannotBeKeptIsSaid() {
+    ConsoleRig rig(6, 2);
+    Panel p(rig);
+    startFatigue(rig, p);
+    rig.record(1).displacement = 70.0f;
+    // A folder where the counter file belongs: the count cannot be written there.
+    const QString file = FatigueTest::counterFilePath(rig.dir.path());
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QDir().mkpath(file));
+
+    rig.prompts.answers = {true};
+    p.click("bsSkinSpeedButton7");
+    const QStringList messages = rig.prompts.messages();
+    QCOMPARE(messages.size(), qsizetype(2));
+    QCOMPARE(messages[0], QString("该试验尚未完成，是否保存当前次数！！"));
+    QVERIFY(!messages[1].isEmpty());
+    QCOMPARE(int(rig.card().motor->GetRelay(2)), 0);
 }
 
 QTEST_MAIN(TestControl)

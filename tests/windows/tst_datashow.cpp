@@ -2,6 +2,9 @@
 // the channel titles, zeroing and presetting, gear and automatic-gear buttons, and the test direction.
 
 #include "ConsoleRig.h"
+#include "measurement/SampleSlot.h"
+#include "measurement/Tbankhk.h"
+#include "platform/WindowTarget.h"
 #include "windows/common/FindByName.h"
 #include "windows/console/DataShowGears.h"
 #include "windows/console/TF_datashow.h"
@@ -39,7 +42,16 @@ struct Panel {
     TF_datashow window;
 };
 
+// How the acquisition loop is by the time the panel refreshes.
+enum class LoopEnd { StillRunning, StoppedByItsOwner, Failed };
+
+struct FailingProcedure : SampleProcedure {
+    void onSample(int) override { throw std::runtime_error("card 1 did not answer"); }
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(LoopEnd)
 
 class TestDataShow : public QObject {
     Q_OBJECT
@@ -61,6 +73,8 @@ private slots:
     void directionSwitch();
     void directionButtonHiddenOnHydraulicMachines_data();
     void directionButtonHiddenOnHydraulicMachines();
+    void acquisitionFailureIsToldWhileItHappens_data();
+    void acquisitionFailureIsToldWhileItHappens();
 };
 
 void TestDataShow::gearCaptions_data() {
@@ -318,6 +332,56 @@ void TestDataShow::directionButtonHiddenOnHydraulicMachines() {
     ConsoleRig rig(machineType);
     Panel p(rig);
     QCOMPARE(p.button("TestDirection_Speed")->isVisibleTo(&p.window), visible);
+}
+
+void TestDataShow::acquisitionFailureIsToldWhileItHappens_data() {
+    QTest::addColumn<LoopEnd>("end");
+    QTest::newRow("the loop fails") << LoopEnd::Failed;
+    QTest::newRow("the loop is stopped by its owner") << LoopEnd::StoppedByItsOwner;
+    QTest::newRow("the loop runs") << LoopEnd::StillRunning;
+}
+
+void TestDataShow::acquisitionFailureIsToldWhileItHappens() {
+    QFETCH(LoopEnd, end);
+    const bool fails = end == LoopEnd::Failed;
+    ConsoleRig rig;
+    Panel p(rig);
+    rig.openScheme(ConsoleRig::scheme({10}, {0}, {0}));
+    rig.setTestSpeed(50.0f);
+    rig.sequencer->StartTest(0);
+    QVERIFY(rig.sequencer->running());
+
+    FailingProcedure failing;
+    SampleSlot slot;
+    slot.procedure = &failing;
+    slot.running = fails;
+    Tbankhk loop(rig.cards, &slot);
+    rig.context->acquisition.watch(&loop);
+    loop.start();
+    // Joining the loop while it may be handing the panel a gear change: it must not wait for this thread.
+    const auto stopLoop = [&loop] {
+        WindowTarget::stopBlocking();
+        loop.stop();
+        WindowTarget::allowBlocking();
+    };
+    if (fails) QTRY_VERIFY(loop.failed());
+    if (end == LoopEnd::StoppedByItsOwner) stopLoop();
+
+    p.window.refresh();
+    p.window.refresh();  // told once, not on every refresh
+    const QStringList messages = rig.prompts.messages();
+    QCOMPARE(messages.size(), fails ? 1 : 0);
+    if (fails) {
+        QVERIFY2(messages[0].startsWith("数据采集出错") && messages[0].contains("card 1 did not answer"),
+                 qPrintable(messages[0]));
+        QCOMPARE(rig.context->acquisition.reportedError(), QString("card 1 did not answer"));
+    }
+    // A test cannot go on without readings.
+    QCOMPARE(rig.sequencer->running(), !fails);
+
+    rig.sequencer->StopTest();
+    stopLoop();
+    rig.context->acquisition.watch(nullptr);
 }
 
 QTEST_MAIN(TestDataShow)

@@ -11,10 +11,12 @@
 #include "session/ApplicationFolder.h"
 #include "session/OperatorLogin.h"
 #include "session/SingleInstance.h"
-#include "storage/Batch.h"
 #include "storage/Database.h"
 #include "storage/Schemes.h"
+#include "support/BatchMaker.h"
+#include "support/NearCompare.h"
 #include "support/TempAppDir.h"
+#include "support/WaitFor.h"
 #include "windows/browser/TF_dp.h"
 #include "windows/common/FindByName.h"
 #include "windows/console/ConsoleContext.h"
@@ -48,6 +50,7 @@
 
 using namespace springtest;
 using springtest::testing::TempAppDir;
+using springtest::testing::waitFor;
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -61,7 +64,9 @@ private slots:
     void menusFollowTheMachineType_data();
     void menusFollowTheMachineType();
     void secondLayoutOnlyMovesTheWindows();
+    void curveToolsAllShowInTheConsole();
     void powerButtonSwitchesTheMains();
+    void acquisitionFailureIsToldWhileItHappens();
     void loginGivesTheSettings_data();
     void loginGivesTheSettings();
     void exitButtonAsksFirst();
@@ -92,7 +97,6 @@ private:
     // A standard scheme and its batch database; returns the batch's file.
     QString makeBatch(const QString& batch, bool compression, const QStringList& points,
                       const QStringList& upper = {}, const QStringList& lower = {});
-    void waitFor(const std::function<bool()>& done, int timeout_ms, const char* what);
     void screenshot(const QString& name);
 
     void* m_sim = nullptr;
@@ -160,19 +164,7 @@ QString TestMainWindow::makeBatch(const QString& batch, bool compression, const 
                             lower.value(k, QStringLiteral("0"))};
     scheme.scheme_gangdu_max = QStringLiteral("11");
     scheme.scheme_gangdu_min = QStringLiteral("9");
-    QString error;
-    if (!insertScheme(m_dir->file("test_information.mdb"), scheme, &error)) qWarning() << error;
-    const BatchOutcome made = newBatch(m_dir->path(), BatchKind::Standard, batch, scheme.scheme_name,
-                                       [](const QString&, const QString&) { return true; });
-    if (!made.ok) qWarning() << made.messages;
-    return made.path;
-}
-
-void TestMainWindow::waitFor(const std::function<bool()>& done, int timeout_ms, const char* what) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeout_ms) QTest::qWait(10);
-    QVERIFY2(done(), what);
+    return testing::makeBatch(m_dir->path(), scheme, batch);
 }
 
 // Pictures of the console for the README, taken when SPRINGTEST_SCREENSHOTS names a folder and the test runs
@@ -230,10 +222,10 @@ void TestMainWindow::startUpFailures() {
     QCOMPARE(m_prompts.messages(), messages);
     QCOMPARE(int(w.startupState()), state);
     QCOMPARE(w.session().cards().count, cards);
-    QTest::qWait(20);  // a refused start closes the window once it is shown
 
     const bool running = w.startupState() == Tfmain::Startup::Running;
-    QCOMPARE(w.isVisible(), w.startupState() != Tfmain::Startup::Aborted);
+    // A refused start closes the window once it is shown.
+    QTRY_COMPARE(w.isVisible(), w.startupState() != Tfmain::Startup::Aborted);
     QCOMPARE(w.sequencer() != nullptr, running);
     QCOMPARE(w.dataPanel() != nullptr && w.curveWindow() != nullptr && w.controlPanel() != nullptr, running);
     QCOMPARE(w.session().acquisition() != nullptr, running);
@@ -288,6 +280,19 @@ void TestMainWindow::menusFollowTheMachineType() {
     QVERIFY(findByName<QToolButton>(w.get(), "bsSkinMenuSpeedButton2")->isEnabled());
     for (const char* name : {"bsSkinSpeedButton4", "bsSkinSpeedButton1", "bsSkinSpeedButton2"})
         QVERIFY2(findByName<QToolButton>(w.get(), name), name);
+}
+
+// The strip's look is its own: the curve window below it keeps every tool in view, none folded away behind
+// the tool bar's extension arrow.
+void TestMainWindow::curveToolsAllShowInTheConsole() {
+    auto w = startMainWindow();
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowExposed(w->curveWindow()));
+    const QList<QToolButton*> tools = findByName<QWidget>(w->curveWindow(), "bsSkinToolBar1")
+                                          ->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
+    QCOMPARE(tools.size(), qsizetype(10));  // nine tools and the extension arrow
+    for (QToolButton* t : tools)
+        QVERIFY2(t->isVisible() == (t->objectName() != "qt_toolbar_ext_button"), qPrintable(t->objectName()));
 }
 
 void TestMainWindow::secondLayoutOnlyMovesTheWindows() {
@@ -388,6 +393,24 @@ void TestMainWindow::powerButtonSwitchesTheMains() {
     }
 }
 
+void TestMainWindow::acquisitionFailureIsToldWhileItHappens() {
+    auto w = startMainWindow();
+    QVERIFY(w);
+    QCOMPARE(w->startupState(), Tfmain::Startup::Running);
+    struct Failing : SampleProcedure {
+        void onSample(int) override { throw std::runtime_error("card 1 did not answer"); }
+    };
+    w->sequencer()->InstallProcedure(std::make_shared<Failing>());
+    w->sequencer()->sampleSlot().running.store(true);
+
+    // Told by the running console, not first when it closes; and only once.
+    QTRY_COMPARE(m_prompts.messages().size(), qsizetype(1));
+    QVERIFY2(m_prompts.messages()[0].contains("card 1 did not answer"), qPrintable(m_prompts.messages()[0]));
+    QVERIFY(!w->sequencer()->running());
+    w.reset();
+    QCOMPARE(m_prompts.messages().size(), qsizetype(1));
+}
+
 void TestMainWindow::exitButtonAsksFirst() {
     auto w = startMainWindow();
     QVERIFY(w);
@@ -470,7 +493,7 @@ void TestMainWindow::batchFoldersByMachineType_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("folder");
     QTest::newRow("0") << 0 << "database";
-    QTest::newRow("1: the application folder itself") << 1 << "";
+    QTest::newRow("1: where its batches are made") << 1 << "database";
     QTest::newRow("3") << 3 << "databaseGBTH";
 }
 
@@ -571,14 +594,17 @@ void TestMainWindow::schemeEditorByMachineType() {
     // The scheme editor (建立方案) and the result browser (数据处理) serve the same machine types.
     const auto modalOpenedBy = [this](const std::function<void()>& command) {
         QString opened;
-        QTimer::singleShot(0, this, [&opened] {
+        bool looked = false;
+        QTimer::singleShot(0, this, [&opened, &looked] {
+            looked = true;
             if (QWidget* window = QApplication::activeModalWidget()) {
                 opened = window->metaObject()->className();
                 window->close();
             }
         });
         command();
-        QTest::qWait(10);  // the timer has run either way
+        // Inside the modal window's loop when it opened one, else on the next pass of this one.
+        if (!waitFor([&] { return looked; })) return QStringLiteral("(never looked)");
         return opened;
     };
     QCOMPARE(modalOpenedBy([&] { item(w.get(), "N12")->trigger(); }),
@@ -588,12 +614,12 @@ void TestMainWindow::schemeEditorByMachineType() {
 }
 
 void TestMainWindow::oneConsolePerMachine() {
-    const QString name = "弹簧专业测试软件-" + QString::number(QCoreApplication::applicationPid());
-    auto first = std::make_unique<SingleInstance>(name);
+    const TempAppDir machine;
+    auto first = std::make_unique<SingleInstance>(machine.path());
     QVERIFY(claimSingleInstance(*first));
     QVERIFY(m_prompts.shown.isEmpty());
 
-    SingleInstance second(name);
+    SingleInstance second(machine.path());
     QVERIFY(!claimSingleInstance(second));
     QCOMPARE(m_prompts.shown.size(), 1);
     QCOMPARE(m_prompts.shown[0].text, QString("程序正在运行!!"));
@@ -602,7 +628,7 @@ void TestMainWindow::oneConsolePerMachine() {
     first.reset();  // the first console ends
     QVERIFY(claimSingleInstance(second));
     QCOMPARE(m_prompts.shown.size(), 1);
-    QCOMPARE(SingleInstance().lockFilePath(), QDir(QDir::tempPath()).filePath("弹簧专业测试软件.lock"));
+    QCOMPARE(second.lockFilePath(), machine.file("springtest.lock"));
 }
 
 void TestMainWindow::consoleNeedsADisplay_data() {
@@ -686,18 +712,19 @@ void TestMainWindow::testRunsThroughTheWindows() {
     });
     item(w.get(), "N17")->trigger();
     QCOMPARE(w->sequencer()->testSpeed(), 600.0f);
-    QCOMPARE(w->sequencer()->speedMode(), 1);
+    QCOMPARE(w->sequencer()->speedMode(), SpeedMode::Constant);
 
     // Let the loop read the preset before the start position is taken from it.
     const uint64_t cycles = w->session().acquisition()->cycles();
-    waitFor([&] { return w->session().acquisition()->cycles() > cycles + 5; }, 5000, "acquisition runs");
+    QVERIFY2(waitFor([&] { return w->session().acquisition()->cycles() > cycles + 5; }), "acquisition runs");
 
     findByName<QAbstractButton>(w->controlPanel(), "TestStart_SpeedButton")->click();
     QCOMPARE(w->sequencer()->state(), TestState::Started);
-    waitFor([&] { return w->sequencer()->pointIndex() >= 3; }, 30000, "the points are reached");
+    QVERIFY2(waitFor([&] { return w->sequencer()->pointIndex() >= 3; }, 30000), "the points are reached");
     screenshot("console-test-running");
-    waitFor([&] { return w->sequencer()->state() == TestState::Stored && w->sequencer()->isIdle(); }, 60000,
-            "the test is stored");
+    QVERIFY2(waitFor([&] { return w->sequencer()->state() == TestState::Stored && w->sequencer()->isIdle(); },
+                     60000),
+             "the test is stored");
     screenshot("console-test-stored");
 
     // The grid shows each point's load, close to what the spring carries there.
@@ -713,7 +740,7 @@ void TestMainWindow::testRunsThroughTheWindows() {
         QVERIFY2(!shown.isEmpty(), qPrintable(QString("row %1 empty").arg(k)));
         QCOMPARE(shown, rows->first().text("result" + QString::number(k)));
         const double expected = (60 - gaps[k - 1]) * 10;
-        QVERIFY2(std::abs(shown.toDouble() - expected) <= 0.03 * expected, qPrintable(shown));
+        COMPARE_NEAR(shown.toDouble(), expected, 0.03, 0.0, QString("row %1").arg(k));
         QCOMPARE(grid->item(k, 6) ? grid->item(k, 6)->text() : QString(),
                  QString("合格"));  // within its limits
     }

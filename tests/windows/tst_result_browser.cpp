@@ -19,11 +19,12 @@
 #include "results/ReportNames.h"
 #include "results/Ttest_result.h"
 #include "session/ApplicationFolder.h"
-#include "storage/Batch.h"
 #include "storage/Database.h"
 #include "storage/Schema.h"
 #include "storage/Schemes.h"
+#include "support/BatchMaker.h"
 #include "support/TempAppDir.h"
+#include "support/WorkbookReader.h"
 #include "windows/browser/ResultChartView.h"
 #include "windows/browser/TF_dp.h"
 #include "windows/common/FindByName.h"
@@ -52,8 +53,8 @@ struct BrowserRig {
     }
 
     // A batch of scheme style `style` with the tests `serials`; each test's curve has five samples whose
-    // load tells the serial (serial × 100 + i) and whose displacement falls 49 … 45, so the curve runs
-    // against the order of its X values.
+    // load tells the serial (serial × 100 + i) and whose displacement falls 49 … 45 (serialCurve), so the
+    // curve runs against the order of its X values.
     QString makeBatch(const QString& batch, const QString& style, const QList<int>& serials) {
         StandardScheme s;
         s.scheme_name = "S" + batch;
@@ -61,26 +62,15 @@ struct BrowserRig {
         s.scheme_sum = "2";
         s.points[0] = {"47", "0", "0"};
         s.points[1] = {"45", "0", "0"};
-        if (!insertScheme(schemeDatabasePath(dir.path()), s)) return {};
-        const BatchOutcome b = newBatch(dir.path(), BatchKind::Standard, batch, s.scheme_name,
-                                        [](const QString&, const QString&) { return true; });
-        if (!b.ok) return {};
-        Database db(b.path);
-        for (int x : serials) {
-            db.insertRow("test_result", {{"xuhao", x},
-                                         {"jinhuicheng", "进"},
-                                         {"result1", QString::number(x * 100 + 3)},
-                                         {"result2", "150.5"},
-                                         {"date", "2024-05-06 10:11:12"}});
-            for (int i = 1; i <= 5; ++i)
-                db.insertRow("test_point", {{"xuhao", x},
-                                            {"number", i},
-                                            {"load", QString::number(x * 100 + i)},
-                                            {"weiyi", QString::number(50 - i)},
-                                            {"bianxing", QString::number(i)},
-                                            {"jinhuicheng", "1"}});
-        }
-        return b.path;
+        const QString path = testing::makeBatch(dir.path(), s, batch);
+        QList<testing::StoredTest> tests;
+        for (int x : serials)
+            tests << testing::StoredTest{x,
+                                         {{"result1", QString::number(x * 100 + 3)},
+                                          {"result2", "150.5"},
+                                          {"date", "2024-05-06 10:11:12"}},
+                                         testing::serialCurve(x, 5)};
+        return !path.isEmpty() && testing::storeTests(path, tests) ? path : QString();
     }
 
     bool open(const QString& path) {
@@ -118,7 +108,36 @@ struct BrowserRig {
         QCoreApplication::sendEvent(chart(), &move);
     }
     QStringList reports() const { return QDir(dir.file("report")).entryList({"*.xlsx"}, QDir::Files); }
+    // The first column of the data sheet's row `row` in the only workbook exported so far.
+    QString exportedSerial(int row) const {
+        const QStringList written = reports();
+        if (written.size() != 1) return QStringLiteral("%1 workbooks").arg(written.size());
+        const QJsonObject book = testing::readWorkbook(QStringLiteral(SPRINGTEST_WORKBOOK_READER),
+                                                       QDir(dir.file("report")).filePath(written.first()));
+        return book["cells"]["数据"]["A" + QString::number(row)]["v"].toString();
+    }
+    void clickRow(int row) {
+        QTableWidget* results = grid("bsSkinDBGrid1");
+        QTest::mouseClick(results->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          results->visualItemRect(results->item(row, 0)).center());
+    }
+    // Drags a rectangle over the middle of the plot: to the right it zooms, to the left it undoes.
+    void dragOverThePlot(bool toTheRight) {
+        chart()->replot();
+        const QRect plot = chart()->axisRect()->rect();
+        const QPoint left = plot.topLeft() + QPoint(plot.width() / 4, plot.height() / 4);
+        const QPoint right = plot.topLeft() + QPoint(3 * plot.width() / 4, 3 * plot.height() / 4);
+        const QPoint from = toTheRight ? left : right;
+        const QPoint to = toTheRight ? right : left;
+        QTest::mousePress(chart(), Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(chart(), (from + to) / 2);
+        QTest::mouseMove(chart(), to);
+        QTest::mouseRelease(chart(), Qt::LeftButton, Qt::NoModifier, to);
+    }
 };
+
+#define REQUIRE_READER() \
+    if (testing::pythonWithOpenpyxl().isEmpty()) QSKIP("python3 with openpyxl is not installed")
 
 }  // namespace
 
@@ -139,6 +158,12 @@ private slots:
     void deleteBatchFile();
     void savePictureOverwriteAnsweredNo();
     void exportsFromTheMenus();
+    void namedReportDescribesTheReplayedTest_data();
+    void namedReportDescribesTheReplayedTest();
+    void selectPrintTakesOnlyTheOperatorsSelection_data();
+    void selectPrintTakesOnlyTheOperatorsSelection();
+    void undoReturnsToTheRangesBeforeTheFirstZoom_data();
+    void undoReturnsToTheRangesBeforeTheFirstZoom();
     void pictureRenderedWithoutAWindow();
     void screenshot();
 };
@@ -151,7 +176,7 @@ void TestResultBrowser::openingRefusedLeavesEveryBatchActionSilent_data() {
     QTest::newRow("missing file") << "database/none.mdb"
                                   << "文件不存在!!";
     QTest::newRow("not a database") << "database/junk.mdb"
-                                    << "文件读取错误!!";
+                                    << "文件读取错误!! file is not a database";
 }
 
 void TestResultBrowser::openingRefusedLeavesEveryBatchActionSilent() {
@@ -452,6 +477,109 @@ void TestResultBrowser::exportsFromTheMenus() {
     rig.grid("bsSkinDBGrid1")->clearSelection();
     rig.trigger("N5");
     QCOMPARE(rig.prompts.messages(), QStringList{kNothingSelected.toString()});
+}
+
+void TestResultBrowser::namedReportDescribesTheReplayedTest_data() {
+    QTest::addColumn<QList<int>>("replayed");  // rows double-clicked, in order
+    QTest::addColumn<QString>("serial");       // of the test on the report's data sheet
+    QTest::newRow("nothing replayed: the first test") << QList<int>{} << "1";
+    QTest::newRow("test 3 replayed") << QList<int>{2} << "3";
+    // Test 2 has no samples: test 3's curve stays on the chart, and so on the report.
+    QTest::newRow("a replay without samples keeps the curve shown") << QList<int>{2, 1} << "3";
+}
+
+void TestResultBrowser::namedReportDescribesTheReplayedTest() {
+    REQUIRE_READER();
+    QFETCH(QList<int>, replayed);
+    QFETCH(QString, serial);
+    BrowserRig rig;
+    const QString path = rig.makeBatch("B1", "0", {1, 2, 3});
+    QVERIFY(Database(path).exec("delete from test_point where xuhao = 2"));
+    QVERIFY(rig.open(path));
+    for (int row : replayed) rig.doubleClickRow(row);
+    rig.prompts.shown.clear();
+
+    auto* named = findByName<QAction>(rig.window.get(), "N14");
+    QVERIFY(named && named->menu() && !named->menu()->actions().isEmpty());
+    named->menu()->actions()[0]->trigger();
+    QVERIFY2(rig.prompts.messages().isEmpty(), qPrintable(rig.prompts.messages().join(" | ")));
+    QCOMPARE(rig.exportedSerial(4), serial);
+    QCOMPARE(rig.exportedSerial(5), QString());
+}
+
+void TestResultBrowser::selectPrintTakesOnlyTheOperatorsSelection_data() {
+    QTest::addColumn<QList<int>>("clicked");  // rows the operator clicks, in order
+    QTest::addColumn<bool>("deleteCurrent");  // "删除数据" afterwards
+    QTest::addColumn<QString>("serial");      // of the one test exported; empty: nothing is
+    QTest::newRow("just opened") << QList<int>{} << false << "";
+    QTest::newRow("row 2 clicked") << QList<int>{1} << false << "2";
+    QTest::newRow("the first row clicked") << QList<int>{0} << false << "1";
+    // The grid shows other tests in the rows now; the row that follows is current, not selected.
+    QTest::newRow("the selected test deleted") << QList<int>{1} << true << "";
+}
+
+void TestResultBrowser::selectPrintTakesOnlyTheOperatorsSelection() {
+    QFETCH(QList<int>, clicked);
+    QFETCH(bool, deleteCurrent);
+    QFETCH(QString, serial);
+    BrowserRig rig;
+    QVERIFY(rig.open(rig.makeBatch("B1", "0", {1, 2, 3})));
+    for (int row : clicked) rig.clickRow(row);
+    if (deleteCurrent) rig.trigger("N6");
+    rig.trigger("N5");
+    if (serial.isEmpty()) {
+        QCOMPARE(rig.prompts.messages(), QStringList{"无选择项，请先选择要打印的测试结果!!"});
+        QVERIFY(rig.reports().isEmpty());
+        return;
+    }
+    QVERIFY2(rig.prompts.messages().isEmpty(), qPrintable(rig.prompts.messages().join(" | ")));
+    if (testing::pythonWithOpenpyxl().isEmpty()) return;
+    QCOMPARE(rig.exportedSerial(3), serial);
+    QCOMPARE(rig.exportedSerial(4), QString());
+}
+
+void TestResultBrowser::undoReturnsToTheRangesBeforeTheFirstZoom_data() {
+    // "in", "out": the toolbar's 曲线放大 and 曲线缩小; "rectangle": a rectangle drawn to the right;
+    // "replay without samples": a double-click on a test that has no curve.
+    QTest::addColumn<QStringList>("zooms");
+    QTest::newRow("toolbar zoom in") << QStringList{"in"};
+    QTest::newRow("toolbar zoom out twice") << QStringList{"out", "out"};
+    QTest::newRow("toolbar, then rectangle") << QStringList{"in", "rectangle"};
+    QTest::newRow("rectangle, then toolbar") << QStringList{"rectangle", "out"};
+    QTest::newRow("two rectangles") << QStringList{"rectangle", "rectangle"};
+    QTest::newRow("a replay without samples keeps the zoom")
+        << QStringList{"rectangle", "replay without samples", "in"};
+}
+
+void TestResultBrowser::undoReturnsToTheRangesBeforeTheFirstZoom() {
+    QFETCH(QStringList, zooms);
+    BrowserRig rig;
+    const QString path = rig.makeBatch("B1", "0", {1, 2});
+    QVERIFY(Database(path).exec("delete from test_point where xuhao = 2"));
+    QVERIFY(rig.open(path));
+    rig.doubleClickRow(0);
+    const AxisRange bottom = rig.window->chart().bottom;
+    const AxisRange left = rig.window->chart().left;
+
+    for (const QString& zoom : zooms) {
+        if (zoom == "in") rig.button("bsSkinSpeedButton1")->click();
+        if (zoom == "out") rig.button("bsSkinSpeedButton2")->click();
+        if (zoom == "rectangle") rig.dragOverThePlot(true);
+        if (zoom == "replay without samples") rig.doubleClickRow(1);
+    }
+    QVERIFY(rig.window->chart().bottom.max != bottom.max);
+
+    rig.dragOverThePlot(false);
+    const auto ranges = [&rig] {
+        const ResultChart& c = rig.window->chart();
+        return QList<double>{c.bottom.min, c.bottom.max, c.left.min, c.left.max};
+    };
+    const QList<double> before{bottom.min, bottom.max, left.min, left.max};
+    QCOMPARE(ranges(), before);
+    QCOMPARE(rig.chart()->xAxis->range().upper, bottom.max);
+    // Nothing is left to undo.
+    rig.dragOverThePlot(false);
+    QCOMPARE(ranges(), before);
 }
 
 void TestResultBrowser::pictureRenderedWithoutAWindow() {

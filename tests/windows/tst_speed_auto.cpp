@@ -94,7 +94,7 @@ void TestSpeedAuto::speedConfirm() {
     get<QPushButton>(&w, "bsSkinButton1")->click();
     QCOMPARE(rig.prompts.messages(), messages);
     QCOMPARE(rig.sequencer.testSpeed(), speed);
-    QCOMPARE(rig.sequencer.speedMode(), mode);
+    QCOMPARE(int(rig.sequencer.speedMode()), mode);
     // A refused speed leaves the window open for another try.
     QCOMPARE(w.isVisible(), result == QDialog::Rejected);
     QCOMPARE(w.result(), result);
@@ -108,7 +108,7 @@ void TestSpeedAuto::speedCancelChangesNothing() {
     get<QPushButton>(&w, "bsSkinButton2")->click();
     QVERIFY(!w.isVisible());
     QCOMPARE(w.result(), int(QDialog::Rejected));
-    QCOMPARE(rig.sequencer.speedMode(), 0);
+    QCOMPARE(rig.sequencer.speedMode(), SpeedMode::NotSet);
     QCOMPARE(rig.sequencer.testSpeed(), 0.0f);
 }
 

@@ -12,10 +12,11 @@
 #include <QtTest>
 
 #include "results/ReportFiles.h"
+#include "support/NearCompare.h"
 #include "support/PngPicture.h"
 #include "support/TempAppDir.h"
+#include "support/WorkbookFiles.h"
 #include "support/WorkbookReader.h"
-#include "support/ZipParts.h"
 #include "workbook/CellAddress.h"
 #include "workbook/Workbook.h"
 
@@ -24,110 +25,6 @@ using springtest::testing::TempAppDir;
 using namespace springtest::testing;
 
 namespace {
-
-const QByteArray kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-const QByteArray kRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-const QByteArray kDecl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
-
-// Fonts 0 plain and 1 bold; borders 0 none and 1 thin; cell format 1 is bold with a thin border.
-const QByteArray kStyles =
-    "<styleSheet xmlns=\"" + kMain +
-    "\"><fonts count=\"2\"><font><sz val=\"11\"/><name val=\"Arial\"/></font><font><b/><sz val=\"11\"/>"
-    "<name val=\"Arial\"/></font></fonts><fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
-    "<fill><patternFill patternType=\"gray125\"/></fill></fills><borders "
-    "count=\"2\"><border><left/><right/><top/>"
-    "<bottom/><diagonal/></border><border><left style=\"thin\"/><right style=\"thin\"/><top style=\"thin\"/>"
-    "<bottom style=\"thin\"/><diagonal/></border></borders><cellStyleXfs count=\"1\"><xf numFmtId=\"0\" "
-    "fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs><cellXfs count=\"2\"><xf numFmtId=\"0\" "
-    "fontId=\"0\" "
-    "fillId=\"0\" borderId=\"0\" xfId=\"0\"/><xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"1\" "
-    "xfId=\"0\" "
-    "applyFont=\"1\" applyBorder=\"1\"/></cellXfs></styleSheet>";
-
-QByteArray sheetXml(const QByteArray& rows, const QByteArray& prefix = {}) {
-    const QByteArray x = prefix.isEmpty() ? QByteArray() : prefix + ":";
-    const QByteArray ns = prefix.isEmpty() ? QByteArray("xmlns") : "xmlns:" + prefix;
-    return kDecl + "<" + x + "worksheet " + ns + "=\"" + kMain + "\"><" + x + "sheetData>" + rows + "</" + x +
-           "sheetData></" + x + "worksheet>";
-}
-
-struct FixtureOptions {
-    bool withStyles = true;
-    QByteArray prefix;  // for the spreadsheet namespace in the workbook part
-    bool isTemplate = false;
-    bool withoutSheetParts = false;
-
-    static FixtureOptions asTemplate() {
-        FixtureOptions o;
-        o.isTemplate = true;
-        return o;
-    }
-    static FixtureOptions prefixed(const QByteArray& prefix) {
-        FixtureOptions o;
-        o.prefix = prefix;
-        return o;
-    }
-    static FixtureOptions withoutStyles() {
-        FixtureOptions o;
-        o.withStyles = false;
-        return o;
-    }
-    static FixtureOptions withoutSheets() {
-        FixtureOptions o;
-        o.withoutSheetParts = true;
-        return o;
-    }
-};
-
-// A workbook of the given sheets (name, worksheet XML), as small as a spreadsheet program still opens.
-QByteArray workbookFile(const QList<std::pair<QString, QByteArray>>& sheets, const FixtureOptions& o = {}) {
-    const QByteArray x = o.prefix.isEmpty() ? QByteArray() : o.prefix + ":";
-    const QByteArray ns = o.prefix.isEmpty() ? QByteArray("xmlns") : "xmlns:" + o.prefix;
-    QByteArray types = kDecl +
-                       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                       "<Default Extension=\"rels\" "
-                       "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-                       "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-                       "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/vnd.openxmlformats-"
-                       "officedocument.spreadsheetml." +
-                       QByteArray(o.isTemplate ? "template" : "sheet") + ".main+xml\"/>";
-    QByteArray workbookSheets, rels;
-    Parts parts;
-    for (int i = 0; i < sheets.size(); ++i) {
-        const QByteArray n = QByteArray::number(i + 1);
-        types +=
-            "<Override PartName=\"/xl/worksheets/sheet" + n +
-            ".xml\" "
-            "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
-        workbookSheets += "<" + x + "sheet name=\"" + sheets[i].first.toUtf8() + "\" sheetId=\"" + n +
-                          "\" r:id=\"rId" + n + "\"/>";
-        rels += "<Relationship Id=\"rId" + n + "\" Type=\"" + kRel +
-                "/worksheet\" Target=\"worksheets/sheet" + n + ".xml\"/>";
-        if (!o.withoutSheetParts) parts.append({"xl/worksheets/sheet" + n + ".xml", sheets[i].second});
-    }
-    if (o.withStyles) {
-        types +=
-            "<Override PartName=\"/xl/styles.xml\" ContentType=\"application/vnd.openxmlformats-"
-            "officedocument.spreadsheetml.styles+xml\"/>";
-        rels += "<Relationship Id=\"rId99\" Type=\"" + kRel + "/styles\" Target=\"styles.xml\"/>";
-        parts.append({"xl/styles.xml", kDecl + kStyles});
-    }
-    types += "</Types>";
-    parts.prepend({"xl/workbook.xml", kDecl + "<" + x + "workbook " + ns + "=\"" + kMain + "\" xmlns:r=\"" +
-                                          kRel + "\"><" + x + "sheets>" + workbookSheets + "</" + x +
-                                          "sheets></" + x + "workbook>"});
-    parts.prepend(
-        {"xl/_rels/workbook.xml.rels",
-         kDecl + "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
-             rels + "</Relationships>"});
-    parts.prepend({"_rels/.rels", kDecl +
-                                      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-                                      "relationships\"><Relationship Id=\"rId1\" Type=\"" +
-                                      kRel +
-                                      "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"});
-    parts.prepend({"[Content_Types].xml", types});
-    return zipOf(parts);
-}
 
 QByteArray shippedTemplate() {
     return fileBytes(QStringLiteral(SPRINGTEST_REPORT_TEMPLATE));
@@ -252,8 +149,8 @@ void TestWorkbook::fillShippedTemplate() {
     QCOMPARE(picture["row"].toInt(), 11);
     QVERIFY(picture["png"].toBool());
     // Its own size: 400 × 300 pixels at about 96 dots per inch, 9525 EMU each.
-    QVERIFY(qAbs(picture["cx"].toDouble() / (400 * 9525.0) - 1) < 0.01);
-    QVERIFY(qAbs(picture["cy"].toDouble() / picture["cx"].toDouble() - 0.75) < 0.001);
+    COMPARE_NEAR(picture["cx"].toDouble(), 400 * 9525.0, 0.01, 0.0);
+    COMPARE_NEAR(picture["cy"].toDouble() / picture["cx"].toDouble(), 0.75, 0.0, 0.001);
     QVERIFY(read["images"]["数据"].toArray().isEmpty());
 
     // The saved workbook is itself a workbook to fill: a second picture joins the sheet's drawing.
@@ -294,7 +191,7 @@ void TestWorkbook::activation_data() {
     QTest::newRow("unknown name") << shipped << QVariant("出厂报告") << "";
     QTest::newRow("name with a blank") << shipped << QVariant("数据 ") << "";
     const QByteArray twoSheets =
-        workbookFile({{"数据", sheetXml("")}, {"Sheet2", sheetXml("")}}, FixtureOptions::asTemplate());
+        workbookFile({{"数据", sheetXml("")}, {"Sheet2", sheetXml("")}}, WorkbookOptions::asTemplate());
     QTest::newRow("two-sheet template, third") << twoSheets << QVariant(3) << "";
     QTest::newRow("two-sheet template, second") << twoSheets << QVariant(2) << "Sheet2";
 }
@@ -370,7 +267,7 @@ void TestWorkbook::foreignLayouts_data() {
     QTest::addColumn<QStringList>("kept");  // "A1=value" that must survive
     QTest::newRow("prefixed spreadsheet namespace")
         << workbookFile({{"甲", sheetXml("<x:row r=\"1\"><x:c r=\"A1\"><x:v>7</x:v></x:c></x:row>", "x")}},
-                        FixtureOptions::prefixed("x"))
+                        WorkbookOptions::prefixed("x"))
         << QStringList{"A1=7"};
     QTest::newRow("rows and cells without positions")
         << workbookFile({{"甲", sheetXml("<row><c><v>1</v></c><c><v>2</v></c></row>"
@@ -378,10 +275,10 @@ void TestWorkbook::foreignLayouts_data() {
         << QStringList{"A1=1", "B1=2", "A2=行二"};
     QTest::newRow("no styles, no shared strings, no sheet data")
         << workbookFile(
-               {{"甲", kDecl + "<worksheet xmlns=\"" + kMain +
+               {{"甲", kXmlDeclaration + "<worksheet xmlns=\"" + kSpreadsheetMl +
                            "\"><pageMargins left=\"0.7\" right=\"0.7\" "
                            "top=\"0.75\" bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/></worksheet>"}},
-               FixtureOptions::withoutStyles())
+               WorkbookOptions::withoutStyles())
         << QStringList{};
     QTest::newRow("rows after the written one")
         << workbookFile({{"甲", sheetXml("<row r=\"5\" spans=\"1:1\"><c r=\"A5\"><v>5</v></c></row>"
@@ -421,16 +318,17 @@ void TestWorkbook::unreadableFiles_data() {
 
     const QByteArray shipped = shippedTemplate();
     const QByteArray wordTypes =
-        kDecl +
+        kXmlDeclaration +
         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
         "<Default Extension=\"xml\" ContentType=\"application/xml\"/><Override "
         "PartName=\"/word/document.xml\" "
         "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></"
         "Types>";
-    const QByteArray wordRels = kDecl +
+    const QByteArray wordRels = kXmlDeclaration +
                                 "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
                                 "relationships\"><Relationship Id=\"rId1\" Type=\"" +
-                                kRel + "/officeDocument\" Target=\"word/document.xml\"/></Relationships>";
+                                kRelationshipTypes +
+                                "/officeDocument\" Target=\"word/document.xml\"/></Relationships>";
 
     QTest::newRow("missing file") << QByteArray() << false;
     QTest::newRow("text file") << QByteArray("这不是压缩文件\n") << false;
@@ -441,9 +339,10 @@ void TestWorkbook::unreadableFiles_data() {
                                              {"word/document.xml", "<w/>"}})
                                    << false;
     QTest::newRow("sheet names a missing part")
-        << workbookFile({{"甲", sheetXml("")}}, FixtureOptions::withoutSheets()) << false;
+        << workbookFile({{"甲", sheetXml("")}}, WorkbookOptions::withoutSheets()) << false;
     QTest::newRow("worksheet is no XML") << workbookFile({{"甲", "<worksheet><sheetData><row"}}) << true;
-    QTest::newRow("worksheet is something else") << workbookFile({{"甲", kDecl + "<chartsheet/>"}}) << true;
+    QTest::newRow("worksheet is something else")
+        << workbookFile({{"甲", kXmlDeclaration + "<chartsheet/>"}}) << true;
 }
 
 void TestWorkbook::unreadableFiles() {

@@ -1,28 +1,18 @@
 #include "sequencer/procedures/StandardStorage.h"
 
-#include "measurement/TDisplacement.h"
-#include "measurement/Tload.h"
-#include "platform/NumberFormat.h"
+#include "platform/OperatorTexts.h"
+#include "sequencer/PointReadout.h"
 #include "sequencer/ResultGrid.h"
 #include "sequencer/procedures/StandardTest.h"
 #include "storage/Batch.h"
 #include "storage/Database.h"
+#include "storage/Schema.h"
 #include "storage/SchemeCheck.h"
 
 #include <QDateTime>
 #include <QLocale>
 
 namespace springtest {
-
-namespace {
-
-const QString kReadError = QStringLiteral("读取文件错误!!");
-
-QString textOf(int decimals, float value) {
-    return ResultArray::isEmpty(value) ? QString() : FormatByDecimals(decimals, value);
-}
-
-}  // namespace
 
 QString schemeNumberText(double value) {
     return QString::number(value, 'g', 15);
@@ -32,16 +22,22 @@ TTestStyle::LoadOutcome loadStandardBatch(TTestStyle& sequencer, ResultGrid* gri
                                           ttest_info& out) {
     if (!grid || batchPath.isEmpty()) return {false, QStringLiteral("参数错误！！")};
     Database db(batchPath);
-    if (!db.isOpen()) return {false, kReadError};
-    const std::optional<int> serial = nextSerial(db, ResultTable::Standard);
-    if (!serial) return {false, kReadError};
+    if (!db.isOpen()) return {false, withReason(kReadingFileFailed, db.lastError())};
+    // A batch from an older template gets the index that refuses a second row of one test and stroke.
+    ensureBatchIndexes(db);
+    QString serialError;
+    const std::optional<int> serial = nextSerial(db, ResultTable::Standard, serialError);
+    if (!serial) return {false, serialError};
     out.xuhao = *serial;
     const auto rows = db.select(QStringLiteral("select * from test_information"));
-    if (!rows) return {false, kReadError};
+    if (!rows) return {false, kReadingFileFailed};
     if (rows->isEmpty()) return {false, QStringLiteral("当前无试验方案")};
 
     const DbRow& row = rows->first();
-    out.scheme_style = row.toInt(QStringLiteral("scheme_style"));
+    // A style no scheme can have would capture no point; such a batch is not opened for testing.
+    const std::optional<SchemeStyle> style = schemeStyleFromColumn(row.toInt(QStringLiteral("scheme_style")));
+    if (!style) return {false, kReadingFileFailed};
+    out.scheme_style = *style;
     out.scheme_jh = row.toInt(QStringLiteral("scheme_jh"), 1);
     out.scheme_load = row.toDouble(QStringLiteral("scheme_load"));
     out.scheme_sum = std::clamp(row.toInt(QStringLiteral("scheme_sum")), 0, kMaxPoints);
@@ -52,9 +48,8 @@ TTestStyle::LoadOutcome loadStandardBatch(TTestStyle& sequencer, ResultGrid* gri
     out.connection = batchPath;
 
     grid->setColumnWidths({30, 60, 60, 60, 50, 50});
-    QStringList headers = pointTableHeaders(out.scheme_style);
-    if (headers.isEmpty()) headers = QStringList(4, QString());
-    headers << QStringLiteral("实测值") << QStringLiteral("刚度");
+    QStringList headers = pointTableHeaders(static_cast<int>(out.scheme_style));
+    headers << kMeasuredValueName << kStiffnessName;
     grid->setRowCount(out.scheme_sum + 1);
     for (int c = 0; c < headers.size(); ++c) grid->setCell(0, c, headers[c]);
 
@@ -79,18 +74,22 @@ TTestStyle::LoadOutcome loadStandardBatch(TTestStyle& sequencer, ResultGrid* gri
     return {true, {}};
 }
 
-TTestStyle::StoreOutcome storeStandardTest(TTestStyle& sequencer, const ttest_info& scheme,
-                                           const ResultArray& results, const ttest_chart& curve) {
-    const CardSlot& slot = sequencer.cards().cards[static_cast<size_t>(sequencer.cardIndex())];
-    const int loadDecimals = slot.load ? slot.load->decimals() : 3;
-    const int dispDecimals = slot.displacement ? slot.displacement->decimals() : 3;
-    const bool kN = slot.load && slot.load->Units() == QLatin1String("kN");
-    const int valueDecimals = scheme.scheme_style <= 1 ? loadDecimals : dispDecimals;
+TTestStyle::StoreOutcome storeStandardTest(const FinishedTest& test) {
+    const ttest_info& scheme = test.scheme;
+    const ResultArray& results = test.results;
+    const ttest_chart& curve = test.curve;
 
     Database db(scheme.connection);
     if (!db.isOpen()) return {false, db.lastError()};
     Transaction tx(db);
     if (!tx.isActive()) return {false, db.lastError()};
+    // Numbered inside the transaction that stores it: whatever went into the batch since the sequencer
+    // numbered this test (a test another program stored, tests the browser deleted), the test goes above
+    // every serial in the file, under its own number when that is still above them.
+    QString serialError;
+    const std::optional<int> next = nextSerial(db, ResultTable::Standard, serialError);
+    if (!next) return {false, serialError};
+    const int serial = std::max(scheme.xuhao, *next);
 
     const QLocale locale = QLocale::system();
     const QDateTime now = QDateTime::currentDateTime();
@@ -99,24 +98,22 @@ TTestStyle::StoreOutcome storeStandardTest(TTestStyle& sequencer, const ttest_in
 
     for (int stroke = 1; stroke <= std::clamp(scheme.scheme_jh, 1, 2); ++stroke) {
         QVariantMap row;
-        row.insert(QStringLiteral("xuhao"), scheme.xuhao);
+        row.insert(QStringLiteral("xuhao"), serial);
         row.insert(QStringLiteral("jinhuicheng"), stroke == 1 ? QStringLiteral("进") : QStringLiteral("回"));
         for (int k = 1; k <= scheme.scheme_sum; ++k) {
-            row.insert(QStringLiteral("result") + QString::number(k),
-                       textOf(valueDecimals, results.value(stroke, k)));
-            float stiffness = results.stiffness(stroke, k);
-            if (kN) stiffness *= 1000.0f;
-            row.insert(QStringLiteral("gangdu") + QString::number(k), textOf(2, stiffness));
+            const PointReadout point = readPoint(results, scheme, stroke, k, test.format);
+            row.insert(QStringLiteral("result") + QString::number(k), point.value);
+            row.insert(QStringLiteral("gangdu") + QString::number(k), point.stiffness);
         }
-        row.insert(QStringLiteral("height"), textOf(dispDecimals, results.height()));
+        row.insert(QStringLiteral("height"), heightText(results.height(), test.format));
         if (scheme.scheme_yb)
-            row.insert(QStringLiteral("yb_height"), textOf(dispDecimals, results.solidHeight()));
+            row.insert(QStringLiteral("yb_height"), heightText(results.solidHeight(), test.format));
         row.insert(QStringLiteral("date"), date);
         if (!db.insertRow(QStringLiteral("test_result"), row)) return {false, db.lastError()};
     }
     for (int i = 0; i < curve.count; ++i) {
         QVariantMap point;
-        point.insert(QStringLiteral("xuhao"), scheme.xuhao);
+        point.insert(QStringLiteral("xuhao"), serial);
         point.insert(QStringLiteral("load"), curve.load.value(i));
         point.insert(QStringLiteral("weiyi"), curve.displacement.value(i));
         point.insert(QStringLiteral("bianxing"), curve.deformation.value(i));
@@ -125,14 +122,12 @@ TTestStyle::StoreOutcome storeStandardTest(TTestStyle& sequencer, const ttest_in
         if (!db.insertRow(QStringLiteral("test_point"), point)) return {false, db.lastError()};
     }
     if (!tx.commit()) return {false, db.lastError()};
-    return {true, {}};
+    return {true, {}, serial};
 }
 
 void installStandardStorage(TTestStyle& sequencer) {
     sequencer.setSchemeLoader(&loadStandardBatch);
-    sequencer.setTestStorer([&sequencer](const ttest_info& s, const ResultArray& r, const ttest_chart& c) {
-        return storeStandardTest(sequencer, s, r, c);
-    });
+    sequencer.setTestStorer(&storeStandardTest);
 }
 
 }  // namespace springtest

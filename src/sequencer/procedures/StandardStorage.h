@@ -8,15 +8,14 @@ namespace springtest {
 
 // Reads a batch's scheme and next serial into `out`, lays out the result grid and installs the test procedure
 // of the scheme's spring kind. On failure the message is for the operator ("参数错误！！", "当前无试验方案",
-// "读取文件错误!!").
+// "读取文件错误!!", also for a scheme style no scheme can have).
 TTestStyle::LoadOutcome loadStandardBatch(TTestStyle& sequencer, ResultGrid* grid, const QString& batchPath,
                                           ttest_info& out);
 
-// Stores one finished test: a `test_result` row per measured stroke and a `test_point` row per curve sample,
-// in one transaction. Values take the decimals of the channel that measured them; stiffness has two decimals
-// and is given in N/mm when the load unit is "kN". Empty results stay empty.
-TTestStyle::StoreOutcome storeStandardTest(TTestStyle& sequencer, const ttest_info& scheme,
-                                           const ResultArray& results, const ttest_chart& curve);
+// Stores one finished test into its batch: a `test_result` row per measured stroke, its points written as the
+// operator read them (readPoint), and a `test_point` row per curve sample, in one transaction. Empty results
+// stay empty.
+TTestStyle::StoreOutcome storeStandardTest(const FinishedTest& test);
 
 // Fits the standard loader and storer into a sequencer.
 void installStandardStorage(TTestStyle& sequencer);

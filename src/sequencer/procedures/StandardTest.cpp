@@ -7,12 +7,32 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace springtest {
 
 namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+// The solid height's slope is judged over this much deformation, not over a number of samples: a loop that
+// was held up takes several samples within a hair's breadth of travel, and over so little the rounding of
+// the displacement and the noise of the load make any slope.
+constexpr double kSolidSlopeSpan_mm = 0.1;
+
+// A sample before `newest` whose deformation lies at least `span` below the newest one's, as late as the
+// halving finds it (the deformation grows while the search goes on); none before the crosshead has travelled
+// a span.
+std::optional<size_t> spanStart(const std::vector<float>& deformations, size_t newest, double span) {
+    const double limit = double(deformations[newest]) - span;
+    if (!(double(deformations[0]) <= limit)) return std::nullopt;
+    size_t below = 0, above = newest;
+    while (above - below > 1) {
+        const size_t middle = below + (above - below) / 2;
+        (double(deformations[middle]) <= limit ? below : above) = middle;
+    }
+    return below;
+}
 
 float ratio(double numerator, double denominator) {
     if (denominator == 0.0 || std::isnan(numerator) || std::isnan(denominator)) return kNaN;
@@ -21,39 +41,37 @@ float ratio(double numerator, double denominator) {
 
 }  // namespace
 
-float StandardTest::forwardStiffness(StandardTestKind kind, int style, int k, const double* T,
+float StandardTest::forwardStiffness(StandardTestKind kind, SchemeStyle style, int k, const double* T,
                                      const float* value, float H, float L) {
     const bool tension = kind != StandardTestKind::Compression;
     const double Tk = T[k - 1];
     const double vk = value[k - 1];
     if (k == 1) {
         switch (style) {
-            case 0:
+            case SchemeStyle::DisplacementLoad:
                 return tension ? ratio(L, Tk - H) : ratio(L, H - Tk);
-            case 1:
+            case SchemeStyle::DeformationLoad:
                 return ratio(L, Tk);
-            case 2:
+            case SchemeStyle::LoadDisplacement:
                 return tension ? ratio(Tk, vk - H) : ratio(Tk, H - vk);
-            case 3:
+            case SchemeStyle::LoadDeformation:
                 return ratio(Tk, vk);
-            default:
-                return kNaN;
         }
+        return kNaN;
     }
     const double Tp = T[k - 2];
     const double vp = value[k - 2];
     switch (style) {
-        case 0:
+        case SchemeStyle::DisplacementLoad:
             return tension ? ratio(vk - vp, Tk - Tp) : ratio(vk - vp, Tp - Tk);
-        case 1:
+        case SchemeStyle::DeformationLoad:
             return ratio(vk - vp, Tk - Tp);
-        case 2:
+        case SchemeStyle::LoadDisplacement:
             return tension ? ratio(Tk - Tp, vk - vp) : ratio(Tk - Tp, vp - vk);
-        case 3:
+        case SchemeStyle::LoadDeformation:
             return ratio(Tk - Tp, vk - vp);
-        default:
-            return kNaN;
     }
+    return kNaN;
 }
 
 void StandardTest::onSample(int cardIndex) {
@@ -86,13 +104,15 @@ void StandardTest::awayFromSpring() {
 
 float StandardTest::measured(const Sample& s) const {
     switch (m_seq.procedureScheme().scheme_style) {
-        case 2:
+        case SchemeStyle::LoadDisplacement:
             return s.D;
-        case 3:
+        case SchemeStyle::LoadDeformation:
             return s.E;
-        default:
-            return s.L;
+        case SchemeStyle::DisplacementLoad:
+        case SchemeStyle::DeformationLoad:
+            break;
     }
+    return s.L;
 }
 
 void StandardTest::forward(const Sample& s) {
@@ -105,7 +125,7 @@ void StandardTest::forward(const Sample& s) {
     const bool compression = m_kind == StandardTestKind::Compression;
 
     switch (m_seq.step()) {
-        case 0: {
+        case TestStep::SeekInitialForce: {
             // A spring that is never felt sends the test straight into its return stroke.
             const bool beyondSearch = m_kind == StandardTestKind::Compression ? s.D <= 0.6f * start
                                       : m_kind == StandardTestKind::Tension   ? s.D >= 1.3f * start
@@ -117,21 +137,21 @@ void StandardTest::forward(const Sample& s) {
                 motor.CommandUp();
             } else if (s.L >= F0) {
                 motor.CommandStop();
-                m_seq.setStep(1);
+                m_seq.setStep(TestStep::BackOff);
                 motor.SetSpeed(compression ? 20.0f : 5.0f);
                 awayFromSpring();
             }
             break;
         }
-        case 1:
+        case TestStep::BackOff:
             if (s.L <= F0) {
                 motor.CommandStop();
                 motor.SetSpeed(compression ? 10.0f : 1.0f);
                 towardSpring();
-                m_seq.setStep(2);
+                m_seq.setStep(TestStep::TakeHeight);
             }
             break;
-        case 2:
+        case TestStep::TakeHeight:
             if (s.L >= F0) {
                 motor.CommandStop();
                 m_seq.setResult(0, s.D);
@@ -139,26 +159,20 @@ void StandardTest::forward(const Sample& s) {
                 motor.SetSpeed(v);
                 towardSpring();
                 m_seq.StartCurveTimer();
-                m_seq.setStep(3);
+                m_seq.setStep(TestStep::CapturePoints);
             }
             break;
-        case 3:
+        case TestStep::CapturePoints:
             points(s);
             break;
-        case 4:
-            // The compression test searches the solid height here; the tension test reverses.
-            if (compression)
-                solidSearch(s);
-            else
-                reverse();
+        case TestStep::SolidSearch:
+            solidSearch(s);
             break;
-        case 5:
-            if (compression) m_seq.setStep(6);
+        case TestStep::Settle:
+            m_seq.setStep(TestStep::Reverse);
             break;
-        case 6:
-            if (compression) reverse();
-            break;
-        default:
+        case TestStep::Reverse:
+            reverse();
             break;
     }
 }
@@ -181,18 +195,18 @@ void StandardTest::reverse() {
 void StandardTest::points(const Sample& s) {
     TMotor& motor = *m_seq.cards().cards[static_cast<size_t>(m_seq.cardIndex())].motor;
     const ttest_info& scheme = m_seq.procedureScheme();
-    const int style = scheme.scheme_style;
+    const SchemeStyle style = scheme.scheme_style;
     const int k = m_seq.pointIndex();
     if (k < 1 || k > scheme.points.size()) return;
     const double T = scheme.points[k - 1];
     const float v = m_seq.testSpeed();
     const bool compression = m_kind == StandardTestKind::Compression;
 
-    if (m_seq.speedMode() == 2) {
+    if (m_seq.speedMode() == SpeedMode::Variable) {
         std::optional<float> speed;
-        if (style == 0)
+        if (style == SchemeStyle::DisplacementLoad)
             speed = distanceRuleSpeed(std::fabs(s.D - T), v);
-        else if (style == 1)
+        else if (style == SchemeStyle::DeformationLoad)
             speed = distanceRuleSpeed(std::fabs(T - s.E), v);
         else if (compression) {
             if (T != 0.0) speed = ratioRuleSpeed(s.L / T, v);
@@ -203,18 +217,16 @@ void StandardTest::points(const Sample& s) {
 
     bool reached = false;
     switch (style) {
-        case 0:
+        case SchemeStyle::DisplacementLoad:
             reached = compression ? s.D <= T : s.D >= T;
             break;
-        case 1:
+        case SchemeStyle::DeformationLoad:
             reached = s.E >= T;
             break;
-        case 2:
-        case 3:
+        case SchemeStyle::LoadDisplacement:
+        case SchemeStyle::LoadDeformation:
             reached = s.L >= T;
             break;
-        default:
-            return;
     }
     if (!reached) return;
 
@@ -238,10 +250,10 @@ void StandardTest::points(const Sample& s) {
         m_seq.setPointIndex(k + 1);
     } else if (compression && scheme.scheme_yb) {
         motor.SetSpeed(v);
-        m_seq.setStep(4);
+        m_seq.setStep(TestStep::SolidSearch);
     } else {
         motor.SetSpeed(20.0f);
-        m_seq.setStep(compression ? 5 : 4);
+        m_seq.setStep(compression ? TestStep::Settle : TestStep::Reverse);
     }
 }
 
@@ -252,15 +264,16 @@ void StandardTest::solidSearch(const Sample& s) {
     defs.push_back(s.E);
     if (loads.size() < 20) return;
     const size_t m = loads.size() - 1;
-    const double dE = double(defs[m]) - defs[m - 10];
-    // A window in which the deformation did not change says nothing about the slope.
-    if (dE == 0.0) return;
-    const double slope = (double(loads[m]) - loads[m - 10]) / dE;
+    const std::optional<size_t> start = spanStart(defs, m, kSolidSlopeSpan_mm);
+    if (!start) return;
+    const size_t j = *start;
+    const double dE = double(defs[m]) - defs[j];
+    const double slope = (double(loads[m]) - loads[j]) / dE;
     const float mean = m_seq.meanStiffness();
     if (!std::isnan(mean) && slope > 5.0 * mean) {
         m_seq.cards().cards[static_cast<size_t>(m_seq.cardIndex())].motor->CommandStop();
         m_seq.setResult(1, s.D);
-        m_seq.setStep(6);
+        m_seq.setStep(TestStep::Reverse);
     }
 }
 
@@ -280,13 +293,14 @@ void StandardTest::returnStroke(const Sample& s) {
     const double T = scheme.points[k - 1];
     bool reached = false;
     switch (scheme.scheme_style) {
-        case 0:
+        case SchemeStyle::DisplacementLoad:
             reached = compression ? s.D >= T : s.D <= T;
             break;
-        case 1:
+        case SchemeStyle::DeformationLoad:
             reached = s.E <= T;
             break;
-        default:
+        case SchemeStyle::LoadDisplacement:
+        case SchemeStyle::LoadDeformation:
             reached = s.L <= T;
             break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "measurement/SampleSlot.h"
+#include "sequencer/TestTypes.h"
 
 namespace springtest {
 
@@ -24,7 +25,7 @@ public:
 
     // Stiffness of forward point k from the point values T, the measured values and the height H; NaN when
     // its denominator is zero (the cell then stays empty).
-    static float forwardStiffness(StandardTestKind kind, int style, int k, const double* T,
+    static float forwardStiffness(StandardTestKind kind, SchemeStyle style, int k, const double* T,
                                   const float* value, float height, float load);
 
 private:

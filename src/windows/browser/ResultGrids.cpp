@@ -1,6 +1,7 @@
 #include "windows/browser/ResultGrids.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -26,6 +27,8 @@ QTableWidget* makeResultGrid(const QString& name, bool severalRows, QWidget* par
 
 void fillResultGrid(QTableWidget& grid, const QStringList& titles, int rowCount,
                     const std::function<QString(int, int)>& cell) {
+    // A selection made among the rows shown before would now pick other tests.
+    grid.clearSelection();
     grid.clear();
     grid.setColumnCount(static_cast<int>(titles.size()));
     grid.setRowCount(rowCount);
@@ -41,6 +44,10 @@ void fillResultGrid(QTableWidget& grid, const QStringList& titles, int rowCount,
         }
         grid.setColumnWidth(column, kColumnMargin_px + widest);
     }
+}
+
+void placeCurrentRow(QTableWidget& grid, int row) {
+    grid.selectionModel()->setCurrentIndex(grid.model()->index(row, 0), QItemSelectionModel::NoUpdate);
 }
 
 }  // namespace springtest

@@ -20,16 +20,19 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "results/ReportExport.h"
 #include "results/ReportNames.h"
 #include "results/Ttest_result.h"
+#include "storage/Batch.h"
 #include "storage/BatchFileRefusal.h"
 #include "storage/Schema.h"
 #include "windows/browser/ResultChartView.h"
 #include "windows/browser/ResultGrids.h"
 #include "windows/browser/TF_reportnameset.h"
 #include "windows/browser/TFcurve_area.h"
+#include "windows/common/WindowTexts.h"
 #include "windows/console/ChartToolIcons.h"
 #include "windows/console/PlotPicture.h"
 
@@ -39,8 +42,8 @@ namespace {
 
 const QString kStartTraversal = QStringLiteral("曲线编历");
 const QString kEndTraversal = QStringLiteral("编历结束");
-const QString kLoadTitle = QStringLiteral("负荷");
-const QString kBatchFolder = QStringLiteral("database");
+// This browser reads standard batches, from where every window and command keeps them.
+const QString kBatchFolder = QDir::cleanPath(batchFolder(BatchKind::Standard));
 
 AxisScale scaleOf(const AxisRange& range) {
     return {range.min, range.max, range.step};
@@ -82,7 +85,7 @@ TF_dp::TF_dp(QString applicationFolder, QString loadUnits, QString displacementU
       m_displacementUnits(std::move(displacementUnits)),
       m_opener(opener) {
     setObjectName(QStringLiteral("TF_dp"));
-    setWindowTitle(QStringLiteral("数据处理"));
+    setWindowTitle(kResultBrowserTitle);
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     for (ChartSeriesData& s : m_idleChart.series) s.visible = false;
 
@@ -120,12 +123,12 @@ void TF_dp::buildMenus() {
         return action;
     };
 
-    QMenu* file = bar->addMenu(QStringLiteral("文件操作"));
-    item(file, "N1", QStringLiteral("打开文件"), &TF_dp::openBatch);
-    item(file, "N2", QStringLiteral("删除文件"), &TF_dp::deleteBatchFile);
+    QMenu* file = bar->addMenu(kFileMenu);
+    item(file, "N1", kOpenFileCommand, &TF_dp::openBatch);
+    item(file, "N2", kDeleteFileCommand, &TF_dp::deleteBatchFile);
 
     QMenu* report = bar->addMenu(QStringLiteral("报表"));
-    item(report, "N21", QStringLiteral("报表设置"), &TF_dp::openReportNames);
+    item(report, "N21", kReportNamesTitle, &TF_dp::openReportNames);
     report->addSeparator();
     item(report, "N5", QStringLiteral("选择打印"), &TF_dp::exportSelected);
     item(report, "N4", QStringLiteral("批量打印"), &TF_dp::exportAll);
@@ -188,7 +191,7 @@ QWidget* TF_dp::buildChartPanel() {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("bsSkinPanel1"));
 
-    auto* caption = new QLabel(QStringLiteral("曲线显示窗口"), panel);
+    auto* caption = new QLabel(kCurveWindowCaption, panel);
     caption->setObjectName(QStringLiteral("bsSkinLabel1"));
     QFont bold = caption->font();
     bold.setBold(true);
@@ -208,15 +211,13 @@ QWidget* TF_dp::buildChartPanel() {
         line->setFrameShadow(QFrame::Sunken);
         toolRow->addWidget(line);
     };
-    addTool(tools, QStringLiteral("bsSkinSpeedButton1"), QStringLiteral("曲线放大"), &TF_dp::zoomIn);
-    addTool(tools, QStringLiteral("bsSkinSpeedButton2"), QStringLiteral("曲线缩小"), &TF_dp::zoomOut);
+    addTool(tools, QStringLiteral("bsSkinSpeedButton1"), kZoomInTool, &TF_dp::zoomIn);
+    addTool(tools, QStringLiteral("bsSkinSpeedButton2"), kZoomOutTool, &TF_dp::zoomOut);
     separator();
-    addTool(tools, QStringLiteral("bsSkinSpeedButton6"), QStringLiteral("Y轴增大"), &TF_dp::raiseLeftMaximum);
-    addTool(tools, QStringLiteral("bsSkinSpeedButton7"), QStringLiteral("Y轴减小"), &TF_dp::lowerLeftMaximum);
-    addTool(tools, QStringLiteral("bsSkinSpeedButton8"), QStringLiteral("X轴减小"),
-            &TF_dp::lowerBottomMaximum);
-    addTool(tools, QStringLiteral("bsSkinSpeedButton9"), QStringLiteral("X轴增大"),
-            &TF_dp::raiseBottomMaximum);
+    addTool(tools, QStringLiteral("bsSkinSpeedButton6"), kStretchYTool, &TF_dp::raiseLeftMaximum);
+    addTool(tools, QStringLiteral("bsSkinSpeedButton7"), kShrinkYTool, &TF_dp::lowerLeftMaximum);
+    addTool(tools, QStringLiteral("bsSkinSpeedButton8"), kShrinkXTool, &TF_dp::lowerBottomMaximum);
+    addTool(tools, QStringLiteral("bsSkinSpeedButton9"), kStretchXTool, &TF_dp::raiseBottomMaximum);
     addTool(tools, QStringLiteral("bsSkinSpeedButton4"), QStringLiteral("曲线范围设置调节"),
             &TF_dp::openCurveArea);
     separator();
@@ -224,7 +225,7 @@ QWidget* TF_dp::buildChartPanel() {
         addTool(tools, QStringLiteral("bsSkinSpeedButton5"), kStartTraversal, &TF_dp::toggleTraversal);
     separator();
     addTool(tools, QStringLiteral("bsSkinSpeedButton3"), QStringLiteral("复制曲线"), &TF_dp::copyCurve);
-    addTool(tools, QStringLiteral("bsSkinSpeedButton13"), QStringLiteral("保存曲线图像"), &TF_dp::saveCurve);
+    addTool(tools, QStringLiteral("bsSkinSpeedButton13"), kSaveCurveTool, &TF_dp::saveCurve);
     addTool(tools, QStringLiteral("bsSkinSpeedButton10"), QStringLiteral("曲线打印"), &TF_dp::printCurve);
     toolRow->addStretch(1);
 
@@ -259,7 +260,7 @@ void TF_dp::showEvent(QShowEvent* event) {
         return;
     }
     m_steps = readAxisSteps(m_applicationFolder);
-    m_idleChart.leftTitle = kLoadTitle + QLatin1Char('(') + m_loadUnits + QLatin1Char(')');
+    m_idleChart.leftTitle = kLoadName + QLatin1Char('(') + m_loadUnits + QLatin1Char(')');
     if (m_result) m_result->chart().leftTitle = m_idleChart.leftTitle;
     for (ChartSeriesData& s : currentChart().series) s.visible = false;
     buildReportEntries();
@@ -312,8 +313,9 @@ void TF_dp::fillGrids() {
                    [r](int row, int column) { return r->resultText(row, column); });
     fillResultGrid(*m_schemeGrid, Ttest_result::schemeTitles(), r ? static_cast<int>(r->scheme().size()) : 0,
                    [r](int row, int column) { return r->schemeText(row, column); });
-    if (m_resultGrid->rowCount() > 0) m_resultGrid->setCurrentCell(0, 0);
-    if (m_schemeGrid->rowCount() > 0) m_schemeGrid->setCurrentCell(0, 0);
+    // The first rows are current, not selected: "选择打印" takes only what the operator selects.
+    if (m_resultGrid->rowCount() > 0) placeCurrentRow(*m_resultGrid, 0);
+    if (m_schemeGrid->rowCount() > 0) placeCurrentRow(*m_schemeGrid, 0);
 }
 
 int TF_dp::currentResultRow() const {
@@ -332,10 +334,10 @@ int TF_dp::currentSchemeStyle() const {
 void TF_dp::openBatch() {
     const QString folder = QDir(m_applicationFolder).filePath(kBatchFolder);
     QDir().mkpath(folder);
-    const QString file = prompts().openFile(QStringLiteral("打开数据库"), folder, kBatchFileFilter);
+    const QString file = prompts().openFile(kOpenDatabaseTitle, folder, kBatchFileFilter);
     if (file.isEmpty()) return;  // cancelled
     if (!QFileInfo(file).isFile()) {
-        prompts().message(QStringLiteral("文件不存在!!"));
+        prompts().message(kFileMissing);
         return;
     }
     // The batch shown so far goes first, whatever becomes of this one.
@@ -346,20 +348,21 @@ void TF_dp::openBatch() {
         return;
     }
     setResult(std::move(opened.result));
+    if (!opened.notice.isEmpty()) prompts().message(opened.notice);
 }
 
 void TF_dp::deleteBatchFile() {
     const QString folder = QDir(m_applicationFolder).filePath(kBatchFolder);
-    const QString file = prompts().openFile(QStringLiteral("删除数据库"), folder, kBatchFileFilter);
+    const QString file = prompts().openFile(kDeleteDatabaseTitle, folder, kBatchFileFilter);
     if (file.isEmpty()) return;  // cancelled
     const QString refusal = batchFileRefusal(file, BatchFileUse::Delete);
     if (!refusal.isEmpty()) {
         prompts().message(refusal);
         return;
     }
-    if (!prompts().question(QStringLiteral("是否删除文件夹") + QDir::toNativeSeparators(file))) return;
+    if (!prompts().question(kDeleteFolderQuestion + QDir::toNativeSeparators(file))) return;
     if (!QFile::remove(file) || QFileInfo::exists(file)) {
-        prompts().message(QStringLiteral("文件删除错误!!"));
+        prompts().message(kFileDeleteError);
         return;
     }
     prompts().message(QStringLiteral("文件删除成功!!"));
@@ -372,7 +375,9 @@ void TF_dp::resultGridMenu(const QPoint& at) {
 void TF_dp::replayCurrent() {
     if (!m_result) return;
     const QString message = m_result->ShowCurve(currentResultRow());
-    m_zoomUndo.forget();
+    // A new curve comes with axes of its own; a test without samples leaves the curve, and its zooms, as
+    // they were.
+    if (message.isEmpty()) m_zoomUndo.forget();
     redraw();
     if (!message.isEmpty()) prompts().message(message);
 }
@@ -383,7 +388,9 @@ void TF_dp::deleteCurrent() {
     const QString message = m_result->DeleteCurrent(row);
     fillGrids();
     const int rows = m_resultGrid->rowCount();
-    if (rows > 0) m_resultGrid->setCurrentCell(std::min(row, rows - 1), 0);
+    if (rows > 0) placeCurrentRow(*m_resultGrid, std::min(row, rows - 1));
+    // The replayed curve may have gone with its test, or moved to a new serial.
+    redraw();
     if (!message.isEmpty()) prompts().message(message);
 }
 
@@ -393,8 +400,7 @@ void TF_dp::deleteAll() {
         prompts().message(m_result->DeleteAll());  // "无测试记录！！"
         return;
     }
-    if (!prompts().question(QStringLiteral("确定要全部删除？"), QStringLiteral("提示"), PromptIcon::Stop))
-        return;
+    if (!prompts().question(QStringLiteral("确定要全部删除？"), kPromptCaption, PromptIcon::Stop)) return;
     const QString message = m_result->DeleteAll();
     if (!message.isEmpty()) {
         prompts().message(message);
@@ -439,8 +445,9 @@ void TF_dp::exportReport(const QString& reportName) {
     // The picture goes to the clipboard as well, as "复制曲线" puts it there.
     const QPixmap picture = m_chartView->picture();
     QApplication::clipboard()->setPixmap(picture);
+    // The report describes the test whose curve it shows; before any replay, the first.
     showOutcome(m_result->ExportReport({m_applicationFolder, QStringLiteral("report.xltx"), &m_opener},
-                                       reportName, m_chartView->png()));
+                                       reportName, m_chartView->png(), m_result->replayedRow().value_or(0)));
 }
 
 void TF_dp::exportPoints() {
@@ -452,13 +459,19 @@ void TF_dp::exportPoints() {
 // ---------------------------------------------------------------------------------------------------------
 // The chart
 
+void TF_dp::rememberRangesBeforeZoom() {
+    m_zoomUndo.remember(scaleOf(currentChart().bottom), scaleOf(currentChart().left));
+}
+
 void TF_dp::zoomIn() {
+    rememberRangesBeforeZoom();
     zoomAxisIn(currentChart().bottom);
     zoomAxisIn(currentChart().left);
     redrawAxes();
 }
 
 void TF_dp::zoomOut() {
+    rememberRangesBeforeZoom();
     zoomAxisOut(currentChart().bottom);
     zoomAxisOut(currentChart().left);
     redrawAxes();
@@ -487,7 +500,7 @@ void TF_dp::lowerBottomMaximum() {
 void TF_dp::chartRectangle(const QRect& dragged) {
     const DraggedRectangle rectangle = readDraggedRectangle(*m_chartView, dragged);
     if (rectangle.meaning == DraggedRectangle::Meaning::Zoom) {
-        m_zoomUndo.remember(scaleOf(currentChart().bottom), scaleOf(currentChart().left));
+        rememberRangesBeforeZoom();
         currentChart().bottom = rangeOf(rectangle.bottom);
         currentChart().left = rangeOf(rectangle.left);
     } else if (rectangle.meaning == DraggedRectangle::Meaning::Undo) {
@@ -508,7 +521,7 @@ void TF_dp::chartMouseMove(QMouseEvent* event) {
         m_result->TrackCursor(m_result->schemeStyle(), x, y);
         m_chartView->drawSeries(currentChart(), ResultChart::Traversal);
     }
-    m_readout->setText(QStringLiteral("曲线坐标:X:") + QString::number(x, 'f', 2) + QStringLiteral(" Y:") +
+    m_readout->setText(kCurveReadoutPrefix + QString::number(x, 'f', 2) + QStringLiteral(" Y:") +
                        QString::number(y, 'f', 2));
 }
 

@@ -83,6 +83,8 @@ private:
     ResultChart& currentChart();
     void redraw();
     void redrawAxes();
+    // Every zoom, by button or by rectangle, keeps the ranges an undo returns to: those before the first.
+    void rememberRangesBeforeZoom();
     void chartRectangle(const QRect& dragged);
     void chartMouseMove(QMouseEvent* event);
     void resultGridMenu(const QPoint& at);

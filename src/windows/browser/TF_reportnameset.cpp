@@ -9,9 +9,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "results/ReportNames.h"
 #include "storage/Schema.h"
+#include "windows/common/WindowTexts.h"
 
 namespace springtest {
 
@@ -26,7 +28,7 @@ void showAll(const QStringList& messages) {
 TF_reportnameset::TF_reportnameset(QString applicationFolder, QWidget* parent)
     : QDialog(parent), m_applicationFolder(std::move(applicationFolder)) {
     setObjectName(QStringLiteral("TF_reportnameset"));
-    setWindowTitle(QStringLiteral("报表设置"));
+    setWindowTitle(kReportNamesTitle);
 
     m_names = new QComboBox(this);
     m_names->setObjectName(QStringLiteral("report_name_com"));
@@ -51,9 +53,9 @@ TF_reportnameset::TF_reportnameset(QString applicationFolder, QWidget* parent)
         return b;
     };
     auto* open = button("open_button", QStringLiteral("打开"), &TF_reportnameset::openName);
-    auto* save = button("save_button", QStringLiteral("保存"), &TF_reportnameset::saveName);
-    auto* remove = button("delete_button", QStringLiteral("删除"), &TF_reportnameset::deleteName);
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto* save = button("save_button", kSaveButton, &TF_reportnameset::saveName);
+    auto* remove = button("delete_button", kDeleteButton, &TF_reportnameset::deleteName);
+    auto* cancel = new QPushButton(kCancelButton, this);
     cancel->setObjectName(QStringLiteral("bsSkinSpeedButton1"));
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -100,7 +102,7 @@ void TF_reportnameset::openName() {
 void TF_reportnameset::saveName() {
     const ReportName report{name(), m_chartRange->text(), m_withChart->isChecked()};
     const ReportNameOutcome outcome = saveReportName(schemeDatabase(), report, [](const QString& question) {
-        return prompts().question(question, QStringLiteral("提示"), PromptIcon::Information);
+        return prompts().question(question, kPromptCaption, PromptIcon::Information);
     });
     showAll(outcome.messages);
 }

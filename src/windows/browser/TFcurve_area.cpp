@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Prompts.h"
+#include "windows/common/WindowTexts.h"
 
 namespace springtest {
 
@@ -53,7 +54,7 @@ TFcurve_area::TFcurve_area(QString applicationFolder, ResultChart& chart, AxisSt
     m_fields[4]->setEditText(axisText(m_chart.left.max));
     m_fields[5]->setEditText(storedStepText(m_applicationFolder, false));
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    auto* ok = new QPushButton(kOkButton, this);
     ok->setObjectName(QStringLiteral("bsSkinButton1"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &TFcurve_area::confirm);

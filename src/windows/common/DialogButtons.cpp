@@ -1,5 +1,7 @@
 #include "windows/common/DialogButtons.h"
 
+#include "windows/common/WindowTexts.h"
+
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -9,10 +11,10 @@ namespace springtest {
 
 DialogButtons layOutWithOkCancel(QDialog& dialog, QWidget* content) {
     DialogButtons b;
-    b.ok = new QPushButton(QStringLiteral("确定"), &dialog);
+    b.ok = new QPushButton(kOkButton, &dialog);
     b.ok->setObjectName(QStringLiteral("bsSkinButton1"));
     b.ok->setDefault(true);
-    b.cancel = new QPushButton(QStringLiteral("取消"), &dialog);
+    b.cancel = new QPushButton(kCancelButton, &dialog);
     b.cancel->setObjectName(QStringLiteral("bsSkinButton2"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

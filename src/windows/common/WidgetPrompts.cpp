@@ -1,5 +1,7 @@
 #include "windows/common/WidgetPrompts.h"
 
+#include "windows/common/WindowTexts.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -51,8 +53,8 @@ void WidgetPrompts::message(const QString& text, const QString& caption, PromptI
 
 bool WidgetPrompts::question(const QString& text, const QString& caption, PromptIcon icon) {
     QMessageBox box(iconOf(icon), caption, text, QMessageBox::Yes | QMessageBox::No, parentWindow());
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("是"));
-    box.setButtonText(QMessageBox::No, QStringLiteral("否"));
+    box.setButtonText(QMessageBox::Yes, kYes);
+    box.setButtonText(QMessageBox::No, kNo);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "measurement/CardSlot.h"
+#include "windows/console/AcquisitionWatch.h"
 
 #include <QString>
 
@@ -10,13 +11,15 @@ class CurveSink;
 class TTestStyle;
 
 // What the operator windows of one run work on: the machine's card tables and the test sequencer, owned by
-// the main window for the whole run, and the live curve that the curve window offers to the control panel.
+// the main window for the whole run, the live curve that the curve window offers to the control panel, and
+// the watch on the acquisition loop.
 struct ConsoleContext {
     QString applicationFolder;
     int machineType = 0;
     CardTables& cards;
     TTestStyle& sequencer;
     CurveSink* liveCurve = nullptr;  // set by the layout once the curve window exists
+    AcquisitionWatch acquisition{};  // watches the loop from start-up on
 };
 
 }  // namespace springtest

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "sequencer/FatigueTest.h"
+
 #include <QWidget>
 
-#include <cstdint>
 #include <functional>
 
-class QButtonGroup;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -16,12 +16,9 @@ class QToolButton;
 namespace springtest {
 
 struct ConsoleContext;
-struct CardSlot;
 
-// The anti-roll bar fatigue test of machine type 6. The drive runs on relay 2 of the panel's card while the
-// mains relay (1) is closed; cycles are counted on card 1's displacement, ten millimetres a cycle, and added
-// to the count stored in the counter file "ini.init", so a test can be stopped and continued later. The test
-// ends by itself at the target count, or when the bar breaks (the break-stop wire opens).
+// The page of the anti-roll bar fatigue test of machine type 6: start, stop and the count, the frequency,
+// the target, break stop and the servo speed, over the FatigueTest that drives and counts.
 class ControlFatiguePage : public QWidget {
     Q_OBJECT
 public:
@@ -29,33 +26,20 @@ public:
 
     ControlFatiguePage(ConsoleContext& ctx, int card, StatusSink testStatus, QWidget* parent = nullptr);
 
-    // Reads the counter file: the stored count and the target.
+    // Shows the count and the target kept in the counter file.
     void loadCounterFile();
     // One tick of the fatigue counter (`FatigueTimer`).
     void fatigueTick();
 
-    static QString counterFilePath(const QString& applicationFolder);
+    const FatigueTest& test() const { return m_test; }
 
 private:
-    CardSlot& card() const;
-    CardSlot* counterCard() const;
-    int cycles() const;
-    float counterDisplacement() const;
-    bool breakWireConnected() const;
-    void setDriveRelay(bool on);
     void onStart();
     void onStop();
     void onClearCount();
-    void onServoOutput(int value);
 
-    ConsoleContext& m_ctx;
-    const int m_card;
+    FatigueTest m_test;
     StatusSink m_testStatus;
-
-    int32_t m_target = 0;
-    int32_t m_storedCount = 0;
-    float m_lastCounter = 0.0f;
-    int32_t m_ticks = 0;
 
     QToolButton* m_start = nullptr;
     QToolButton* m_stop = nullptr;

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "measurement/HydraulicControls.h"
+
 #include <QWidget>
 
-class QButtonGroup;
 class QTimer;
 class QToolButton;
 
@@ -10,9 +11,9 @@ namespace springtest {
 
 struct CardSlot;
 
-// The oil-source page of the hydraulic machines (types 2 and 3): pump, relief valve, main cylinder,
-// crossbeam and lower cylinder, each switched through a relay of the card's motor channel, and oil filling,
-// which works the cylinders up and down between two displacements until it is switched off.
+// The oil-source page of the hydraulic machines (types 2 and 3): the buttons of the card's oil source —
+// pump, relief valve, main cylinder, crossbeam, lower cylinder and oil filling — over the HydraulicControls
+// that switch the relays and turn the cylinders while filling.
 class ControlHydraulicsPage : public QWidget {
     Q_OBJECT
 public:
@@ -20,28 +21,28 @@ public:
 
     // One tick of the oil-filling timer (`Timer_CONGYOU`).
     void fillingTick();
+    const HydraulicControls& controls() const { return m_controls; }
 
 private:
-    // An up/stop/down trio driving two relays: up and down never both on.
+    // The up/stop/down buttons of one drive.
     struct Trio {
         QToolButton* up = nullptr;
         QToolButton* stop = nullptr;
         QToolButton* down = nullptr;
-        int upRelay = 0;
-        int downRelay = 0;
+        HydraulicDrive drive = HydraulicDrive::MainCylinder;
     };
-    enum class Motion { Up, Stop, Down };
 
     void buildTrio(Trio& trio, QWidget* parent, const char* up, const char* upCaption, const char* stop,
-                   const char* stopCaption, const char* down, const char* downCaption, int upRelay,
-                   int downRelay);
-    void run(Trio& trio, Motion motion);
-    void runAndPress(Trio& trio, Motion motion);
-    void toggle(QToolButton* button, const QString& offCaption, const QString& onCaption, int relay);
+                   const char* stopCaption, const char* down, const char* downCaption, HydraulicDrive drive);
+    void move(const Trio& trio, CylinderMotion motion);
+    void showTrio(const Trio& trio);
+    void showFillingCylinders();
+    void onPump();
+    void onReliefValve();
     void onFilling();
-    void setRelay(int position, bool on);
 
     CardSlot& m_slot;
+    HydraulicControls m_controls;
     Trio m_cylinder, m_crossbeam, m_lowerCylinder;
     QToolButton* m_pump = nullptr;
     QToolButton* m_reliefValve = nullptr;

@@ -3,8 +3,10 @@
 #include "measurement/ChannelConfig.h"
 #include "measurement/TMotor.h"
 #include "platform/ProfileFile.h"
+#include "platform/Prompts.h"
 #include "sequencer/CurveSink.h"
 #include "windows/common/FindByName.h"
+#include "windows/common/WindowTexts.h"
 #include "windows/console/ConsoleContext.h"
 #include "windows/console/PanelWidgets.h"
 
@@ -150,10 +152,14 @@ void ControlPidPage::onValveSettings() {
     const std::optional<int> low = integerFromText(m_low->text());
     if (!low) return;
     if (TMotor* m = motor()) m->SetValveSettings(*valveZero, *upper, *low);
-    ProfileFile config(channelConfigFile(m_ctx.applicationFolder, m_card));
-    config.writeInt(QStringLiteral("pid"), QStringLiteral("fapian"), *valveZero);
-    config.writeInt(QStringLiteral("pid"), QStringLiteral("upper"), *upper);
-    config.writeInt(QStringLiteral("pid"), QStringLiteral("low"), *low);
+    const QString pid = QStringLiteral("pid");
+    QString error;
+    if (!ProfileFile(channelConfigFile(m_ctx.applicationFolder, m_card))
+             .writeSettings({{pid, QStringLiteral("fapian"), QString::number(*valveZero)},
+                             {pid, QStringLiteral("upper"), QString::number(*upper)},
+                             {pid, QStringLiteral("low"), QString::number(*low)}},
+                            &error))
+        prompts().message(error, kErrorCaption, PromptIcon::Critical);
 }
 
 void ControlPidPage::onCharacteristicCurve() {

@@ -1,5 +1,6 @@
 #include "windows/console/ControlResultGrid.h"
 
+#include "platform/OperatorTexts.h"
 #include "sequencer/TTestStyle.h"
 #include "sequencer/Verdict.h"
 #include "storage/SchemeCheck.h"
@@ -19,13 +20,15 @@ std::optional<QColor> resultCellColour(int column, const QString& text, const QS
     const double value = text.toDouble();
     const double upper = column == 4 ? upperText.toDouble() : stiffnessMax;
     const double lower = column == 4 ? lowerText.toDouble() : stiffnessMin;
-    switch (judgeStiffness(value, upper, lower)) {
-        case StiffnessJudgement::High:
+    switch (judge(value, upper, lower)) {
+        case Verdict::High:
             return QColor(Qt::red);
-        case StiffnessJudgement::Pass:
+        case Verdict::Pass:
             return QColor(0, 255, 0);
-        case StiffnessJudgement::Low:
+        case Verdict::Low:
             return QColor(Qt::blue);
+        case Verdict::None:
+            break;
     }
     return std::nullopt;
 }
@@ -114,7 +117,7 @@ ControlResultGrid::ControlResultGrid(TTestStyle& sequencer, QWidget* parent)
     // Until a scheme is opened: the header of the commonest scheme over ten empty points.
     setRowCount(11);
     QStringList headers = pointTableHeaders(0);
-    headers << QStringLiteral("实测值") << QStringLiteral("刚度");
+    headers << kMeasuredValueName << kStiffnessName;
     for (int c = 0; c < headers.size(); ++c) setCell(0, c, headers[c]);
 }
 

@@ -12,9 +12,9 @@ namespace springtest {
 class TTestStyle;
 
 // The colour a result cell is drawn in: column 4 (measured value) against the limits in columns 2 and 3 of
-// its row, column 5 (stiffness) against the scheme's stiffness limits. Red above, blue below, lime within;
-// nothing for an empty cell or any other column. The cells are compared as the operator reads them: their
-// texts taken back as numbers.
+// its row, column 5 (stiffness) against the scheme's stiffness limits, by the one rule of every verdict
+// (judge). Red above, blue below, lime within; nothing for an empty cell, limits never set, or any other
+// column. The cells are compared as the operator reads them: their texts taken back as numbers.
 std::optional<QColor> resultCellColour(int column, const QString& text, const QString& upperText,
                                        const QString& lowerText, double stiffnessMax, double stiffnessMin);
 

@@ -2,6 +2,7 @@
 
 #include "platform/NumberEntry.h"
 #include "platform/Prompts.h"
+#include "windows/common/WindowTexts.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -42,14 +43,14 @@ void pressButton(QToolButton* button) {
 std::optional<double> floatFromText(const QString& text) {
     QString error;
     const std::optional<double> value = readFloat(text, &error);
-    if (!value) prompts().message(error, QStringLiteral("错误"), PromptIcon::Critical);
+    if (!value) prompts().message(error, kErrorCaption, PromptIcon::Critical);
     return value;
 }
 
 std::optional<int> integerFromText(const QString& text) {
     QString error;
     const std::optional<int> value = readInteger(text, &error);
-    if (!value) prompts().message(error, QStringLiteral("错误"), PromptIcon::Critical);
+    if (!value) prompts().message(error, kErrorCaption, PromptIcon::Critical);
     return value;
 }
 

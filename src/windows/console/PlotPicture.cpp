@@ -10,6 +10,7 @@
 #include <QPrinterInfo>
 #include <algorithm>
 
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 
 namespace springtest {
@@ -44,8 +45,8 @@ void saveChartBitmap(QCustomPlot& chart, const QString& applicationFolder) {
         prompts().saveFile(QStringLiteral("保存图片"), folder, QStringLiteral("图片(*.bmp)|*.bmp"));
     if (file.isEmpty()) return;
     if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".bmp");
-    if (QFileInfo::exists(file) && !prompts().question(QStringLiteral("该文件名已经存在，是否覆盖?"),
-                                                       QStringLiteral("提示"), PromptIcon::Stop))
+    if (QFileInfo::exists(file) &&
+        !prompts().question(QStringLiteral("该文件名已经存在，是否覆盖?"), kPromptCaption, PromptIcon::Stop))
         return;
     if (!chart.saveBmp(file)) {
         prompts().message(kSaveFailed);

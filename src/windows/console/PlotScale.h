@@ -31,7 +31,7 @@ struct DraggedRectangle {
 // few pixels is a click.
 DraggedRectangle readDraggedRectangle(const QCustomPlot& plot, const QRect& dragged);
 
-// The ranges before the first rectangle zoom, which an undo returns to.
+// The ranges before the first zoom (by rectangle or by button), which an undo returns to.
 class ZoomUndo {
 public:
     void remember(const AxisScale& bottom, const AxisScale& left) {

@@ -2,6 +2,8 @@
 
 #include "measurement/TDisplacement.h"
 #include "measurement/Tload.h"
+#include "platform/OperatorTexts.h"
+#include "windows/common/WindowTexts.h"
 #include "windows/console/ConsoleContext.h"
 #include "windows/console/PlotPicture.h"
 #include "windows/console/PlotScale.h"
@@ -20,7 +22,6 @@ namespace springtest {
 
 namespace {
 
-const QString kCaption = QStringLiteral("曲线显示窗口");
 const QString kWidenHint = QStringLiteral("曲线窗口放大");
 const QString kNarrowHint = QStringLiteral("曲线窗口缩小");
 constexpr int kDefaultHeight_px = 470;
@@ -33,9 +34,9 @@ QString channelTitle(const TPassage& channel) {
 
 TF_chart::TF_chart(ConsoleContext& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("TF_chart"));
-    setWindowTitle(kCaption);
+    setWindowTitle(kCurveWindowCaption);
 
-    m_title = new QLabel(kCaption, this);
+    m_title = new QLabel(kCurveWindowCaption, this);
     m_title->setObjectName(QStringLiteral("bsSkinLabel7"));
     QFont titleFont = m_title->font();
     titleFont.setBold(true);
@@ -109,7 +110,7 @@ void TF_chart::buildChart() {
     }
 
     m_chart->xAxis->setLabel(QStringLiteral("位移(mm)"));
-    m_chart->yAxis->setLabel(QStringLiteral("负荷"));
+    m_chart->yAxis->setLabel(kLoadName);
     for (QCPAxis* axis : {m_chart->xAxis, m_chart->yAxis}) useStepTicker(axis);
     m_chart->axisRect()->setBackground(Qt::white);
 
@@ -151,22 +152,19 @@ void TF_chart::buildToolBar() {
     m_toolBar = new QToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("bsSkinToolBar1"));
     m_toolBar->setIconSize(QSize(24, 24));
-    addTool(QStringLiteral("bsSkinSpeedButton10"), QStringLiteral("曲线放大"), ChartTool::ZoomIn,
-            &TF_chart::zoomIn);
-    addTool(QStringLiteral("bsSkinSpeedButton11"), QStringLiteral("曲线缩小"), ChartTool::ZoomOut,
-            &TF_chart::zoomOut);
+    addTool(QStringLiteral("bsSkinSpeedButton10"), kZoomInTool, ChartTool::ZoomIn, &TF_chart::zoomIn);
+    addTool(QStringLiteral("bsSkinSpeedButton11"), kZoomOutTool, ChartTool::ZoomOut, &TF_chart::zoomOut);
     m_toolBar->addSeparator();
-    addTool(QStringLiteral("bsSkinSpeedButton15"), QStringLiteral("Y轴增大"), ChartTool::StretchY,
+    addTool(QStringLiteral("bsSkinSpeedButton15"), kStretchYTool, ChartTool::StretchY,
             &TF_chart::stretchLeftAxis);
-    addTool(QStringLiteral("bsSkinSpeedButton16"), QStringLiteral("Y轴减小"), ChartTool::ShrinkY,
+    addTool(QStringLiteral("bsSkinSpeedButton16"), kShrinkYTool, ChartTool::ShrinkY,
             &TF_chart::shrinkLeftAxis);
-    addTool(QStringLiteral("bsSkinSpeedButton17"), QStringLiteral("X轴减小"), ChartTool::ShrinkX,
+    addTool(QStringLiteral("bsSkinSpeedButton17"), kShrinkXTool, ChartTool::ShrinkX,
             &TF_chart::shrinkBottomAxis);
-    addTool(QStringLiteral("bsSkinSpeedButton18"), QStringLiteral("X轴增大"), ChartTool::StretchX,
+    addTool(QStringLiteral("bsSkinSpeedButton18"), kStretchXTool, ChartTool::StretchX,
             &TF_chart::stretchBottomAxis);
     m_toolBar->addSeparator();
-    addTool(QStringLiteral("bsSkinSpeedButton19"), QStringLiteral("保存曲线图像"), ChartTool::Save,
-            &TF_chart::savePicture);
+    addTool(QStringLiteral("bsSkinSpeedButton19"), kSaveCurveTool, ChartTool::Save, &TF_chart::savePicture);
     addTool(QStringLiteral("bsSkinSpeedButton20"), QStringLiteral("曲线图像打印"), ChartTool::Print,
             &TF_chart::printPreview);
     m_toolBar->addSeparator();
@@ -226,12 +224,14 @@ void TF_chart::drawPendingCurve() {
 }
 
 void TF_chart::zoomIn() {
+    m_zoomUndo.remember(m_bottom, m_left);
     m_bottom = zoomedIn(m_bottom);
     m_left = zoomedIn(m_left);
     showAxes();
 }
 
 void TF_chart::zoomOut() {
+    m_zoomUndo.remember(m_bottom, m_left);
     m_bottom = zoomedOut(m_bottom);
     m_left = zoomedOut(m_left);
     showAxes();
@@ -278,7 +278,7 @@ void TF_chart::undoZoom() {
 void TF_chart::updateReadout(QMouseEvent* event) {
     const double x = m_chart->xAxis->pixelToCoord(event->position().x());
     const double y = m_chart->yAxis->pixelToCoord(event->position().y());
-    m_readout->setText(QStringLiteral("曲线坐标:X:") + QString::number(x, 'f', 3) + QStringLiteral(" Y:") +
+    m_readout->setText(kCurveReadoutPrefix + QString::number(x, 'f', 3) + QStringLiteral(" Y:") +
                        QString::number(y, 'f', 3));
 }
 

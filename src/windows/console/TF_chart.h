@@ -62,7 +62,7 @@ public:
     void printPreview();
     void toggleWidth();
     // The mouse's rectangle: drawn to the right it zooms into the rectangle (pixel coordinates of the chart),
-    // drawn to the left it undoes the rectangle zooms.
+    // drawn to the left it undoes every zoom since the first, the toolbar's included.
     void zoomToRectangle(const QRect& pixels);
     void undoZoom();
 

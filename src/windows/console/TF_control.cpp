@@ -1,13 +1,13 @@
 #include "windows/console/TF_control.h"
 
-#include "measurement/TDisplacement.h"
 #include "measurement/TMotor.h"
-#include "measurement/Tload.h"
-#include "platform/NumberFormat.h"
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
+#include "sequencer/PointReadout.h"
+#include "sequencer/StartRefusal.h"
 #include "sequencer/TTestStyle.h"
 #include "sequencer/TestStateText.h"
-#include "sequencer/Verdict.h"
+#include "windows/common/WindowTexts.h"
 #include "windows/console/ConsoleContext.h"
 #include "windows/console/ControlFatiguePage.h"
 #include "windows/console/ControlHydraulicsPage.h"
@@ -35,7 +35,11 @@ namespace springtest {
 
 namespace {
 
-enum Page { ManualPage = 0, ProgramPage, SolidPage, HydraulicsPage, PidPage, FatiguePage };
+// The panel's pages in their tab order; some are shown only on the machine types that have them.
+enum class ControlPage { Manual, Program, Solid, Hydraulics, Pid, Fatigue };
+constexpr int tabOf(ControlPage page) {
+    return static_cast<int>(page);
+}
 constexpr int kStartSpeedButton = 7;  // "10" mm/min
 constexpr int kSpeedButtonsPerRow = 5;
 constexpr int kTensionItem = 0;
@@ -107,7 +111,9 @@ void TF_control::buildWindow() {
     m_fatigue = new ControlFatiguePage(
         m_ctx, m_card, [this](const QString& text) { setTestStatus(text); }, m_pages);
     m_pages->addTab(m_fatigue, QStringLiteral("疲劳控制"));
-    for (int page : {SolidPage, HydraulicsPage, PidPage, FatiguePage}) m_pages->setTabVisible(page, false);
+    for (ControlPage page :
+         {ControlPage::Solid, ControlPage::Hydraulics, ControlPage::Pid, ControlPage::Fatigue})
+        m_pages->setTabVisible(tabOf(page), false);
     column->addWidget(m_pages, 1);
 
     auto* statusBar = new QFrame(this);
@@ -195,9 +201,9 @@ QWidget* TF_control::buildProgramPage() {
     auto* buttons = new QHBoxLayout;
     auto* group = new QButtonGroup(page);
     m_testStart = bigButton(makeGroupButton(page, group, QStringLiteral("TestStart_SpeedButton"),
-                                            QStringLiteral("试验开始"), QStringLiteral("试验开始")));
+                                            kStartTestButton, kStartTestButton));
     m_testStop = bigButton(makeGroupButton(page, group, QStringLiteral("TestStop_SpeedButton"),
-                                           QStringLiteral("试验停止"), QStringLiteral("试验停止")));
+                                           kStopTestButton, kStopTestButton));
     pressButton(m_testStop);
     buttons->addWidget(m_testStart);
     buttons->addWidget(m_testStop);
@@ -220,7 +226,7 @@ QWidget* TF_control::buildProgramPage() {
     m_precompress->setObjectName(QStringLiteral("test_Cycle_ComboBox"));
     for (int n = 0; n <= 8; ++n) m_precompress->addItem(QString::number(n));
     m_precompress->setCurrentIndex(-1);
-    auto* precompressUnit = new QLabel(QStringLiteral("次"), results);
+    auto* precompressUnit = new QLabel(kTimesUnit, results);
     m_precompressRow = {precompressTitle, m_precompress, precompressUnit};
     for (QWidget* w : m_springHeightRow + m_precompressRow) height->addWidget(w);
     height->addStretch();
@@ -231,8 +237,8 @@ QWidget* TF_control::buildProgramPage() {
     m_directionGroup = new QGroupBox(QStringLiteral("试验方向"), page);
     m_directionGroup->setObjectName(QStringLiteral("bsSkinRadioGroup1"));
     auto* items = new QHBoxLayout(m_directionGroup);
-    m_directionItems[kTensionItem] = new QRadioButton(QStringLiteral("拉向"), m_directionGroup);
-    m_directionItems[kCompressionItem] = new QRadioButton(QStringLiteral("压向"), m_directionGroup);
+    m_directionItems[kTensionItem] = new QRadioButton(kTensionDirection, m_directionGroup);
+    m_directionItems[kCompressionItem] = new QRadioButton(kCompressionDirection, m_directionGroup);
     m_directionItems[kCompressionItem]->setChecked(true);
     for (QRadioButton* item : m_directionItems) {
         items->addWidget(item);
@@ -248,8 +254,8 @@ QWidget* TF_control::buildProgramPage() {
 void TF_control::FormShow() {
     pressButton(m_speedButtons[kStartSpeedButton]);
     onSpeedButton(kStartSpeedButton);
-    m_pages->setCurrentIndex(ManualPage);
-    setTestStatus(QStringLiteral("试验状态：试验停止"));
+    m_pages->setCurrentIndex(tabOf(ControlPage::Manual));
+    setTestStatus(kTestStoppedState);
 
     TMotor* motor = slot().motor.get();
     switch (m_ctx.machineType) {
@@ -259,7 +265,7 @@ void TF_control::FormShow() {
             break;
         case 2:
         case 3:
-            m_pages->setTabVisible(HydraulicsPage, true);
+            m_pages->setTabVisible(tabOf(ControlPage::Hydraulics), true);
             onStop();
             m_pid->showValveSettings();
             if (m_ctx.machineType == 3) {
@@ -268,7 +274,7 @@ void TF_control::FormShow() {
             }
             break;
         case 6:
-            m_pages->setTabVisible(FatiguePage, true);
+            m_pages->setTabVisible(tabOf(ControlPage::Fatigue), true);
             if (motor) {
                 motor->StartOutput();
                 if (motor->manualControl()) motor->StartLimitMonitor();
@@ -328,15 +334,13 @@ void TF_control::onSpeedBar() {
 
 void TF_control::onTestStart() {
     TTestStyle& sequencer = m_ctx.sequencer;
-    if (!sequencer.hasProcedure()) {
-        prompts().message(QStringLiteral("请选择试验方案!!"));
-        sequencer.StopTest();
-        pressButton(m_testStop);
-        return;
-    }
-    if (sequencer.speedMode() == 0) {
-        prompts().message(QStringLiteral("试验速度尚未设置！！"));
-        pressButton(m_testStop);
+    if (const QString refusal = testStartRefusal(sequencer, m_card); !refusal.isEmpty()) {
+        prompts().message(refusal);
+        // A test or series under way goes on; otherwise the panel shows that none runs.
+        if (!sequencer.running() && !sequencer.seriesInProgress()) {
+            sequencer.StopTest();
+            pressButton(m_testStop);
+        }
         return;
     }
     if (m_ctx.machineType == 3 && m_precompress->currentText().isEmpty()) {
@@ -367,11 +371,11 @@ void TF_control::onOverload() {
     if (sequencer.running()) {
         sequencer.StopTest();
         pressButton(m_testStop);
-        prompts().message(QStringLiteral("负荷过载，试验停止!!"));
+        prompts().message(kOverloadStoppedTheTest);
     } else {
         if (TMotor* motor = slot().motor.get()) motor->CommandStop();
         pressButton(m_stopButton);
-        prompts().message(QStringLiteral("负荷过载!!!!"));
+        prompts().message(kOverloadTripped);
     }
     setMotorStatus(QStringLiteral("电机状态：负荷过载"));
 }
@@ -400,7 +404,7 @@ void TF_control::onMotorState() {
                 setMotorStatus(QStringLiteral("电机状态：下限位停止"));
                 break;
             case MotionState::BlockedByOverload:
-                prompts().message(QStringLiteral("负荷过载!!"));
+                prompts().message(kOverloadBlocksTheMove);
                 pressButton(m_stopButton);
                 setMotorStatus(QStringLiteral("电机状态：停止"));
                 break;
@@ -464,32 +468,17 @@ void TF_control::onTestState() {
 void TF_control::showCapturedPoint() {
     const TTestStyle& sequencer = m_ctx.sequencer;
     const int k = sequencer.pointIndex();
-    const int stroke = sequencer.stroke();
-    const ResultArray results = sequencer.results();
-    const ttest_info scheme = sequencer.scheme();
-    const CardSlot& card = slot();
-
-    const bool loadMeasured = scheme.scheme_style <= 1;
-    const int decimals = loadMeasured ? (card.load ? card.load->decimals() : 0)
-                                      : (card.displacement ? card.displacement->decimals() : 0);
-    const float value = results.value(stroke, k);
-    const QString valueText = ResultArray::isEmpty(value) ? QString() : FormatByDecimals(decimals, value);
-    float stiffness = results.stiffness(stroke, k);
-    if (card.load && card.load->Units() == QLatin1String("kN")) stiffness *= 1000.0f;
-    const QString stiffnessText =
-        ResultArray::isEmpty(stiffness) ? QString() : FormatByDecimals(2, stiffness);
-
-    m_grid->setCell(k, 4, valueText);
-    m_grid->setCell(k, 5, stiffnessText);
-    // Judged as shown, so that the verdict and the cell's colour always agree.
-    if (!valueText.isEmpty() && k >= 1 && k <= scheme.upper.size() && k <= scheme.lower.size())
-        m_grid->setCell(k, ControlResultGrid::kVerdictColumn,
-                        pointVerdict(valueText.toDouble(), scheme.upper[k - 1], scheme.lower[k - 1]));
+    const PointReadout point =
+        readPoint(sequencer.results(), sequencer.scheme(), sequencer.stroke(), k, readoutFormat(slot()));
+    m_grid->setCell(k, 4, point.value);
+    m_grid->setCell(k, 5, point.stiffness);
+    m_grid->setCell(k, ControlResultGrid::kVerdictColumn, verdictText(point.valueVerdict));
 }
 
 void TF_control::showStoring() {
-    const TTestStyle& sequencer = m_ctx.sequencer;
-    const int samples = sequencer.curve().count;
+    // The test being stored, which need not be the one running: the next may have started already.
+    const FinishedTest& test = m_ctx.sequencer.storingTest();
+    const int samples = test.curve.count;
     prompts().progressStart(QStringLiteral("保存数据"), QStringLiteral("保存数据中....."), samples - 1);
     for (int i = 0; i < samples; ++i) {
         prompts().progressStep(i);
@@ -498,9 +487,7 @@ void TF_control::showStoring() {
     }
     prompts().progressEnd();
     setTestStatus(testStateText(TestState::Storing, false, 0, 0));
-    const float height = sequencer.results().height();
-    const int decimals = slot().displacement ? slot().displacement->decimals() : 0;
-    m_springHeight->setText(ResultArray::isEmpty(height) ? QString() : FormatByDecimals(decimals, height));
+    m_springHeight->setText(heightText(test.results.height(), test.format));
 }
 
 void TF_control::setMotorStatus(const QString& text) {

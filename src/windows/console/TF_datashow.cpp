@@ -3,8 +3,10 @@
 #include "measurement/TDisplacement.h"
 #include "measurement/Tload.h"
 #include "platform/NumberFormat.h"
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "sequencer/TTestStyle.h"
+#include "windows/common/WindowTexts.h"
 #include "windows/console/ConsoleContext.h"
 #include "windows/console/PanelWidgets.h"
 
@@ -24,8 +26,6 @@ constexpr int kRefreshInterval_ms = 100;
 constexpr int kGearPanelWidth_px = 372;
 constexpr int kGearPanelHeight_px = 26;
 
-const QString kCompression = QStringLiteral("压向");
-const QString kTension = QStringLiteral("拉向");
 const QString kAutoGearOn = QStringLiteral("自动换档");  // the caption names what the next click selects
 const QString kAutoGearOff = QStringLiteral("手动换档");
 
@@ -192,7 +192,7 @@ QWidget* TF_datashow::buildDisplacementBlock() {
         makeSpeedButton(frame, QStringLiteral("bsSkinSpeedButton11"), QStringLiteral("置  位"));
     QToolButton* clear = makeSpeedButton(frame, QStringLiteral("ClearDisplacement_Button"),
                                          QStringLiteral("位移清零"), QStringLiteral("位移清零"));
-    m_directionButton = makeSpeedButton(frame, QStringLiteral("TestDirection_Speed"), kCompression,
+    m_directionButton = makeSpeedButton(frame, QStringLiteral("TestDirection_Speed"), kCompressionDirection,
                                         QStringLiteral("位移试验方向切换"));
     for (QToolButton* b : {preset, clear, m_directionButton}) head->addWidget(b);
     column->addLayout(head);
@@ -216,7 +216,7 @@ void TF_datashow::FormShow() {
         const QString& name = s.displacement->Name();
         const QString& units = s.displacement->Units();
         m_displacementTitle->setText(channelTitle(name, units));
-        if (name == QStringLiteral("位移"))
+        if (name == kDisplacementName)
             m_deformationTitle->setText(QStringLiteral("变形  (") + units + ')');
         else if (name == QStringLiteral("转角"))
             m_deformationTitle->setText(QStringLiteral("扭角  (") + units + ')');
@@ -255,6 +255,15 @@ void TF_datashow::refresh() {
     const int loadDecimals = s.load ? s.load->decimals() : 0;
     m_load->setText(FormatByDecimals(loadDecimals, mean));
     m_peak->setText(FormatByDecimals(loadDecimals, s.load ? s.load->peak() : 0.0f));
+    reportAcquisitionFailure();
+}
+
+void TF_datashow::reportAcquisitionFailure() {
+    const std::optional<QString> failure = m_ctx.acquisition.newFailure();
+    if (!failure) return;
+    // Without readings a test can neither capture its points nor end by itself: it stops first.
+    if (m_ctx.sequencer.running()) m_ctx.sequencer.StopTest();
+    prompts().message(*failure, kErrorCaption, PromptIcon::Critical);
 }
 
 void TF_datashow::onGearChanged() {
@@ -273,7 +282,9 @@ void TF_datashow::onGearButton(QToolButton* button) {
 }
 
 void TF_datashow::onClearLoad() {
-    if (Tload* load = slot().load.get()) load->ClearLoadZero();
+    QString error;
+    if (Tload* load = slot().load.get(); load && !load->ClearLoadZero(&error))
+        prompts().message(error, kErrorCaption, PromptIcon::Critical);
 }
 
 void TF_datashow::onClearPeak() {
@@ -307,7 +318,7 @@ void TF_datashow::onAutoGear() {
 }
 
 void TF_datashow::onDirection() {
-    const bool toTension = m_directionButton->text() == kCompression;
+    const bool toTension = m_directionButton->text() == kCompressionDirection;
     // Switching against the loaded scheme's spring kind is asked first; without a scheme it just happens.
     if (m_ctx.sequencer.hasProcedure()) {
         const bool compressionScheme = m_ctx.sequencer.scheme().scheme_type;
@@ -318,7 +329,7 @@ void TF_datashow::onDirection() {
             !prompts().question(QStringLiteral("正在进行拉簧试验，是否进行切换?")))
             return;
     }
-    m_directionButton->setText(toTension ? kTension : kCompression);
+    m_directionButton->setText(toTension ? kTensionDirection : kCompressionDirection);
     if (TDisplacement* displacement = slot().displacement.get()) displacement->setSide(toTension ? -1 : 1);
 }
 

@@ -32,7 +32,8 @@ public:
     WindowTarget* gearTarget() { return &m_gearTarget; }
     int card() const { return m_card; }
 
-    // One refresh of the figures; what the refresh timer (`Timer1`) runs.
+    // One refresh of the figures; what the refresh timer (`Timer1`) runs. It also tells the operator when the
+    // acquisition loop has ended on an error, since the figures stop with it.
     void refresh();
     // Lays out the gear row for `gearCount` gears of the load channel's full range. Showing the panel runs it
     // with the channel's own count; a count outside 1…6 keeps the designed row.
@@ -45,6 +46,7 @@ private:
     QWidget* buildDeformationBlock();
     QWidget* buildDisplacementBlock();
     void FormShow();
+    void reportAcquisitionFailure();
 
     void onGearChanged();
     void onGearButton(QToolButton* button);

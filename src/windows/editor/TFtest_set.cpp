@@ -1,8 +1,10 @@
 #include "windows/editor/TFtest_set.h"
 
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "storage/Batch.h"
 #include "storage/Schema.h"
+#include "windows/common/WindowTexts.h"
 #include "windows/editor/TypingFilters.h"
 
 #include <QCheckBox>
@@ -19,12 +21,6 @@ namespace springtest {
 
 namespace {
 
-const QString kNoName = QStringLiteral("方案名不能为空!!");
-const QString kNameExists = QStringLiteral("该方案名已存在!!");
-const QString kNoSuchName = QStringLiteral("该方案名不存在!!");
-const QString kReadFailed = QStringLiteral("读取方案失败!!");
-const QString kSaved = QStringLiteral("方案保存成功!!");
-const QString kSaveFailed = QStringLiteral("方案保存失败!!");
 constexpr int kDefaultHeight_px = 560;
 
 // What the run-time library says when a stored number is no integer.
@@ -37,7 +33,7 @@ QString notAnInteger(const QString& text) {
 TFtest_set::TFtest_set(const QString& applicationFolder, const QString& loadUnits, QWidget* parent)
     : QDialog(parent), m_applicationFolder(applicationFolder) {
     setObjectName(QStringLiteral("TFtest_set"));
-    setWindowTitle(QStringLiteral("试验设置"));
+    setWindowTitle(kTestSettingsTitle);
 
     auto* wheelGuard = new WheelGuard(this);
     QWidget* namePanel = buildNamePanel();
@@ -219,12 +215,12 @@ bool TFtest_set::fillForm(const StandardScheme& scheme) {
 void TFtest_set::newScheme() {
     const QString name = m_schemeName->currentText();
     if (name.isEmpty()) {
-        prompts().message(kNoName);
+        prompts().message(kNoSchemeName);
         return;
     }
     QString error;
     if (schemeExists(schemeDatabase(), SchemeTable::Standard, name, &error)) {
-        prompts().message(kNameExists);
+        prompts().message(kSchemeNameTaken);
         return;
     }
     if (!error.isEmpty()) {
@@ -240,13 +236,13 @@ void TFtest_set::newScheme() {
 void TFtest_set::viewScheme() {
     const QString name = m_schemeName->currentText();
     if (name.isEmpty()) {
-        prompts().message(kNoName);
+        prompts().message(kNoSchemeName);
         return;
     }
     QString error;
     const std::optional<StoredScheme> found = findStandardScheme(schemeDatabase(), name, &error);
     if (!found) {
-        prompts().message(error.isEmpty() ? kNoSuchName : error);
+        prompts().message(error.isEmpty() ? kNoSuchScheme : error);
         return;
     }
     // The stored count and style are read as integers; a row that holds anything else cannot be shown.
@@ -259,7 +255,7 @@ void TFtest_set::viewScheme() {
         }
     }
     if (!fillForm(found->scheme)) {
-        prompts().message(kReadFailed);
+        prompts().message(kSchemeReadFailed);
         return;
     }
     m_rowMode = RowMode::None;
@@ -286,13 +282,13 @@ void TFtest_set::saveScheme() {
         stored = updateSchemeRow(schemeDatabase(), SchemeTable::Standard, *m_rowId, *values);
     }
     if (!stored) {
-        prompts().message(kSaveFailed);
+        prompts().message(kSchemeNotSaved);
         return;
     }
     m_rowMode = RowMode::None;
     m_rowName = f.name;
     enter(EditorState::Saved);
-    prompts().message(kSaved);
+    prompts().message(kSchemeSaved);
 }
 
 void TFtest_set::cancelScheme() {

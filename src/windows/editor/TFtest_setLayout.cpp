@@ -1,3 +1,4 @@
+#include "windows/common/WindowTexts.h"
 #include "windows/editor/TFtest_set.h"
 
 #include "windows/editor/TypingFilters.h"
@@ -122,10 +123,10 @@ QWidget* TFtest_set::buildSchemePanel() {
     m_pointGroup = buildPointGroup();
     m_pointGroup->setParent(panel);
 
-    m_save = button(QStringLiteral("save_scheme_button"), QStringLiteral("保存"), panel);
+    m_save = button(QStringLiteral("save_scheme_button"), kSaveButton, panel);
     m_change = button(QStringLiteral("edit_scheme_button"), QStringLiteral("修改"), panel);
-    m_cancel = button(QStringLiteral("cancel_scheme_button"), QStringLiteral("取消"), panel);
-    m_delete = button(QStringLiteral("bsSkinButton2"), QStringLiteral("删除"), panel);
+    m_cancel = button(QStringLiteral("cancel_scheme_button"), kCancelButton, panel);
+    m_delete = button(QStringLiteral("bsSkinButton2"), kDeleteButton, panel);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* b : {m_save, m_change, m_cancel, m_delete}) buttons->addWidget(b);

@@ -1,9 +1,11 @@
 #include "windows/mainwindow/BatchFileCommands.h"
 
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "sequencer/BatchOpening.h"
 #include "sequencer/TTestStyle.h"
 #include "storage/Batch.h"
+#include "windows/common/WindowTexts.h"
 #include "windows/console/TF_chart.h"
 #include "windows/console/TF_control.h"
 #include "windows/console/TF_datashow.h"
@@ -33,7 +35,7 @@ void Tfmain::OpenBatchFile(const QString& folder) {
     if (!m_sequencer) return;
     const QString directory = QDir(m_applicationFolder).filePath(folder);
     QDir().mkpath(directory);
-    const QString file = prompts().openFile(QStringLiteral("打开数据库"), directory, kBatchFileFilter);
+    const QString file = prompts().openFile(kOpenDatabaseTitle, directory, kBatchFileFilter);
     if (file.isNull()) return;  // cancelled
 
     try {
@@ -44,7 +46,7 @@ void Tfmain::OpenBatchFile(const QString& folder) {
         }
         if (m_sequencer->running()) {
             // The procedure and the scheme may not change under a running test.
-            prompts().message(QStringLiteral("试验正在进行，无法打开文件!!"));
+            prompts().message(kTestRunningCannotOpen);
             return;
         }
         m_batchConnection = batchConnectionString(file);
@@ -56,20 +58,20 @@ void Tfmain::OpenBatchFile(const QString& folder) {
         if (!opened.ok && !opened.message.isEmpty()) prompts().message(opened.message);
 
         setComponentText(m_curveWindow, QStringLiteral("bsSkinStatusPanel3"), file);
-        const QString direction = opened.compression ? QStringLiteral("压向") : QStringLiteral("拉向");
+        const QString direction = opened.compression ? kCompressionDirection : kTensionDirection;
         if (machineType() != 5 &&
             componentText(m_dataPanel, QStringLiteral("TestDirection_Speed")) != direction)
             clickComponent(m_dataPanel, QStringLiteral("TestDirection_Speed"));
         setRadioGroupItem(m_controlPanel, QStringLiteral("bsSkinRadioGroup1"), opened.compression ? 1 : 0);
         setActivePage(m_controlPanel, QStringLiteral("bsSkinPageControl1"), 1);
     } catch (const std::exception&) {
-        prompts().message(QStringLiteral("文件读取错误!!"));
+        prompts().message(kFileReadError);
     }
 }
 
 void Tfmain::DeleteBatchFile(const QString& folder) {
     const QString directory = QDir(m_applicationFolder).filePath(folder);
-    const QString file = prompts().openFile(QStringLiteral("删除数据库"), directory, kBatchFileFilter);
+    const QString file = prompts().openFile(kDeleteDatabaseTitle, directory, kBatchFileFilter);
     if (file.isNull()) return;  // cancelled
 
     try {
@@ -78,10 +80,10 @@ void Tfmain::DeleteBatchFile(const QString& folder) {
             prompts().message(refusal);
             return;
         }
-        if (!prompts().question(QStringLiteral("是否删除文件夹") + QDir::toNativeSeparators(file))) return;
-        if (!QFile::remove(file)) prompts().message(QStringLiteral("文件删除错误!!"));
+        if (!prompts().question(kDeleteFolderQuestion + QDir::toNativeSeparators(file))) return;
+        if (!QFile::remove(file)) prompts().message(kFileDeleteError);
     } catch (const std::exception&) {
-        prompts().message(QStringLiteral("文件删除错误!!"));
+        prompts().message(kFileDeleteError);
     }
 }
 

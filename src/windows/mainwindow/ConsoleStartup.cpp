@@ -1,6 +1,7 @@
 #include "windows/mainwindow/ConsoleStartup.h"
 
 #include "session/SingleInstance.h"
+#include "session/TerminationSignals.h"
 #include "windows/common/WidgetPrompts.h"
 #include "windows/mainwindow/Tfmain.h"
 
@@ -8,16 +9,6 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QStringList>
-
-#include <memory>
-
-#ifdef Q_OS_UNIX
-#include <QSocketNotifier>
-
-#include <sys/socket.h>
-#include <unistd.h>
-#include <csignal>
-#endif
 
 namespace springtest {
 
@@ -81,56 +72,6 @@ void useChineseFont(QApplication& app) {
     }
 }
 
-#ifdef Q_OS_UNIX
-// Ctrl+C in the terminal, or a service manager stopping the program, closes the main window as the operator
-// would, so the machine is shut down in order and the displacement keeps its state for the next run. The
-// signal handler only writes a byte; the window thread does the rest.
-class TerminationSignals {
-public:
-    explicit TerminationSignals(QWidget& mainWindow) {
-        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, s_pipe) != 0) return;
-        m_notifier = std::make_unique<QSocketNotifier>(s_pipe[1], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &mainWindow, [&mainWindow] {
-            char byte = 0;
-            if (::read(s_pipe[1], &byte, 1) == 1) mainWindow.close();
-        });
-        struct sigaction action = {};
-        action.sa_handler = &TerminationSignals::onSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        ::sigaction(SIGINT, &action, &m_previousInt);
-        ::sigaction(SIGTERM, &action, &m_previousTerm);
-        m_installed = true;
-    }
-    ~TerminationSignals() {
-        if (m_installed) {
-            ::sigaction(SIGINT, &m_previousInt, nullptr);
-            ::sigaction(SIGTERM, &m_previousTerm, nullptr);
-        }
-        m_notifier.reset();
-        if (s_pipe[0] >= 0) {
-            ::close(s_pipe[0]);
-            ::close(s_pipe[1]);
-            s_pipe[0] = s_pipe[1] = -1;
-        }
-    }
-    TerminationSignals(const TerminationSignals&) = delete;
-    TerminationSignals& operator=(const TerminationSignals&) = delete;
-
-private:
-    static void onSignal(int) {
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t written = ::write(s_pipe[0], &byte, 1);
-    }
-
-    static inline int s_pipe[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_previousInt = {};
-    struct sigaction m_previousTerm = {};
-    bool m_installed = false;
-};
-#endif
-
 }  // namespace
 
 int runConsole(const QString& applicationFolder) {
@@ -142,12 +83,11 @@ int runConsole(const QString& applicationFolder) {
     setPrompts(&widgetPrompts);
     int code = 1;
     {
-        SingleInstance instance;
+        SingleInstance instance(applicationFolder);
         if (claimSingleInstance(instance)) {
             Tfmain mainWindow(applicationFolder);
-#ifdef Q_OS_UNIX
-            TerminationSignals termination(mainWindow);
-#endif
+            // Closed as the operator would close it, so the machine is shut down in order.
+            TerminationSignals termination([&mainWindow](int) { mainWindow.close(); });
             mainWindow.show();
             code = QApplication::exec();
             mainWindow.shutDown();

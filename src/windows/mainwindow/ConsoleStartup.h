@@ -16,7 +16,8 @@ bool displayAvailable(int argc, char** argv);
 QString noDisplayText();
 
 // Runs the operator console in `applicationFolder` until the main window closes. Needs a QApplication.
-// Returns the program's exit code: 1 when another console is running or start-up was ended by the operator.
+// Returns the program's exit code: 1 when another program drives the machine of this folder or start-up was
+// ended by the operator.
 int runConsole(const QString& applicationFolder);
 
 }  // namespace springtest

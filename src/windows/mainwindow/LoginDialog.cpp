@@ -1,7 +1,9 @@
 #include "windows/mainwindow/LoginDialog.h"
 
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "session/OperatorLogin.h"
+#include "windows/common/WindowTexts.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -13,7 +15,7 @@ namespace springtest {
 
 LoginDialog::LoginDialog(const QString& applicationFolder, QWidget* parent)
     : QDialog(parent), m_applicationFolder(applicationFolder) {
-    setWindowTitle(QStringLiteral("登录"));
+    setWindowTitle(kLoginTitle);
     m_user = new QLineEdit(this);
     m_user->setObjectName(QStringLiteral("UserEdit"));
     m_password = new QLineEdit(this);
@@ -23,10 +25,10 @@ LoginDialog::LoginDialog(const QString& applicationFolder, QWidget* parent)
     form->addRow(QStringLiteral("用户名："), m_user);
     form->addRow(QStringLiteral("密码："), m_password);
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    auto* ok = new QPushButton(kOkButton, this);
     ok->setObjectName(QStringLiteral("LoginOkButton"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto* cancel = new QPushButton(kCancelButton, this);
     cancel->setObjectName(QStringLiteral("LoginCancelButton"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -46,7 +48,7 @@ void LoginDialog::tryLogin() {
         return;
     }
     m_password->clear();
-    prompts().message(QStringLiteral("用户名或密码错误!!"), QStringLiteral("提示"), PromptIcon::Warning);
+    prompts().message(QStringLiteral("用户名或密码错误!!"), kPromptCaption, PromptIcon::Warning);
 }
 
 }  // namespace springtest

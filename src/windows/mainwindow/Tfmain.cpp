@@ -2,11 +2,13 @@
 
 #include "measurement/TMotor.h"
 #include "measurement/Tbankhk.h"
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "platform/WindowTarget.h"
 #include "sequencer/BatchOpening.h"
 #include "sequencer/TTestStyle.h"
 #include "windows/common/FindByName.h"
+#include "windows/common/WindowTexts.h"
 #include "windows/console/ConsoleContext.h"
 #include "windows/console/TF_chart.h"
 #include "windows/console/TF_control.h"
@@ -28,7 +30,7 @@ class WindowStartupPrompts : public StartupPrompts {
 public:
     void driverMissing(const QString& message) override { prompts().message(message); }
     bool continueWithUnopenedCard(const QString& message) override {
-        return prompts().question(message, QStringLiteral("提示"), PromptIcon::Stop);
+        return prompts().question(message, kPromptCaption, PromptIcon::Stop);
     }
 };
 
@@ -91,15 +93,18 @@ void Tfmain::buildStrip() {
     auto* strip = new QHBoxLayout(this);
     strip->setContentsMargins(4, 2, 4, 2);
     strip->setSpacing(2);
+    // The buttons' look is the strip's own: the operator windows are children of this window, and a wide
+    // padding on their tool buttons would push the curve window's tools off its tool bar.
     setStyleSheet(QStringLiteral(
         "Tfmain { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f4f7fb, stop:1 #d6dfeb); }"
-        "QToolButton { padding: 4px 14px; border: 1px solid transparent; border-radius: 3px; }"
-        "QToolButton:hover { border-color: #8aa4c8; background: #e8f0fb; }"
-        "QToolButton:pressed { background: #c9d8ee; }"
-        "QToolButton::menu-indicator { image: none; }"));
+        "springtest--Tfmain > QToolButton { padding: 4px 14px; border: 1px solid transparent; border-radius: "
+        "3px; }"
+        "springtest--Tfmain > QToolButton:hover { border-color: #8aa4c8; background: #e8f0fb; }"
+        "springtest--Tfmain > QToolButton:pressed { background: #c9d8ee; }"
+        "springtest--Tfmain > QToolButton::menu-indicator { image: none; }"));
 
     QMenu* system = addMenuButton(QStringLiteral("bsSkinMenuSpeedButton1"), QStringLiteral("系统参数"));
-    addItem(system, QStringLiteral("N1"), QStringLiteral("登录"));
+    addItem(system, QStringLiteral("N1"), kLoginTitle);
     addItem(system, QStringLiteral("N33"), QStringLiteral("横向窗口显示"), false);
     addItem(system, QStringLiteral("N3"), QStringLiteral("硬件设置"), false);
     addItem(system, QStringLiteral("N9"), QStringLiteral("硬件调零"), false);
@@ -110,15 +115,15 @@ void Tfmain::buildStrip() {
     addItem(system, QStringLiteral("N16"), QStringLiteral("皮肤选择..."));
     addItem(system, QStringLiteral("N5"), QStringLiteral("退出"));
 
-    QMenu* file = addMenuButton(QStringLiteral("bsSkinMenuSpeedButton2"), QStringLiteral("文件操作"));
-    addItem(file, QStringLiteral("N10"), QStringLiteral("打开文件"));
-    addItem(file, QStringLiteral("N11"), QStringLiteral("删除文件"));
+    QMenu* file = addMenuButton(QStringLiteral("bsSkinMenuSpeedButton2"), kFileMenu);
+    addItem(file, QStringLiteral("N10"), kOpenFileCommand);
+    addItem(file, QStringLiteral("N11"), kDeleteFileCommand);
 
-    QMenu* test = addMenuButton(QStringLiteral("bsSkinMenuSpeedButton4"), QStringLiteral("试验设置"));
+    QMenu* test = addMenuButton(QStringLiteral("bsSkinMenuSpeedButton4"), kTestSettingsTitle);
     addItem(test, QStringLiteral("N12"), QStringLiteral("建立方案"));
     addItem(test, QStringLiteral("N17"), QStringLiteral("试验速度设置"));
-    addItem(test, QStringLiteral("N13"), QStringLiteral("自动试验设置"));
-    addItem(test, QStringLiteral("N35"), QStringLiteral("报表设置"), false);
+    addItem(test, QStringLiteral("N13"), kAutoRepeatTitle);
+    addItem(test, QStringLiteral("N35"), kReportNamesTitle, false);
     addItem(test, QStringLiteral("N28"), QStringLiteral("自动对盘 "));
 
     QMenu* parameters = addMenuButton(QStringLiteral("bsSkinMenuSpeedButton3"), QStringLiteral("参数设置"));
@@ -134,7 +139,7 @@ void Tfmain::buildStrip() {
         strip->addWidget(button);
         return button;
     };
-    addButton(QStringLiteral("bsSkinSpeedButton4"), QStringLiteral("数据处理"));
+    addButton(QStringLiteral("bsSkinSpeedButton4"), kResultBrowserTitle);
     addButton(QStringLiteral("bsSkinSpeedButton1"), QStringLiteral("关于"));
     addButton(QStringLiteral("bsSkinSpeedButton2"), QStringLiteral("退出"));
     strip->addStretch(1);
@@ -212,6 +217,7 @@ void Tfmain::startUp() {
     LayoutWindows();
     SetOperatorRights(false);
     m_session.startAcquisition(&m_sequencer->sampleSlot());
+    m_context->acquisition.watch(m_session.acquisition());
 }
 
 void Tfmain::shutDown() {
@@ -225,7 +231,14 @@ void Tfmain::shutDown() {
     }
     // A test cut short leaves the curve recording; it reads the channels, so it ends before they go.
     if (m_sequencer) m_sequencer->StopCurveTimer();
-    const QStringList problems = m_session.shutdown();  // channels (the displacement saves), then the driver
+    // The loop's error was shown while it happened; it is not told twice.
+    QString reportedError;
+    if (m_context) {
+        reportedError = m_context->acquisition.reportedError();
+        m_context->acquisition.watch(nullptr);
+    }
+    QStringList problems = m_session.shutdown();  // channels (the displacement saves), then the driver
+    if (!reportedError.isEmpty()) problems.removeAll(reportedError);
     m_sequencer.reset();
 
     delete m_controlPanel;
@@ -248,23 +261,19 @@ void Tfmain::closeEvent(QCloseEvent* event) {
 // Buttons
 
 void Tfmain::askExit() {
-    if (prompts().question(QStringLiteral("为了确保安全，请先关闭主机电源，是否退出软件"),
-                           QStringLiteral("提示"), PromptIcon::Warning))
+    if (prompts().question(QStringLiteral("为了确保安全，请先关闭主机电源，是否退出软件"), kPromptCaption,
+                           PromptIcon::Warning))
         close();
 }
 
 void Tfmain::togglePower() {
     TMotor* motor = m_session.cards().count > 0 ? m_session.cards().cards[0].motor.get() : nullptr;
     if (!motor) return;
-    if (m_powerButton->text() == QStringLiteral("电源开")) {
-        motor->SetRelay(1, 8);
-        setCaptionColour(m_powerButton, kPowerOnColour);
-        m_powerButton->setText(QStringLiteral("电源关"));
-    } else {
-        motor->SetRelay(1, 0);
-        setCaptionColour(m_powerButton, kPowerOffColour);
-        m_powerButton->setText(QStringLiteral("电源开"));
-    }
+    // The button names what it does next: the caption follows the contactor, not the other way round.
+    motor->setMainsPower(!motor->mainsPowerOn());
+    const bool on = motor->mainsPowerOn();
+    setCaptionColour(m_powerButton, on ? kPowerOnColour : kPowerOffColour);
+    m_powerButton->setText(on ? QStringLiteral("电源关") : QStringLiteral("电源开"));
 }
 
 }  // namespace springtest

@@ -1,6 +1,7 @@
 #include "windows/setup/TF_testspeed.h"
 
 #include "platform/NumberEntry.h"
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "sequencer/TTestStyle.h"
 #include "windows/common/DialogButtons.h"
@@ -15,9 +16,6 @@
 namespace springtest {
 
 namespace {
-
-constexpr int kConstantSpeedMode = 1;
-constexpr int kVariableSpeedMode = 2;
 
 QLineEdit* speedEdit(const QString& name, QWidget* parent) {
     auto* edit = new QLineEdit(QStringLiteral("100"), parent);
@@ -66,11 +64,11 @@ void TF_testspeed::confirm() {
     const std::optional<double> speed_mm_per_min =
         readFloat((constant ? m_constantSpeed : m_variableSpeed)->text(), &error);
     if (!speed_mm_per_min) {
-        prompts().message(error, QStringLiteral("提示"), PromptIcon::Stop);
+        prompts().message(error, kPromptCaption, PromptIcon::Stop);
         return;
     }
     m_sequencer.SetTestSpeed(static_cast<float>(*speed_mm_per_min));
-    m_sequencer.SetSpeedMode(constant ? kConstantSpeedMode : kVariableSpeedMode);
+    m_sequencer.SetSpeedMode(constant ? SpeedMode::Constant : SpeedMode::Variable);
     accept();
 }
 

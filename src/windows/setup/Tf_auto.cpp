@@ -1,9 +1,11 @@
 #include "windows/setup/Tf_auto.h"
 
 #include "platform/NumberEntry.h"
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "sequencer/TTestStyle.h"
 #include "windows/common/DialogButtons.h"
+#include "windows/common/WindowTexts.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -27,16 +29,16 @@ QLineEdit* numberEdit(const QString& name, QWidget* parent) {
 
 Tf_auto::Tf_auto(TTestStyle& sequencer, QWidget* parent) : QDialog(parent), m_sequencer(sequencer) {
     setObjectName(QStringLiteral("Tf_auto"));
-    setWindowTitle(QStringLiteral("自动试验设置"));
+    setWindowTitle(kAutoRepeatTitle);
 
-    auto* group = new QGroupBox(QStringLiteral("自动试验设置"), this);
+    auto* group = new QGroupBox(kAutoRepeatTitle, this);
     group->setObjectName(QStringLiteral("bsSkinGroupBox1"));
     m_count = numberEdit(QStringLiteral("bsSkinEdit1"), group);
     m_pause = numberEdit(QStringLiteral("bsSkinEdit2"), group);
     auto* grid = new QGridLayout(group);
     grid->addWidget(new QLabel(QStringLiteral("试验次数："), group), 0, 0, Qt::AlignRight);
     grid->addWidget(m_count, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("次"), group), 0, 2);
+    grid->addWidget(new QLabel(kTimesUnit, group), 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("停止时间:"), group), 1, 0, Qt::AlignRight);
     grid->addWidget(m_pause, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("秒"), group), 1, 2);
@@ -60,13 +62,13 @@ void Tf_auto::confirm() {
     QString error;
     const std::optional<int> count = readInteger(m_count->text(), &error);
     if (!count) {
-        prompts().message(error, QStringLiteral("提示"), PromptIcon::Stop);
+        prompts().message(error, kPromptCaption, PromptIcon::Stop);
         return;
     }
     m_sequencer.SetRepeatCount(*count);
     const std::optional<int> pause_s = readInteger(m_pause->text(), &error);
     if (!pause_s) {
-        prompts().message(error, QStringLiteral("提示"), PromptIcon::Stop);
+        prompts().message(error, kPromptCaption, PromptIcon::Stop);
         return;
     }
     m_sequencer.SetRepeatPause(*pause_s);

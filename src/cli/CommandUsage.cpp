@@ -1,0 +1,105 @@
+#include "cli/CommandUsage.h"
+
+namespace springtest {
+
+namespace {
+
+struct CommandHelp {
+    const char* command;
+    const char* text;
+};
+
+// Each text starts with the synopsis, so that the program's help is made of the commands' first lines.
+constexpr CommandHelp kCommands[] = {
+    {"init",
+     "  init DIR [--machine-type N]\n"
+     "                    lay out a working application folder in DIR (simulated card, default calibration,\n"
+     "                    scheme database, database template); files already there are kept\n"},
+    {"scheme",
+     "  scheme add --name NAME --points P1,P2,... [--upper U1,...] [--lower L1,...] [--style 0-3]\n"
+     "             [--initial-force F] [--return] [--solid] [--tension] [--stiffness-max X] [--stiffness-min "
+     "Y]\n"
+     "  scheme add --file FILE   the same from a file with a [scheme] section (name =, points =, ...; ';' "
+     "and\n"
+     "                    '#' start a comment; an unknown key is an error); options given as well win\n"
+     "  scheme list       the standard schemes of the scheme database\n"},
+    {"batch",
+     "  batch new --batch NUMBER --scheme NAME [--overwrite]\n"
+     "                    a batch database for the scheme in the machine type's batch folder; an existing\n"
+     "                    batch is replaced when the operator says so on the terminal, or with "
+     "--overwrite\n"},
+    {"run",
+     "  run --batch FILE_OR_NUMBER --speed MM_PER_MIN [--variable] [--series N --pause S] [--card N]\n"
+     "      [--displacement MM] [--timeout S] [--json] [--yes]\n"
+     "                    open the batch, run tests on the machine to their stored rows, print each state "
+     "and\n"
+     "                    point as it happens, the free height, the solid height and the return stroke, and\n"
+     "                    for every stored test whether its points and stiffness were within their limits\n"
+     "                    (--json: one JSON object per line); exit code 3: stored, but outside the limits\n"},
+    {"export",
+     "  export all|selected|report|points --batch FILE_OR_NUMBER [--tests N,M,...] [--name REPORT] [--test "
+     "N]\n"
+     "                    the result browser's spreadsheet exports: all results, the results of the given\n"
+     "                    tests, the named report (with the curve of --test N, default the first) or the "
+     "curve\n"
+     "                    samples of test N; the workbook is written under report/ and its path printed\n"},
+    {"monitor",
+     "  monitor [--duration S] [--interval MS] [--speed MM_PER_MIN] [--yes]\n"
+     "                    live load, peak, gear, displacement and deformation of every card on the "
+     "terminal;\n"
+     "                    on a terminal, keys move (u/d), stop (s), zero (z, x) and quit (q)\n"},
+    {"password",
+     "  password --user NAME\n"
+     "                    set an operator account's password (the accounts that may log in to the settings;\n"
+     "                    a new application folder has admin/admin); read twice from the terminal, or as "
+     "one\n"
+     "                    line from standard input\n"},
+};
+
+const char* const kHead =
+    "usage: springtest [--appdir DIR] [COMMAND [OPTIONS]]\n"
+    "\n"
+    "Operator software of the microcomputer-controlled spring testing machine.\n"
+    "\n"
+    "commands:\n"
+    "  (none)            the operator console (needs a display; under X11 without one: xvfb-run -a "
+    "springtest)\n";
+
+const char* const kTail =
+    "  --help            this text; springtest COMMAND --help describes one command\n"
+    "\n"
+    "--appdir DIR chooses the application folder (configuration, databases); default: the program's folder.\n"
+    "Files named on the command line are found from the folder the program is started in.\n"
+    "\n"
+    "The console, run and monitor drive the machine: one of them at a time per application folder; another\n"
+    "says \"程序正在运行!!\". They need a folder made by springtest init. SIGINT (Ctrl+C), SIGTERM and "
+    "SIGHUP\n"
+    "stop every motor, save the displacement and end them.\n"
+    "\n"
+    "exit codes:\n"
+    "  0       done; for run: every test stored, every point and stiffness within its limits\n"
+    "  1       refused or failed, and the message says why; for run: a test that was not stored\n"
+    "  2       the command line is wrong: an unknown command or option, a missing or malformed value\n"
+    "  3       run: every test stored, but a point or a stiffness outside its limits\n"
+    "  128+N   run, monitor: ended by signal N (130 Ctrl+C, 143 SIGTERM, 129 SIGHUP) after stopping\n";
+
+}  // namespace
+
+QString programUsage() {
+    QString text = QString::fromUtf8(kHead);
+    for (const CommandHelp& c : kCommands) text += QString::fromUtf8(c.text);
+    return text + QString::fromUtf8(kTail);
+}
+
+QString commandUsage(const QString& command) {
+    for (const CommandHelp& c : kCommands)
+        if (command == QLatin1String(c.command))
+            return QStringLiteral("usage: springtest [--appdir DIR]\n") + QString::fromUtf8(c.text);
+    return {};
+}
+
+bool asksForHelp(const QStringList& args) {
+    return args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"));
+}
+
+}  // namespace springtest

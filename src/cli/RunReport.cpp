@@ -1,0 +1,83 @@
+#include "cli/RunReport.h"
+
+#include <QJsonArray>
+
+namespace springtest {
+
+namespace {
+
+QJsonValue numberOrNull(const QString& text) {
+    return text.isEmpty() ? QJsonValue() : QJsonValue(text.toDouble());
+}
+
+QJsonArray pointsJson(const StoredTestReport& test, const QList<PointReadout>& points) {
+    QJsonArray list;
+    for (int k = 1; k <= points.size(); ++k) list.append(pointJson(k, test.target(k), points[k - 1]));
+    return list;
+}
+
+bool isOutside(Verdict verdict) {
+    return verdict == Verdict::High || verdict == Verdict::Low;
+}
+
+}  // namespace
+
+StoredTestReport reportStoredTest(const FinishedTest& test) {
+    const ttest_info& scheme = test.scheme;
+    StoredTestReport report;
+    report.serial = scheme.xuhao;
+    report.freeHeight = heightText(test.results.height(), test.format);
+    if (scheme.scheme_yb) report.solidHeight = heightText(test.results.solidHeight(), test.format);
+    for (int k = 1; k <= scheme.scheme_sum; ++k) {
+        report.targets << scheme.points.value(k - 1);
+        report.points << readPoint(test.results, scheme, 1, k, test.format);
+        if (scheme.scheme_jh == 2) {
+            // Shown as measured; the limits are the loading stroke's, as the control panel judges them.
+            PointReadout back = readPoint(test.results, scheme, 2, k, test.format);
+            back.valueVerdict = back.stiffnessVerdict = Verdict::None;
+            report.returnPoints << back;
+        }
+    }
+    return report;
+}
+
+QStringList outOfLimits(const StoredTestReport& test) {
+    QStringList outside;
+    for (int k = 1; k <= test.points.size(); ++k) {
+        const PointReadout& p = test.points[k - 1];
+        if (isOutside(p.valueVerdict))
+            outside << QStringLiteral("point %1 %2").arg(k).arg(verdictText(p.valueVerdict));
+        if (isOutside(p.stiffnessVerdict))
+            outside << QStringLiteral("stiffness %1 %2").arg(k).arg(verdictText(p.stiffnessVerdict));
+    }
+    return outside;
+}
+
+QJsonObject pointJson(int k, double target, const PointReadout& point) {
+    return QJsonObject{{"point", k},
+                       {"target", target},
+                       {"value", numberOrNull(point.value)},
+                       {"stiffness", numberOrNull(point.stiffness)},
+                       {"verdict", verdictText(point.valueVerdict)},
+                       {"stiffness_verdict", verdictText(point.stiffnessVerdict)}};
+}
+
+QJsonObject storedTestJson(const StoredTestReport& test) {
+    const QStringList outside = outOfLimits(test);
+    return QJsonObject{{"serial", test.serial},
+                       {"free_height", numberOrNull(test.freeHeight)},
+                       {"solid_height", numberOrNull(test.solidHeight)},
+                       {"points", pointsJson(test, test.points)},
+                       {"return_points", pointsJson(test, test.returnPoints)},
+                       {"within_limits", outside.isEmpty()},
+                       {"out_of_limits", QJsonArray::fromStringList(outside)}};
+}
+
+int runExitCode(bool endedByItself, int testsStarted, const QList<StoredTestReport>& stored) {
+    if (!endedByItself || testsStarted == 0 || stored.size() < testsStarted) return 1;
+    for (const StoredTestReport& test : stored)
+        if (!outOfLimits(test).isEmpty()) return kExitOutsideLimits;
+    return 0;
+}
+
+}  // namespace springtest

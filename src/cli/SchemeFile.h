@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace springtest {
+
+// The options of `scheme add`, from the command line or from a scheme file, as typed.
+struct SchemeInput {
+    QString name, style = QStringLiteral("0"), initialForce = QStringLiteral("0.5");
+    QStringList points, upper, lower;
+    QString stiffnessMax = QStringLiteral("0"), stiffnessMin = QStringLiteral("0");
+    bool returnStroke = false, solid = false, tension = false;
+};
+
+// Reads the text of a scheme file into `in`: one [scheme] section of "key = value" lines (keys without regard
+// to case). ';' and '#' start a comment at the start of a line or after a blank, so "style = 0 ; 位移-负荷"
+// is style 0 while "name = A#1" keeps its '#'; a value in double quotes is taken as it stands. Keys the file
+// leaves out keep the values `in` has. False, with `error` naming the line and what is wrong with it, for an
+// unknown key or section, a key given twice, a line that is no "key = value", or a switch that is not 1/0.
+bool readSchemeFile(const QString& text, SchemeInput& in, QString& error);
+
+// A comma-separated list as typed, each item trimmed; empty for a blank text.
+QStringList schemeList(const QString& text);
+
+}  // namespace springtest

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "sequencer/PointReadout.h"
+#include "sequencer/TestTypes.h"
+
+namespace springtest {
+
+// A test as it ended, handed to storage whole: the operator may start the next spring at once, and nothing
+// that test does (clearing the results and the curve, a gear change, opening another batch) reaches this one.
+struct FinishedTest {
+    ttest_info scheme;  // with the serial the test is stored under and the batch it is stored in
+    ResultArray results;
+    ttest_chart curve;
+    ReadoutFormat format;  // of the card it ran on, as it ended
+};
+
+}  // namespace springtest

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "sequencer/TTestStyle.h"
+
+#include <QString>
+
+namespace springtest {
+
+// Why no test may start now on card `cardIndex`, in the operator's words; empty when one may. Asked by every
+// start (the control panel's button and the operator box's test key, the command line) before StartTest:
+// a test or series under way, no batch opened with its scheme, no test speed, an overload tripped in the
+// direction the test would move the crosshead. GUI thread.
+QString testStartRefusal(const TTestStyle& sequencer, int cardIndex);
+
+// The part of it a caller can ask before it has a machine: no test speed chosen.
+QString speedModeRefusal(SpeedMode mode);
+
+}  // namespace springtest

@@ -1,8 +1,16 @@
 #include "session/SingleInstance.h"
 
+#include "platform/FileReplace.h"
+#include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+
+#include <sys/statvfs.h>
 
 namespace springtest {
 
@@ -18,8 +26,15 @@ SingleInstance::Claim SingleInstance::tryClaim() {
 }
 
 QString SingleInstance::failureText() const {
-    return QStringLiteral("cannot make the lock file %1: the application folder must be writable")
-        .arg(QDir::toNativeSeparators(m_path));
+    // The lock file does not say why it could not be written; a full disk is the cause an operator can
+    // mend, so it is told apart from a folder the program may not write to.
+    struct statvfs disk {};
+    if (::statvfs(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), &disk) == 0) {
+        if (disk.f_flag & ST_RDONLY) return writeFailureText(m_path, EROFS);
+        if (disk.f_bavail == 0) return writeFailureText(m_path, ENOSPC);
+    }
+    if (m_lock.error() == QLockFile::PermissionError) return writeFailureText(m_path, EACCES);
+    return kCannotWrite + QDir::toNativeSeparators(m_path);
 }
 
 bool claimSingleInstance(SingleInstance& instance) {

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -25,9 +27,10 @@ using springtest::testing::TempAppDir;
 
 namespace {
 
-// Spins on every core until it goes out of scope, at the lowest priority: the machine is busy, and the
-// program's threads still get the processor when they wake, as on an operator's computer running other
-// work. The holds themselves come from the simulated driver, of a set length.
+// Spins on every core while switched on, at the lowest priority: the machine is busy, and the program's
+// threads still get the processor when they wake, as on an operator's computer running other work. The holds
+// themselves come from the simulated driver, of a set length. The threads are made before the test starts any
+// program: ThreadSanitizer cannot follow a thread started after a fork of a process with threads.
 class CpuLoad {
 public:
     CpuLoad() {
@@ -35,19 +38,37 @@ public:
         for (unsigned i = 0; i < cores; ++i)
             m_threads.emplace_back([this] {
                 setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
-                unsigned long spins = 0;
-                while (m_running.load(std::memory_order_relaxed)) ++spins;
-                m_spins.fetch_add(spins, std::memory_order_relaxed);
+                for (;;) {
+                    {
+                        std::unique_lock lock(m_mutex);
+                        m_changed.wait(lock, [this] { return m_state != State::Idle; });
+                        if (m_state == State::Finished) return;
+                    }
+                    while (m_spinning.load(std::memory_order_relaxed)) {
+                    }
+                }
             });
     }
     ~CpuLoad() {
-        m_running.store(false, std::memory_order_relaxed);
+        set(State::Finished);
         for (std::thread& t : m_threads) t.join();
     }
+    void spin(bool on) { set(on ? State::Spinning : State::Idle); }
 
 private:
-    std::atomic<bool> m_running{true};
-    std::atomic<unsigned long> m_spins{0};
+    enum class State { Idle, Spinning, Finished };
+    void set(State state) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_state = state;
+            m_spinning.store(state == State::Spinning, std::memory_order_relaxed);
+        }
+        m_changed.notify_all();
+    }
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    State m_state = State::Idle;
+    std::atomic<bool> m_spinning{false};
     std::vector<std::thread> m_threads;
 };
 
@@ -62,11 +83,13 @@ constexpr double kReadingsPerSecond = 900;  // the acquisition loop's pace on th
 class TestBusyMachine : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { m_load = std::make_unique<CpuLoad>(); }
     void init();
     void seriesOnAHeldUpLoopFindsTheSpring();
 
 private:
     int springtest(const QStringList& args, int timeout_ms = 60000);
+    std::unique_ptr<CpuLoad> m_load;
     std::unique_ptr<TempAppDir> m_dir;
     QString m_output;
 };
@@ -106,13 +129,12 @@ void TestBusyMachine::seriesOnAHeldUpLoopFindsTheSpring() {
                          QString::number(kInitialForce), "--return", "--solid"}),
              0);
     QCOMPARE(springtest({"batch", "new", "--batch", "B", "--scheme", "S"}), 0);
-    int exitCode = -1;
-    {
-        CpuLoad load;
-        exitCode = springtest({"run", "--batch", "B", "--speed", QString::number(kSpeed), "--displacement",
-                               QString::number(kStart), "--series", QString::number(kTests), "--pause", "0"},
-                              240000);
-    }
+    m_load->spin(true);
+    const int exitCode =
+        springtest({"run", "--batch", "B", "--speed", QString::number(kSpeed), "--displacement",
+                    QString::number(kStart), "--series", QString::number(kTests), "--pause", "0"},
+                   240000);
+    m_load->spin(false);
     QVERIFY2(exitCode == 0, qPrintable(m_output));
 
     Database db(m_dir->file("database/B.mdb"));

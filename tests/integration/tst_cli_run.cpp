@@ -442,7 +442,7 @@ void TestCliRun::consoleAndCommandsExcludeEachOther() {
     QVERIFY(pid > 0);
     ::kill(static_cast<pid_t>(pid), SIGHUP);
     QVERIFY(console.waitForFinished(60000));
-    QCOMPARE(console.exitCode(), 0);
+    QVERIFY2(console.exitCode() == 0, console.readAllStandardError().constData());
     QCOMPARE(ProfileFile(m_dir->file("init0.dat")).readInt("close", "close_flag", 0), 1);
     QVERIFY(!QFile::exists(lock));
 }

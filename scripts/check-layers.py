@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Fails when an include crosses the architecture's layers the wrong way.
 
-Arrows point down only: app -> cli / windows -> session -> sequencer, results -> storage, workbook ->
+Arrows point down only: app -> cli / windows -> session -> sequencer, results, calibration -> storage, workbook ->
 measurement -> platform. Code outside windows/ and app/ never includes a widget, a print or a chart header,
 so it runs in tests, in the command line and without a display. The simulated card is plain C++ and
 includes nothing of the program.
@@ -13,7 +13,7 @@ import re
 import sys
 
 # Which folders of src/ each folder may include (besides itself).
-CORES = ["platform", "measurement", "storage", "workbook", "sequencer", "results", "session"]
+CORES = ["platform", "measurement", "storage", "workbook", "sequencer", "results", "calibration", "session"]
 ALLOWED = {
     "platform": [],
     "measurement": ["platform"],
@@ -21,6 +21,7 @@ ALLOWED = {
     "workbook": ["platform"],
     "sequencer": ["measurement", "storage", "platform"],
     "results": ["storage", "workbook", "measurement", "platform"],
+    "calibration": ["storage", "workbook", "measurement", "platform"],
     "session": ["sequencer", "results", "storage", "workbook", "measurement", "platform"],
     "cli": CORES,
     "windows/common": ["platform"],

@@ -4,8 +4,8 @@
 #include "platform/Prompts.h"
 #include "storage/Batch.h"
 #include "storage/Schema.h"
+#include "windows/common/TypingFilters.h"
 #include "windows/common/WindowTexts.h"
-#include "windows/editor/TypingFilters.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "windows/common/WindowTexts.h"
 #include "windows/editor/TFtest_set.h"
 
-#include "windows/editor/TypingFilters.h"
+#include "windows/common/TypingFilters.h"
 
 #include <QCheckBox>
 #include <QComboBox>

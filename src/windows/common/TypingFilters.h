@@ -8,7 +8,7 @@ class QLineEdit;
 
 namespace springtest {
 
-// What the operator may type into the editor's number fields. Keys that type nothing (arrows, Delete,
+// What the operator may type into a window's number fields. Keys that type nothing (arrows, Delete,
 // Home …) always pass; of the keys that type a character only these do.
 enum class NumberKeys {
     Count,       // backspace and the digits 1 to 9

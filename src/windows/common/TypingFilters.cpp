@@ -1,4 +1,4 @@
-#include "windows/editor/TypingFilters.h"
+#include "windows/common/TypingFilters.h"
 
 #include "platform/Prompts.h"
 

@@ -151,6 +151,24 @@ SpringLaw::State SimCard::specimenAtLocked(double x_mm) {
     return m_cacheState;
 }
 
+// Where the specimen stands; clear of the platens, its nominal rate. Bare platens have no rate of their own
+// to show until they touch.
+double SimCard::rateWhereItStandsLocked(const SpringLaw::State& state) const {
+    if (state.force_n > 0.0) return state.rate_n_per_mm;
+    switch (m_config.specimenKind()) {
+        case SpecimenKind::Compression:
+        case SpecimenKind::Tension:
+            return m_config.rate_n_per_mm;
+        case SpecimenKind::Ring:
+            return m_config.ring_rate_n_per_mm;
+        case SpecimenKind::None:
+        case SpecimenKind::Leaf:
+        case SpecimenKind::Lateral:
+            break;
+    }
+    return 0.0;
+}
+
 void SimCard::restartConverterLocked(Clock::time_point now) {
     m_converterStart = now;
     m_nextConversion = 0;
@@ -224,8 +242,9 @@ int32_t SimCard::loadGetAd() {
 
     const double ratio =
         m_config.base_magnification > 0.0 ? m_magnification / m_config.base_magnification : 1.0;
-    double counts =
-        m_config.zero_offset_counts + m_config.load_sign * state.force_n * m_config.counts_per_unit * ratio;
+    double counts = m_config.zero_offset_counts + m_config.load_sign *
+                                                      m_config.indicatedForce(state.force_n) *
+                                                      m_config.counts_per_unit * ratio;
     if (m_config.noise_counts > 0.0) counts += m_config.noise_counts * m_gauss(m_noise);
     const double limit = std::fabs(m_config.adc_limit);
     return toInt32(std::clamp(counts, -limit, limit));
@@ -384,16 +403,20 @@ double SimCard::get(std::string_view key) {
     if (equalsIgnoreCase(key, "pulses")) return toInt32((x - m_encoderZero_mm) / m_config.mm_per_pulse);
 
     if (equalsIgnoreCase(key, "force") || equalsIgnoreCase(key, "cell_force") ||
+        equalsIgnoreCase(key, "indicated_force") || equalsIgnoreCase(key, "reference_force") ||
         equalsIgnoreCase(key, "gap_mm") || equalsIgnoreCase(key, "rate_n_per_mm") ||
         equalsIgnoreCase(key, "engagement_mm")) {
         const SpringLaw::State state = specimenAtLocked(x);
         if (equalsIgnoreCase(key, "force")) return state.force_n;
         if (equalsIgnoreCase(key, "cell_force")) return m_config.load_sign * state.force_n;
+        if (equalsIgnoreCase(key, "indicated_force"))
+            return m_config.load_sign * m_config.indicatedForce(state.force_n);
+        // Only a ring carries a reference transducer; a reading without one must not pass for a reference.
+        if (equalsIgnoreCase(key, "reference_force"))
+            return m_config.specimenKind() == SpecimenKind::Ring ? state.force_n : kNaN;
         if (equalsIgnoreCase(key, "gap_mm")) return state.gap_mm;
         if (equalsIgnoreCase(key, "engagement_mm")) return state.engagement_mm;
-        // Where the spring stands; clear of the platens, its nominal rate.
-        if (!m_law.engages()) return 0.0;
-        return state.force_n > 0.0 ? state.rate_n_per_mm : m_config.rate_n_per_mm;
+        return rateWhereItStandsLocked(state);
     }
     if (equalsIgnoreCase(key, "solid_rate_n_per_mm")) return m_config.solidRate();
 

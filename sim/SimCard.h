@@ -75,6 +75,7 @@ private:
     double clampToTravel(double x_mm) const;
     const Segment& currentSegment() const { return m_history[m_newest]; }
     SpringLaw::State specimenAtLocked(double x_mm);
+    double rateWhereItStandsLocked(const SpringLaw::State& state) const;
     void restartConverterLocked(Clock::time_point now);
     void restartStallsLocked(Clock::time_point now);
     void stallIfDueLocked(std::unique_lock<std::mutex>& lock);

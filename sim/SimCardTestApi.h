@@ -10,8 +10,8 @@
 //                                                           NULL or "" gives the defaults; -1 when unreadable
 //   void   SimReset()                                       every card back to the current configuration
 //
-// SimSet keys: every key of simcard.ini ("specimen" 0 none, 1 compression, 2 tension, 3 leaf, 4 lateral;
-// "stretch_when" 1 down, -1 up; "cards" for the whole machine), and
+// SimSet keys: every key of simcard.ini ("specimen" 0 none, 1 compression, 2 tension, 3 leaf, 4 lateral,
+// 5 ring; "stretch_when" 1 down, -1 up; "cards" for the whole machine), and
 //   keys          operator-box key bits, ORed into GetOutCommand
 //   position_mm   moves the crosshead there at once (the encoder follows)
 //   fail_open     nonzero: CardOpen refuses this card
@@ -21,12 +21,43 @@
 //   cell_force          the force as the cell sees it (negative in true tension)
 //   gap_mm              true platen gap (crosshead position plus the frame's deflection)
 //   engagement_mm       compression or extension of the spring
-//   rate_n_per_mm       the spring's rate where it stands (its nominal rate while clear of the platens)
+//   rate_n_per_mm       the spring's rate where it stands (its nominal rate while clear of the platens;
+//                       for bare platens 0 until they touch)
 //   solid_rate_n_per_mm the rate past solid height as used
+//   indicated_force     the force the load cell reports, N, signed like cell_force: with cell_gain_error g,
+//                       cell_nonlinearity n and cell_full_scale_n S, for f = |cell_force| < S
+//                         f·(1 + g) + n·S·4·(f/S)·(1 − f/S)
+//                       and f·(1 + g) from S on; the raw count is
+//                         zero_offset_counts + indicated_force × counts_per_unit × magnification /
+//                         base_magnification, plus noise, clipped to ±adc_limit
+//                       (g = n = 0: the count is exactly that of the true force)
+//   reference_force     the proving ring's true force, N, >= 0: no cell error, no noise (NaN unless
+//                       specimen = ring: there is no reference transducer between the platens then)
 //   position_mm, velocity_mm_per_min, moving, pulses
 //   magnification, defor_magnification, servo_output, output_enabled, relay1 … relay8
 //   keys, out_command, opened, fail_open, conversions (LoadGetAd results handed out since the last reset),
 //   stalls (LoadGetAd calls held by stall_ms / stall_every_ms since the last reset)
+//
+// The calibration keys (SimSet and SimGet, and simcard.ini; defaults in brackets):
+//   ring_height_mm [50]       specimen = ring: the proving ring touches at this platen gap and is
+//                             pressed as the crosshead comes down (stretch_when = up: pulled as it
+//                             rises above it)
+//   ring_rate_n_per_mm [20000]      the ring's stiffness, > 0
+//   platen_contact_mm [0]     specimen = none: the bare platens touch at this gap (the default lies
+//                             below the lower travel limit: never reached)
+//   platen_rate_n_per_mm [200000]   their contact stiffness, > 0
+//   cell_gain_error [0]       fraction, > -0.5: +0.03 makes the cell report 3 % too much
+//   cell_nonlinearity [0]     fraction of full scale, |n| <= 0.1: the bow at half range (see
+//                             indicated_force)
+//   cell_full_scale_n [5000]  where the bow ends, > 0
+//   frame_compliance_mm_per_n [0.00002]   the frame's give, >= 0. The encoder counts the crosshead
+//                             position x; the true gap is gap_mm = x + compliance × cell_force whenever
+//                             the cell is loaded in the sense the specimen pushes (every shipped
+//                             configuration). The program adds its compensation coefficient × load to
+//                             the displacement, so the coefficient that makes it read the gap is
+//                             +frame_compliance_mm_per_n mm per newton: positive (times newtons per
+//                             load unit when the load is not calibrated in N).
+// A value a key cannot take (NaN, a negative stiffness, ...) is refused by SimSet and skipped in the file.
 //
 // SimLoadConfig puts each crosshead where simcard.state beside the file says it was left (the configured
 // start position without one); SimReset always to the configured start position.

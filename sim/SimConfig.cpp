@@ -25,6 +25,8 @@ constexpr KeyField kCardKeys[] = {
     {"servo_gain_mm_per_min", &CardConfig::servo_gain_mm_per_min},
     {"mm_per_pulse", &CardConfig::mm_per_pulse},
     {"frame_compliance_mm_per_n", &CardConfig::frame_compliance_mm_per_n},
+    {"platen_contact_mm", &CardConfig::platen_contact_mm},
+    {"platen_rate_n_per_mm", &CardConfig::platen_rate_n_per_mm},
     {"specimen", &CardConfig::specimen},
     {"free_height_mm", &CardConfig::free_height_mm},
     {"rate_n_per_mm", &CardConfig::rate_n_per_mm},
@@ -34,10 +36,15 @@ constexpr KeyField kCardKeys[] = {
     {"initial_tension_n", &CardConfig::initial_tension_n},
     {"stretch_when", &CardConfig::stretch_when},
     {"load_sign", &CardConfig::load_sign},
+    {"ring_height_mm", &CardConfig::ring_height_mm},
+    {"ring_rate_n_per_mm", &CardConfig::ring_rate_n_per_mm},
     {"zero_offset_counts", &CardConfig::zero_offset_counts},
     {"counts_per_unit", &CardConfig::counts_per_unit},
     {"base_magnification", &CardConfig::base_magnification},
     {"adc_limit", &CardConfig::adc_limit},
+    {"cell_gain_error", &CardConfig::cell_gain_error},
+    {"cell_nonlinearity", &CardConfig::cell_nonlinearity},
+    {"cell_full_scale_n", &CardConfig::cell_full_scale_n},
     {"noise_counts", &CardConfig::noise_counts},
     {"noise_seed", &CardConfig::noise_seed},
     {"conversion_rate_hz", &CardConfig::conversion_rate_hz},
@@ -84,7 +91,16 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
 
 SpecimenKind CardConfig::specimenKind() const {
     const int kind = static_cast<int>(std::lround(specimen));
-    return kind >= 0 && kind <= 4 ? static_cast<SpecimenKind>(kind) : SpecimenKind::None;
+    return kind >= 0 && kind <= 5 ? static_cast<SpecimenKind>(kind) : SpecimenKind::None;
+}
+
+double CardConfig::indicatedForce(double force_n) const {
+    // Symmetric in the sign, so that tension shows the same error as compression. Past full scale the cell
+    // stays on its gain line: the bow's parabola would otherwise turn over and make the cell non-monotone.
+    const double f = std::fabs(force_n);
+    const double s = f / cell_full_scale_n;
+    const double bow = s < 1.0 ? cell_nonlinearity * cell_full_scale_n * 4.0 * s * (1.0 - s) : 0.0;
+    return std::copysign(f * (1.0 + cell_gain_error) + bow, force_n);
 }
 
 double* cardConfigField(CardConfig& config, std::string_view key) {
@@ -100,7 +116,7 @@ const double* cardConfigField(const CardConfig& config, std::string_view key) {
 
 bool validCardConfigValue(std::string_view key, double value) {
     if (!std::isfinite(value)) return false;
-    if (equalsIgnoreCase(key, "specimen")) return value == std::round(value) && value >= 0.0 && value <= 4.0;
+    if (equalsIgnoreCase(key, "specimen")) return value == std::round(value) && value >= 0.0 && value <= 5.0;
     if (equalsIgnoreCase(key, "stretch_when")) return value == 1.0 || value == -1.0;
     if (equalsIgnoreCase(key, "load_sign")) return value == 1.0 || value == -1.0;
     // A negative bit number switches that limit switch off.
@@ -108,19 +124,27 @@ bool validCardConfigValue(std::string_view key, double value) {
         return value == std::round(value) && value <= 7.0;
     if (equalsIgnoreCase(key, "conversion_rate_hz") || equalsIgnoreCase(key, "noise_counts") ||
         equalsIgnoreCase(key, "frame_compliance_mm_per_n") || equalsIgnoreCase(key, "noise_seed") ||
-        equalsIgnoreCase(key, "stall_ms") || equalsIgnoreCase(key, "stall_every_ms"))
+        equalsIgnoreCase(key, "stall_ms") || equalsIgnoreCase(key, "stall_every_ms") ||
+        equalsIgnoreCase(key, "rate_n_per_mm") || equalsIgnoreCase(key, "solid_rate_n_per_mm"))
         return value >= 0.0;
     if (equalsIgnoreCase(key, "mm_per_pulse") || equalsIgnoreCase(key, "fifo_depth") ||
-        equalsIgnoreCase(key, "base_magnification"))
+        equalsIgnoreCase(key, "base_magnification") || equalsIgnoreCase(key, "ring_rate_n_per_mm") ||
+        equalsIgnoreCase(key, "platen_rate_n_per_mm") || equalsIgnoreCase(key, "cell_full_scale_n"))
         return value > 0.0;
+    // Within these bounds the cell's response keeps rising with the force (its slope is at least
+    // 1 + gain error − 4 × |non-linearity| > 0.1), so that every count stands for one force; beyond them the
+    // cell is broken rather than miscalibrated.
+    if (equalsIgnoreCase(key, "cell_gain_error")) return value > -0.5;
+    if (equalsIgnoreCase(key, "cell_nonlinearity")) return std::fabs(value) <= 0.1;
     return true;
 }
 
 bool parseCardConfigValue(std::string_view key, std::string_view text, double& value) {
     text = trimmed(text);
     if (equalsIgnoreCase(key, "specimen")) {
-        static constexpr std::string_view kNames[] = {"none", "compression", "tension", "leaf", "lateral"};
-        for (int i = 0; i < 5; ++i) {
+        static constexpr std::string_view kNames[] = {"none", "compression", "tension",
+                                                      "leaf", "lateral",     "ring"};
+        for (int i = 0; i < static_cast<int>(std::size(kNames)); ++i) {
             if (equalsIgnoreCase(text, kNames[i])) {
                 value = i;
                 return true;

@@ -8,7 +8,7 @@ namespace springtest::sim {
 
 inline constexpr int kMaxCards = 5;
 
-enum class SpecimenKind { None = 0, Compression = 1, Tension = 2, Leaf = 3, Lateral = 4 };
+enum class SpecimenKind { None = 0, Compression = 1, Tension = 2, Leaf = 3, Lateral = 4, Ring = 5 };
 
 // Everything that describes one card's machine and specimen. Kept as doubles so that one table of keys serves
 // the configuration file, SimSet and SimGet alike.
@@ -22,6 +22,10 @@ struct CardConfig {
     double servo_gain_mm_per_min = 0.5;  // per servo output count above the valve zero
     double mm_per_pulse = 0.00025;
     double frame_compliance_mm_per_n = 0.00002;
+    // The bare platens meet at this gap when nothing stands between them. The default lies below the lower
+    // travel limit, so an empty machine never touches unless a configuration brings the platens within reach.
+    double platen_contact_mm = 0.0;
+    double platen_rate_n_per_mm = 200000.0;
 
     // Specimen
     double specimen = 0.0;         // SpecimenKind
@@ -31,14 +35,21 @@ struct CardConfig {
     double solid_rate_n_per_mm = 0.0;  // 0: 100 × rate_n_per_mm
     double free_length_mm = 100.0;     // tension spring: platen gap at its free length
     double initial_tension_n = 5.0;
-    double stretch_when = 1.0;  // 1: as the crosshead comes down, -1: as it rises
-    double load_sign = 1.0;     // -1: the cell is loaded in true tension
+    double stretch_when = 1.0;     // 1: as the crosshead comes down, -1: as it rises
+    double load_sign = 1.0;        // -1: the cell is loaded in true tension
+    double ring_height_mm = 50.0;  // proving ring: the reference transducer for calibration
+    double ring_rate_n_per_mm = 20000.0;
 
     // Load cell and converter
     double zero_offset_counts = 100.0;
     double counts_per_unit = 4.0;
     double base_magnification = 400.0;
     double adc_limit = 32767.0;
+    // A cell that is off: it reports (1 + gain error) times the force, plus a bow of cell_nonlinearity × full
+    // scale at half range that vanishes at zero and at full scale.
+    double cell_gain_error = 0.0;
+    double cell_nonlinearity = 0.0;
+    double cell_full_scale_n = 5000.0;
     double noise_counts = 1.5;
     double noise_seed = 0.0;              // 0: seeded from the clock
     double conversion_rate_hz = 68000.0;  // 0: no pacing
@@ -57,6 +68,8 @@ struct CardConfig {
     double solidRate() const {
         return solid_rate_n_per_mm > 0.0 ? solid_rate_n_per_mm : 100.0 * rate_n_per_mm;
     }
+    // The force the cell reports for a true force (either sign), before the converter scales it.
+    double indicatedForce(double force_n) const;
 };
 
 struct MachineConfig {
@@ -73,7 +86,7 @@ const double* cardConfigField(const CardConfig& config, std::string_view key);
 bool validCardConfigValue(std::string_view key, double value);
 
 // Parses a value as the configuration file writes it: a number, or for "specimen" and "stretch_when" a name
-// (none, compression, tension, leaf, lateral; down, up). Returns false for text that is neither.
+// (none, compression, tension, leaf, lateral, ring; down, up). Returns false for text that is neither.
 bool parseCardConfigValue(std::string_view key, std::string_view text, double& value);
 
 // Reads an INI text: [machine] holds "cards" and defaults for every card, [card0] … [card4] hold one card's

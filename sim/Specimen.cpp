@@ -39,11 +39,22 @@ SpringLaw SpringLaw::fromConfig(const CardConfig& config) {
             }
             break;
         }
+        case SpecimenKind::Ring:
+            // A proving ring: one stiff linear body, pressed as the crosshead comes down; on a machine that
+            // pulls as it rises (stretch_when = up) it is hooked in and pulled instead.
+            law.m_reference_mm = config.ring_height_mm;
+            law.m_sense = config.stretch_when < 0.0 ? -1.0 : 1.0;
+            law.add(0.0, 0.0, config.ring_rate_n_per_mm);
+            break;
         case SpecimenKind::Leaf:
         case SpecimenKind::Lateral:
             // Leaf springs (hysteresis, arc geometry) and the lateral machine's offsets are not modelled yet:
             // the platens stay empty, which is what a machine without a specimen shows.
         case SpecimenKind::None:
+            // The bare platens meet, and the frame holds them almost rigidly.
+            law.m_reference_mm = config.platen_contact_mm;
+            law.m_sense = 1.0;
+            law.add(0.0, 0.0, config.platen_rate_n_per_mm);
             break;
     }
     return law;

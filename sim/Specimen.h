@@ -9,8 +9,9 @@ namespace springtest::sim {
 // The specimen's force as a function of its engagement u (mm): 0 for u ≤ 0, then monotone and piecewise
 // linear. Engagement is measured from a reference gap, in the sense that loads the specimen:
 //   u = sense · (reference − gap)
-// sense +1: loaded as the platens close (compression spring; tension spring stretched as the crosshead comes
-// down), sense -1: loaded as they open (tension spring stretched as the crosshead rises).
+// sense +1: loaded as the platens close (compression spring, proving ring, the bare platens; tension spring
+// stretched as the crosshead comes down), sense -1: loaded as they open (tension spring or ring pulled as the
+// crosshead rises).
 //
 // The frame yields under the load it carries, in the same sense as the specimen's engagement, so the true gap
 // is
@@ -28,7 +29,6 @@ public:
     SpringLaw() = default;
     static SpringLaw fromConfig(const CardConfig& config);
 
-    bool engages() const { return m_count > 0; }
     double sense() const { return m_sense; }
 
     // The consistent state with the crosshead at x_mm and a frame compliance of c_mm_per_n.
@@ -46,7 +46,7 @@ private:
     void add(double start_mm, double force_n, double slope_n_per_mm);
 
     std::array<Segment, 4> m_segments{};
-    int m_count = 0;  // 0: nothing between the platens
+    int m_count = 0;  // 0: never engages
     double m_reference_mm = 0.0;
     double m_sense = 1.0;
 };

@@ -1,11 +1,16 @@
+#include "cli/AlignCommand.h"
+#include "cli/AuditCommand.h"
 #include "cli/BatchCommand.h"
+#include "cli/CalibrateCommand.h"
 #include "cli/CallerFolder.h"
 #include "cli/CommandUsage.h"
+#include "cli/CompensateCommand.h"
 #include "cli/ExportCommand.h"
 #include "cli/MonitorCommand.h"
 #include "cli/PasswordCommand.h"
 #include "cli/RunCommand.h"
 #include "cli/SchemeCommand.h"
+#include "cli/VerifyCommand.h"
 #include "session/ApplicationFolder.h"
 #include "session/MachineConfig.h"
 #include "windows/browser/ResultChartView.h"
@@ -14,6 +19,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <optional>
@@ -155,6 +161,21 @@ int runExportCommand(int argc, char** argv) {
                                         });
 }
 
+// The verification report is a PDF, whose text needs fonts and so a QGuiApplication; offscreen, so a
+// verification needs no display.
+int runVerifyCommand(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("springtest"));
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const auto appFolder = takeApplicationFolder(args);
+    if (!appFolder) return 2;
+    args.removeFirst();  // "verify"
+    const auto absolute = enterApplicationFolder(*appFolder);
+    if (!absolute) return 1;
+    return springtest::runVerifyCommand(*absolute, args);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -164,6 +185,7 @@ int main(int argc, char** argv) {
     const QString command0 = commandOf(argc, argv);
     if (command0.isEmpty()) return runConsoleCommand(argc, argv);
     if (command0 == QLatin1String("export")) return runExportCommand(argc, argv);
+    if (command0 == QLatin1String("verify")) return runVerifyCommand(argc, argv);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("springtest"));
@@ -189,6 +211,10 @@ int main(int argc, char** argv) {
                                            args);
     if (command == QLatin1String("run")) return springtest::runTestsCommand(*absolute, args);
     if (command == QLatin1String("password")) return springtest::runPasswordCommand(*absolute, args);
+    if (command == QLatin1String("calibrate")) return springtest::runCalibrateCommand(*absolute, args);
+    if (command == QLatin1String("audit")) return springtest::runAuditCommand(*absolute, args);
+    if (command == QLatin1String("align")) return springtest::runAlignCommand(*absolute, args);
+    if (command == QLatin1String("compensate")) return springtest::runCompensateCommand(*absolute, args);
     print(stderr,
           QStringLiteral("%1 has no runner here (springtest --help lists the commands)").arg(command));
     return 2;

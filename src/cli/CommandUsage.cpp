@@ -54,6 +54,44 @@ constexpr CommandHelp kCommands[] = {
      "                    a new application folder has admin/admin); read twice from the terminal, or as "
      "one\n"
      "                    line from standard input\n"},
+    {"align",
+     "  align --return-height MM [--card N] [--timeout S] [--yes]\n"
+     "                    automatic platen alignment: the crosshead comes down until the platens touch (0.5 "
+     "%\n"
+     "                    of the load gear's range), the displacement is zeroed there, and the crosshead "
+     "goes\n"
+     "                    back up to the return height\n"},
+    {"compensate",
+     "  compensate [--card N] [--load F] [--speed MM_PER_MIN] [--loading-speed MM_PER_MIN] [--timeout S]\n"
+     "             [--yes]\n"
+     "                    displacement compensation: the platens close on each other (or on a stiff block)\n"
+     "                    to 5 % of the full range, the displacement is zeroed, the load goes slowly to F\n"
+     "                    (default 95 % of the full range); the frame's yield per load unit is stored as "
+     "the\n"
+     "                    compensation coefficient, and the load is taken off again\n"},
+    {"calibrate",
+     "  calibrate --gear G --points F1[,F2[,F3]] [--card N] [--side compression|tension]\n"
+     "            [--direction down|up] [--speed MM_PER_MIN] [--approach-speed MM_PER_MIN]\n"
+     "            [--settle MS] [--operator NAME] [--yes]\n"
+     "                    load calibration against a force standard: the gear's zero with nothing\n"
+     "                    on the machine, then each point loaded until the machine indicates it,\n"
+     "                    and the standard's reading stored as that point (the simulator's\n"
+     "                    reference transducer, otherwise typed at the prompt); --speed loads,\n"
+     "                    --approach-speed meets and leaves the standard; recorded in the audit trail\n"},
+    {"verify",
+     "  verify --gear G [--card N] [--steps F1,...,F5[,...]] [--report FILE.pdf]\n"
+     "         [--operator NAME] [--speed MM_PER_MIN] [--approach-speed MM_PER_MIN]\n"
+     "         [--settle MS] [--yes]\n"
+     "                    force verification after ISO 7500-1: three series over at least five\n"
+     "                    steps of 20 % to 100 % of the gear's range (default 20, 40, 60, 80,\n"
+     "                    100 %), q, b, a per step, the zero error and the class reached; stored\n"
+     "                    in the scheme database and written as a PDF report (default under\n"
+     "                    report/); exit code 3: no class reached\n"},
+    {"audit",
+     "  audit [--key PART]\n"
+     "                    the audit trail: every recorded change of a machine setting (calibration, zero),\n"
+     "                    oldest first: when, who, file, [section] key, old value → new value; --key shows\n"
+     "                    the keys containing PART; the trail cannot be changed\n"},
 };
 
 const char* const kHead =
@@ -71,17 +109,19 @@ const char* const kTail =
     "--appdir DIR chooses the application folder (configuration, databases); default: the program's folder.\n"
     "Files named on the command line are found from the folder the program is started in.\n"
     "\n"
-    "The console, run and monitor drive the machine: one of them at a time per application folder; another\n"
-    "says \"程序正在运行!!\". They need a folder made by springtest init. SIGINT (Ctrl+C), SIGTERM and "
-    "SIGHUP\n"
-    "stop every motor, save the displacement and end them.\n"
+    "The console and run, monitor, calibrate, verify, align and compensate drive the machine: one of them at "
+    "a\n"
+    "time per application folder; another says \"程序正在运行!!\". They need a folder made by springtest "
+    "init.\n"
+    "SIGINT (Ctrl+C), SIGTERM and SIGHUP stop every motor, save the displacement and end them.\n"
     "\n"
     "exit codes:\n"
     "  0       done; for run: every test stored, every point and stiffness within its limits\n"
     "  1       refused or failed, and the message says why; for run: a test that was not stored\n"
     "  2       the command line is wrong: an unknown command or option, a missing or malformed value\n"
-    "  3       run: every test stored, but a point or a stiffness outside its limits\n"
-    "  128+N   run, monitor: ended by signal N (130 Ctrl+C, 143 SIGTERM, 129 SIGHUP) after stopping\n";
+    "  3       run: every test stored, but a point or a stiffness outside its limits; verify: no class\n"
+    "  128+N   run, monitor, calibrate, verify, align, compensate: ended by signal N (130 Ctrl+C,\n"
+    "          143 SIGTERM, 129 SIGHUP) after stopping\n";
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "platform/NumberFormat.h"
 #include "platform/WindowTarget.h"
 #include "session/MachineSession.h"
+#include "session/OverloadRecording.h"
 #include "session/SingleInstance.h"
 #include "session/TerminationSignals.h"
 
@@ -121,7 +122,8 @@ void printLine(const QString& text) {
 }
 
 // Every card's gear changes, protection trips and motor states, printed as they come.
-std::vector<std::unique_ptr<WindowTarget>> reportCardMessages(CardTables& cards) {
+std::vector<std::unique_ptr<WindowTarget>> reportCardMessages(CardTables& cards,
+                                                              OverloadRecorder& overloadLog) {
     std::vector<std::unique_ptr<WindowTarget>> targets;
     for (int i = 0; i < cards.count; ++i) {
         CardSlot& slot = cards.cards[static_cast<size_t>(i)];
@@ -131,7 +133,8 @@ std::vector<std::unique_ptr<WindowTarget>> reportCardMessages(CardTables& cards)
             printLine(QStringLiteral("card %1: gear %2").arg(i).arg(load->currentGear()));
         }));
         load->setGearTarget(targets.back().get());
-        targets.push_back(std::make_unique<WindowTarget>([i, load](int) {
+        targets.push_back(std::make_unique<WindowTarget>([i, load, &slot, &overloadLog](int) {
+            overloadLog.onTrip(slot);
             printLine(QStringLiteral("card %1: %2, motor stopped")
                           .arg(i)
                           .arg(QLatin1String(tripText(load->tripKind()))));
@@ -243,7 +246,8 @@ int runMonitor(const QString& applicationFolder, const QStringList& args) {
     TerminationSignals termination([](int) { QCoreApplication::quit(); });
 
     CardTables& cards = session.cards();
-    const auto targets = reportCardMessages(cards);
+    OverloadRecorder overloadLog(session.applicationFolder(), [](const QString& error) { printErr(error); });
+    const auto targets = reportCardMessages(cards, overloadLog);
     for (int i = 0; i < cards.count; ++i)
         cards.cards[static_cast<size_t>(i)].motor->SetSpeed(options->speed_mm_per_min);
     session.startAcquisition(nullptr);

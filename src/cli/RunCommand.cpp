@@ -17,6 +17,7 @@
 #include "sequencer/TTestStyle.h"
 #include "session/MachineConfig.h"
 #include "session/MachineSession.h"
+#include "session/OverloadRecording.h"
 #include "session/SingleInstance.h"
 #include "session/TerminationSignals.h"
 
@@ -168,7 +169,11 @@ int runOnMachine(MachineSession& session, const QString& batchPath, const Option
     RunProgress progress(seq, slot, opt.json);
     WindowTarget panel([&](int) { progress.onTestState(); });
     seq.setPanelTarget(&panel);
-    WindowTarget overload([&](int) { progress.onOverload(); });
+    OverloadRecorder overloadLog(session.applicationFolder(), [](const QString& error) { printErr(error); });
+    WindowTarget overload([&](int) {
+        overloadLog.onTrip(slot);
+        progress.onOverload();
+    });
     slot.load->setOverloadTarget(&overload);
 
     session.startAcquisition(&seq.sampleSlot());

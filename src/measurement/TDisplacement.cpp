@@ -16,7 +16,9 @@ namespace springtest {
 
 namespace {
 const QString kSection = QStringLiteral("Displacement");
-}
+// Enough decimals that a saved float reads back as itself over the crosshead's travel.
+constexpr int kSavedValueDecimals = 6;
+}  // namespace
 
 TDisplacement::TDisplacement(const QString& applicationFolder, int cardIndex, const CardDriver& driver,
                              CardSlot* slot)
@@ -162,7 +164,9 @@ bool TDisplacement::SetCompensation(float value, QString* error) {
 
 bool TDisplacement::SaveDisplacementState(QString* error) {
     // The pulses and the values belong together: the next start continues from the pair, so they are
-    // written in one go and a kill in between leaves the previous pair.
+    // written in one go and a kill in between leaves the previous pair. The values keep every digit the
+    // channel holds, not only its display decimals: 83.0052 written as "83.005" would read back below the
+    // hundredth and the crosshead would show 83.00 on the next start after 83.01 on this one.
     const bool ok =
         ProfileFile(channelConfigPath())
             .writeSettings(
@@ -170,9 +174,9 @@ bool TDisplacement::SaveDisplacementState(QString* error) {
                     {kSection, QStringLiteral("press_save_pulse"), QString::number(m_pressPulsesNow.load())},
                     {kSection, QStringLiteral("pull_save_pulse"), QString::number(m_pullPulsesNow.load())},
                     {kSection, QStringLiteral("press_SAVE_VALUE"),
-                     FormatByDecimals(m_decimals, m_pressValue.load())},
+                     FormatByDecimals(kSavedValueDecimals, m_pressValue.load())},
                     {kSection, QStringLiteral("pull_SAVE_VALUE"),
-                     FormatByDecimals(m_decimals, m_pullValue.load())},
+                     FormatByDecimals(kSavedValueDecimals, m_pullValue.load())},
                     {QStringLiteral("close"), QStringLiteral("close_flag"), QStringLiteral("1")},
                 },
                 error);

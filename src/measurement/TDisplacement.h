@@ -42,6 +42,12 @@ public:
     float displacement() const { return m_displacement.load(std::memory_order_relaxed); }
     float deformation() const { return m_deformation.load(std::memory_order_relaxed); }
     int32_t pulseCount() const { return m_pulseCount.load(std::memory_order_relaxed); }
+    // The compression and tension pulses saved at the last end (fixed from construction on) and where they
+    // stand now.
+    int32_t savedPressPulses() const { return m_savedPressPulses; }
+    int32_t pressPulsesNow() const { return m_pressPulsesNow.load(std::memory_order_relaxed); }
+    int32_t savedPullPulses() const { return m_savedPullPulses; }
+    int32_t pullPulsesNow() const { return m_pullPulsesNow.load(std::memory_order_relaxed); }
     float coefficient() const { return m_coefficient; }
     float compensation() const { return m_compensation.load(std::memory_order_relaxed); }
     int decimals() const { return m_decimals; }

@@ -422,6 +422,30 @@ void TMotor::SetValveSettings(int32_t valveZero, int32_t upper, int32_t low) {
     m_servo.low = low;
 }
 
+void TMotor::SetPidGain(PidGain gain, double value) {
+    std::lock_guard lock(m_servoMutex);
+    switch (gain) {
+        case PidGain::DisplacementP:
+            m_servo.dispKp = value;
+            break;
+        case PidGain::DisplacementI:
+            m_servo.dispKi = value;
+            break;
+        case PidGain::DisplacementD:
+            m_servo.dispKd = value;
+            break;
+        case PidGain::LoadP:
+            m_servo.loadKp = value;
+            break;
+        case PidGain::LoadI:
+            m_servo.loadKi = value;
+            break;
+        case PidGain::LoadD:
+            m_servo.loadKd = value;
+            break;
+    }
+}
+
 void TMotor::StopPid() {
     if (!m_pidTimer) return;
     // The last output stays on the card: the valve holds where it was.

@@ -28,6 +28,9 @@ enum class MotionState : uint8_t {
 
 enum class ControlMode : uint8_t { Direct = 0, PidServo = 1, StepMotor = 2 };
 
+// The six gains of the servo block, as the tuning window sets them one by one.
+enum class PidGain : uint8_t { DisplacementP, DisplacementI, DisplacementD, LoadP, LoadI, LoadD };
+
 // Operator-box codes, in the order the input is compared with the switch values.
 enum class PendantCode : int {
     Stop = 0,
@@ -137,6 +140,8 @@ public:
     ServoBlock servo() const;
     // The valve zero and the accumulator's limits, as the operator sets them on the PID page.
     void SetValveSettings(int32_t valveZero, int32_t upper, int32_t low);
+    // Acts from the controller's next step.
+    void SetPidGain(PidGain gain, double value);
     bool pidTimerActive() const { return m_pidEnabled.load(std::memory_order_relaxed); }
     bool stepRampActive() const { return m_rampEnabled.load(std::memory_order_relaxed); }
 

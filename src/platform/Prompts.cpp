@@ -29,6 +29,11 @@ std::optional<QString> ScriptedPrompts::input(const QString& caption, const QStr
     return inputs.isEmpty() ? std::nullopt : inputs.takeFirst();
 }
 
+std::optional<QString> ScriptedPrompts::password(const QString& caption, const QString& label) {
+    shown.append({QStringLiteral("password"), caption, label});
+    return inputs.isEmpty() ? std::nullopt : inputs.takeFirst();
+}
+
 QString ScriptedPrompts::openFile(const QString& title, const QString& folder, const QString&) {
     shown.append({QStringLiteral("open"), title, folder});
     lastFolder = folder;

@@ -27,6 +27,8 @@ public:
     // Nothing when cancelled.
     virtual std::optional<QString> input(const QString& caption, const QString& label,
                                          const QString& value) = 0;
+    // An input box whose text is masked as it is typed, starting empty; nothing when cancelled.
+    virtual std::optional<QString> password(const QString& caption, const QString& label) = 0;
     // The chosen file, or an empty text when cancelled.
     virtual QString openFile(const QString& title, const QString& folder, const QString& filter) = 0;
     virtual QString saveFile(const QString& title, const QString& folder, const QString& filter) = 0;
@@ -44,7 +46,7 @@ void setPrompts(Prompts* service);  // null restores the default
 class ScriptedPrompts : public Prompts {
 public:
     struct Shown {
-        QString kind;  // "message", "question", "input", "open", "save", "progress"
+        QString kind;  // "message", "question", "input", "password", "open", "save", "progress"
         QString caption;
         QString text;
     };
@@ -52,6 +54,8 @@ public:
     void message(const QString& text, const QString& caption, PromptIcon icon) override;
     bool question(const QString& text, const QString& caption, PromptIcon icon) override;
     std::optional<QString> input(const QString& caption, const QString& label, const QString& value) override;
+    // Answered from `inputs` too; shown as kind "password".
+    std::optional<QString> password(const QString& caption, const QString& label) override;
     QString openFile(const QString& title, const QString& folder, const QString& filter) override;
     QString saveFile(const QString& title, const QString& folder, const QString& filter) override;
     void progressStart(const QString& caption, const QString& text, int maximum) override;

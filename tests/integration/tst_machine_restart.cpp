@@ -110,12 +110,15 @@ void TestMachineRestart::crossheadStaysWhereTheRunLeftIt() {
     // The second run continues from the saved displacement; the load says where the crosshead really is.
     run([&](MachineSession& session) {
         CardSlot& card = session.cards().cards[0];
-        QCOMPARE(card.record.displacement.load(), displacementLeft);
         const float load = card.record.load.load();
-        if (whereLeft)
+        if (whereLeft) {
             QCOMPARE(load, 0.0f);
-        else
+            QCOMPARE(card.record.displacement.load(), displacementLeft);
+        } else {
             COMPARE_NEAR(load, (kFreeHeight - kConfiguredStart) * kRate, 0.02, 0.5);
+            // The frame's compensation for the load now on the cell may carry the shown hundredth over.
+            COMPARE_NEAR(card.record.displacement.load(), displacementLeft, 0, 0.0101);
+        }
     });
 }
 

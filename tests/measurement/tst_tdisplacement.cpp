@@ -5,6 +5,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/SteadyClock.h"
 #include "support/FakeCard.h"
+#include "support/NearCompare.h"
 #include "support/TempAppDir.h"
 
 #include <QtTest>
@@ -91,6 +92,8 @@ private slots:
     void deformationFromReference();
     void pairedWithTheLoadsConversion();
     void stateContinuesAfterRestart();
+    void restartShowsTheDisplacementItLeft_data();
+    void restartShowsTheDisplacementItLeft();
     void interruptedSaveKeepsThePreviousState();
     void clearInPidControlMovesTheSetPoint_data();
     void clearInPidControlMovesTheSetPoint();
@@ -215,10 +218,34 @@ void TestTDisplacement::stateContinuesAfterRestart() {
     rig.disp().setSide(-1);
     QCOMPARE(rig.cycle(4000), -13.0f);
     const ProfileFile ini(rig.dir.file("init0.dat"));
-    QCOMPARE(ini.readString("Displacement", "press_SAVE_VALUE", ""), QString("12.00"));
+    COMPARE_NEAR(ini.readDouble("Displacement", "press_SAVE_VALUE", 0), 12.0, 0, 1e-5);
     QCOMPARE(ini.readString("Displacement", "press_save_pulse", ""), QString("48000"));
     QCOMPARE(ini.readString("Displacement", "pull_save_pulse", ""), QString("-48000"));
     QCOMPARE(ini.readInt("close", "close_flag", 0), 1);
+}
+
+void TestTDisplacement::restartShowsTheDisplacementItLeft_data() {
+    QTest::addColumn<QByteArray>("config");
+    QTest::addColumn<int32_t>("pulses");
+    QTest::addColumn<float>("shown");
+    // 4021 pulses are 1.00525 mm: shown 1.01, but three decimals of it ("1.005") read back below the
+    // hundredth.
+    QTest::newRow("just above a half hundredth, 3 decimals")
+        << QByteArray("[Displacement]\nDecimal_Places=3\n") << 4021 << 1.01f;
+    QTest::newRow("just above a half hundredth, 0 decimals")
+        << QByteArray("[Displacement]\nDecimal_Places=0\n") << 4021 << 1.01f;
+    QTest::newRow("just below a half hundredth") << QByteArray() << 4019 << 1.0f;
+    QTest::newRow("far along the travel") << QByteArray() << 332021 << 83.01f;
+}
+
+void TestTDisplacement::restartShowsTheDisplacementItLeft() {
+    QFETCH(QByteArray, config);
+    QFETCH(int32_t, pulses);
+    QFETCH(float, shown);
+    Rig rig(config);
+    QCOMPARE(rig.cycle(pulses), shown);
+    rig.restart();
+    QCOMPARE(rig.cycle(0), shown);
 }
 
 void TestTDisplacement::interruptedSaveKeepsThePreviousState() {

@@ -21,7 +21,11 @@ namespace {
 
 constexpr double kPulsesPerMm = 4000.0;
 
-enum Specimen { None = 0, Compression = 1, Tension = 2 };
+enum Specimen { None = 0, Compression = 1, Tension = 2, Ring = 5 };
+
+// The card's defaults: where the encoder counts from after CardOpen, and its resolution.
+constexpr double kStartPositionMm = 150.0;
+constexpr double kMmPerPulse = 0.00025;
 
 const QString kDrivers[] = {QStringLiteral("RX640K"), QStringLiteral("PCI_CARD"), QStringLiteral("RX720")};
 
@@ -43,6 +47,12 @@ private slots:
     void encoderFollowsPosition();
     void specimenForce_data();
     void specimenForce();
+    void calibrationBodies_data();
+    void calibrationBodies();
+    void cellErrorInCounts_data();
+    void cellErrorInCounts();
+    void calibrationKeyValues_data();
+    void calibrationKeyValues();
     void magnificationAndClipping_data();
     void magnificationAndClipping();
     void travelLimits_data();
@@ -63,6 +73,8 @@ private slots:
 private:
     bool set(int card, const char* key, double value) { return m_set(card, key, value) == 0; }
     double get(int card, const char* key) { return m_get(card, key); }
+    // What the program's displacement reading starts from: the encoder's count since CardOpen, in mm.
+    double encoderMm() { return kStartPositionMm + m_api.ReadPulse(0) * kMmPerPulse; }
 
     // All three stay loaded for the whole run: unloading one QLibrary unloads the file under every other
     // handle.
@@ -239,6 +251,179 @@ void TestSimCard::specimenForce() {
     COMPARE_NEAR(get(0, "gap_mm"), gap_mm, 0.0, 1e-9);
     QCOMPARE(get(0, "rate_n_per_mm"), rate_n_per_mm);
     QCOMPARE(m_api.LoadGetAd(0), counts);
+    // The encoder misses the frame's give by compliance × the signed load the cell reports: what the
+    // program's compensation adds back with a positive coefficient.
+    COMPARE_NEAR(get(0, "gap_mm") - encoderMm(), compliance_mm_per_n * get(0, "cell_force"), 0.0, 1e-9);
+}
+
+void TestSimCard::calibrationBodies_data() {
+    QTest::addColumn<int>("specimen");
+    QTest::addColumn<double>("stretchWhen");
+    QTest::addColumn<double>("loadSign");
+    QTest::addColumn<double>("compliance_mm_per_n");
+    QTest::addColumn<double>("lowerLimit_mm");
+    QTest::addColumn<double>("platenContact_mm");
+    QTest::addColumn<double>("position_mm");
+    QTest::addColumn<double>("force_n");
+    QTest::addColumn<double>("gap_mm");
+    QTest::addColumn<int>("counts");
+
+    // Proving ring: 50 mm high, 20000 N/mm; with the default frame (0.00002 mm/N) the two give together
+    // 20000 / 1.4 N/mm.
+    QTest::newRow("ring, clear") << 5 << 1.0 << 1.0 << 0.00002 << 5.0 << 0.0 << 60.0 << 0.0 << 60.0 << 100;
+    QTest::newRow("ring, touching") << 5 << 1.0 << 1.0 << 0.00002 << 5.0 << 0.0 << 50.0 << 0.0 << 50.0 << 100;
+    QTest::newRow("ring, rigid frame")
+        << 5 << 1.0 << 1.0 << 0.0 << 5.0 << 0.0 << 49.9 << 2000.0 << 49.9 << 8100;
+    QTest::newRow("ring, frame yields")
+        << 5 << 1.0 << 1.0 << 0.00002 << 5.0 << 0.0 << 49.9 << 2000.0 / 1.4 << 49.9 + 0.04 / 1.4 << 5814;
+    // Hooked in on a machine that pulls as it rises: true tension, and the frame shortens.
+    QTest::newRow("ring pulled, slack")
+        << 5 << -1.0 << -1.0 << 0.00002 << 5.0 << 0.0 << 49.0 << 0.0 << 49.0 << 100;
+    QTest::newRow("ring pulled") << 5 << -1.0 << -1.0 << 0.00002 << 5.0 << 0.0 << 50.1 << 2000.0 / 1.4
+                                 << 50.1 - 0.04 / 1.4 << -5614;
+
+    // Bare platens, 200000 N/mm: with the default frame 40000 N/mm together.
+    QTest::newRow("platens, default out of reach")
+        << 0 << 1.0 << 1.0 << 0.00002 << 5.0 << 0.0 << 0.0 << 0.0 << 5.0 << 100;
+    QTest::newRow("platens, just apart")
+        << 0 << 1.0 << 1.0 << 0.00002 << -5.0 << 2.0 << 2.001 << 0.0 << 2.001 << 100;
+    QTest::newRow("platens, just touching")
+        << 0 << 1.0 << 1.0 << 0.00002 << -5.0 << 2.0 << 1.999 << 40.0 << 1.9998 << 260;
+    QTest::newRow("platens, rigid frame")
+        << 0 << 1.0 << 1.0 << 0.0 << -5.0 << 2.0 << 1.99 << 2000.0 << 1.99 << 8100;
+    QTest::newRow("platens, above the travel")
+        << 0 << 1.0 << 1.0 << 0.0 << 5.0 << 10.0 << 9.99 << 2000.0 << 9.99 << 8100;
+}
+
+// The bodies calibration and alignment press on: the ring, whose true force is the reference, and the bare
+// platens, which meet where the configuration says.
+void TestSimCard::calibrationBodies() {
+    QFETCH(int, specimen);
+    QFETCH(double, stretchWhen);
+    QFETCH(double, loadSign);
+    QFETCH(double, compliance_mm_per_n);
+    QFETCH(double, lowerLimit_mm);
+    QFETCH(double, platenContact_mm);
+    QFETCH(double, position_mm);
+    QFETCH(double, force_n);
+    QFETCH(double, gap_mm);
+    QFETCH(int, counts);
+
+    QVERIFY(set(0, "specimen", specimen));
+    QVERIFY(set(0, "stretch_when", stretchWhen));
+    QVERIFY(set(0, "load_sign", loadSign));
+    QVERIFY(set(0, "frame_compliance_mm_per_n", compliance_mm_per_n));
+    QVERIFY(set(0, "lower_limit_mm", lowerLimit_mm));
+    QVERIFY(set(0, "platen_contact_mm", platenContact_mm));
+    QVERIFY(set(0, "position_mm", position_mm));
+
+    COMPARE_NEAR(get(0, "force"), force_n, 1e-9, 1e-9);
+    COMPARE_NEAR(get(0, "cell_force"), loadSign * force_n, 1e-9, 1e-9);
+    COMPARE_NEAR(get(0, "gap_mm"), gap_mm, 0.0, 1e-9);
+    QCOMPARE(m_api.LoadGetAd(0), counts);
+    COMPARE_NEAR(get(0, "gap_mm") - encoderMm(), compliance_mm_per_n * get(0, "cell_force"), 0.0, 1e-9);
+    if (specimen == Ring)
+        QCOMPARE(get(0, "reference_force"), get(0, "force"));
+    else
+        QVERIFY(std::isnan(get(0, "reference_force")));  // no transducer to read
+}
+
+void TestSimCard::cellErrorInCounts_data() {
+    QTest::addColumn<double>("gainError");
+    QTest::addColumn<double>("nonlinearity");
+    QTest::addColumn<double>("loadSign");
+    QTest::addColumn<double>("force_n");
+    QTest::addColumn<double>("indicated_n");
+
+    // Full scale 5000 N. The bow is nonlinearity × 5000 N at half range and 0 at either end.
+    QTest::newRow("exact, half scale") << 0.0 << 0.0 << 1.0 << 2500.0 << 2500.0;
+    QTest::newRow("exact, odd force") << 0.0 << 0.0 << 1.0 << 1234.5 << 1234.5;
+    QTest::newRow("+3 %, zero") << 0.03 << 0.0 << 1.0 << 0.0 << 0.0;
+    QTest::newRow("+3 %, half scale") << 0.03 << 0.0 << 1.0 << 2500.0 << 2575.0;
+    QTest::newRow("+3 %, full scale") << 0.03 << 0.0 << 1.0 << 5000.0 << 5150.0;
+    QTest::newRow("-2 %, full scale, tension") << -0.02 << 0.0 << -1.0 << 5000.0 << -4900.0;
+    QTest::newRow("bow, zero") << 0.0 << 0.005 << 1.0 << 0.0 << 0.0;
+    QTest::newRow("bow, quarter scale") << 0.0 << 0.005 << 1.0 << 1250.0 << 1268.75;
+    QTest::newRow("bow, half scale") << 0.0 << 0.005 << 1.0 << 2500.0 << 2525.0;
+    QTest::newRow("bow, full scale") << 0.0 << 0.005 << 1.0 << 5000.0 << 5000.0;
+    QTest::newRow("bow, half scale, tension") << 0.0 << 0.005 << -1.0 << 2500.0 << -2525.0;
+    QTest::newRow("sagging bow, half scale") << 0.0 << -0.005 << 1.0 << 2500.0 << 2475.0;
+    QTest::newRow("both, half scale, tension") << 0.03 << 0.005 << -1.0 << 2500.0 << -2600.0;
+    QTest::newRow("both, past full scale") << 0.03 << 0.005 << 1.0 << 6000.0 << 6180.0;
+}
+
+// A miscalibrated machine on purpose: the raw counts follow what the cell reports, the ground truth does
+// not.
+void TestSimCard::cellErrorInCounts() {
+    QFETCH(double, gainError);
+    QFETCH(double, nonlinearity);
+    QFETCH(double, loadSign);
+    QFETCH(double, force_n);
+    QFETCH(double, indicated_n);
+
+    QVERIFY(set(0, "specimen", Ring));
+    QVERIFY(set(0, "frame_compliance_mm_per_n", 0));
+    QVERIFY(set(0, "load_sign", loadSign));
+    QVERIFY(set(0, "cell_gain_error", gainError));
+    QVERIFY(set(0, "cell_nonlinearity", nonlinearity));
+    QVERIFY(set(0, "position_mm", 50.0 - force_n / 20000.0));
+
+    COMPARE_NEAR(get(0, "force"), force_n, 1e-12, 1e-9);
+    COMPARE_NEAR(get(0, "reference_force"), force_n, 1e-12, 1e-9);
+    COMPARE_NEAR(get(0, "cell_force"), loadSign * force_n, 1e-12, 1e-9);
+    COMPARE_NEAR(get(0, "indicated_force"), indicated_n, 1e-12, 1e-9);
+    // Zero offset 100, 4 counts a newton.
+    QCOMPARE(m_api.LoadGetAd(0), int32_t(std::lround(100.0 + 4.0 * indicated_n)));
+}
+
+void TestSimCard::calibrationKeyValues_data() {
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<double>("value");     // through SimSet
+    QTest::addColumn<QByteArray>("text");  // the same in the configuration file
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("ring by name") << QByteArray("specimen") << 5.0 << QByteArray("Ring") << true;
+    QTest::newRow("ring stiffness") << QByteArray("ring_rate_n_per_mm") << 50000.0 << QByteArray("5e4")
+                                    << true;
+    QTest::newRow("negative ring stiffness")
+        << QByteArray("ring_rate_n_per_mm") << -1.0 << QByteArray("-1") << false;
+    QTest::newRow("no ring stiffness") << QByteArray("ring_rate_n_per_mm") << 0.0 << QByteArray("0") << false;
+    QTest::newRow("ring stiffness nan")
+        << QByteArray("ring_rate_n_per_mm") << qQNaN() << QByteArray("nan") << false;
+    QTest::newRow("negative platen stiffness")
+        << QByteArray("platen_rate_n_per_mm") << -5.0 << QByteArray("-5") << false;
+    QTest::newRow("platens below zero")
+        << QByteArray("platen_contact_mm") << -2.0 << QByteArray("-2") << true;
+    QTest::newRow("platens at infinity")
+        << QByteArray("platen_contact_mm") << qInf() << QByteArray("inf") << false;
+    QTest::newRow("negative spring rate")
+        << QByteArray("rate_n_per_mm") << -10.0 << QByteArray("-10") << false;
+    QTest::newRow("gain error") << QByteArray("cell_gain_error") << -0.49 << QByteArray("-0.49") << true;
+    QTest::newRow("gain error of a dead cell")
+        << QByteArray("cell_gain_error") << -0.5 << QByteArray("-0.5") << false;
+    QTest::newRow("gain error nan") << QByteArray("cell_gain_error") << qQNaN() << QByteArray("nan") << false;
+    QTest::newRow("largest sag") << QByteArray("cell_nonlinearity") << -0.1 << QByteArray("-0.1") << true;
+    QTest::newRow("bow that turns back")
+        << QByteArray("cell_nonlinearity") << 0.2 << QByteArray("0.2") << false;
+    QTest::newRow("no full scale") << QByteArray("cell_full_scale_n") << 0.0 << QByteArray("0") << false;
+}
+
+// The new keys are checked as every other key: a value the machine cannot take is refused by SimSet and
+// skipped in the file, and the value before it stays.
+void TestSimCard::calibrationKeyValues() {
+    QFETCH(QByteArray, key);
+    QFETCH(double, value);
+    QFETCH(QByteArray, text);
+    QFETCH(bool, accepted);
+    const double before = get(0, key.constData());
+    const double expected = accepted ? value : before;
+    QCOMPARE(set(0, key.constData(), value), accepted);
+    QCOMPARE(get(0, key.constData()), expected);
+
+    testing::TempAppDir dir;
+    dir.write(QStringLiteral("sim.ini"), "[card0]\n" + key + " = " + text + "\n");
+    QCOMPARE(m_loadConfig(qPrintable(dir.file(QStringLiteral("sim.ini")))), 0);
+    QCOMPARE(get(0, key.constData()), expected);
 }
 
 void TestSimCard::magnificationAndClipping_data() {
@@ -581,6 +766,11 @@ void TestSimCard::shippedConfiguration() {
     QCOMPARE(get(0, "conversion_rate_hz"), 68000.0);
     QCOMPARE(get(0, "stretch_when"), 1.0);
     QCOMPARE(get(0, "solid_rate_n_per_mm"), 1000.0);
+    // An exact cell and platens out of reach, so that nothing but a test that asks for them sees either.
+    QCOMPARE(get(0, "cell_gain_error"), 0.0);
+    QCOMPARE(get(0, "cell_nonlinearity"), 0.0);
+    QVERIFY(get(0, "platen_contact_mm") < get(0, "lower_limit_mm"));
+    QCOMPARE(get(0, "frame_compliance_mm_per_n"), 0.00002);
     // The crosshead starts above the spring, near enough that a test meets it before giving up the search
     // (a compression test turns back once the platen has come down to 60 % of its starting height).
     const double start = get(0, "position_mm");

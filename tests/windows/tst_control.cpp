@@ -3,7 +3,10 @@
 // pages of the machine types (hydraulics, closed loop, fatigue) and the direction radio group.
 
 #include "ConsoleRig.h"
+#include "platform/NumberFormat.h"
 #include "sequencer/CurveSink.h"
+#include "storage/OverloadLog.h"
+#include "storage/Schema.h"
 #include "windows/common/FindByName.h"
 #include "windows/console/ControlFatiguePage.h"
 #include "windows/console/ControlHydraulicsPage.h"
@@ -421,6 +424,7 @@ void TestControl::overload() {
     QFETCH(QString, message);
     QFETCH(QString, pressedButton);
     ConsoleRig rig;
+    createSchemeDatabase(schemeDatabasePath(rig.dir.path()));
     Panel p(rig);
     if (testRunning) {
         rig.openScheme(ConsoleRig::scheme({10}, {0}, {0}), p.window.resultGrid());
@@ -433,7 +437,10 @@ void TestControl::overload() {
     rig.fakeCard().moves.clear();
 
     tripLoad(rig, 30000);
-    QCOMPARE(rig.prompts.messages(), QStringList{message});
+    // The handler has returned before the operator is told: the acquisition thread waits for the handler,
+    // never for the operator.
+    QVERIFY(rig.prompts.messages().isEmpty());
+    QTRY_COMPARE(rig.prompts.messages(), QStringList{message});
     QVERIFY(!rig.sequencer->running());
     QVERIFY(p.pressed(pressedButton));
     QVERIFY(p.pressed("Stop_Button"));
@@ -441,6 +448,12 @@ void TestControl::overload() {
     QCOMPARE(rig.fakeCard().moves.back(), std::string("stop"));
     QCOMPARE(p.text("bsSkinStatusPanel1"), QString("电机状态：负荷过载"));
     if (testRunning) QCOMPARE(p.text("bsSkinStatusPanel2"), QString("试验状态：试验停止"));
+    // The trip is in the overload log, with the load that tripped, once the handler has returned.
+    QCOMPARE(rig.card().load->tripKind(), TripKind::CompressionOverload);
+    QTRY_COMPARE(OverloadLog(rig.dir.path()).list().value_or(QList<OverloadRecord>{}).size(), 1);
+    const OverloadRecord record = OverloadLog(rig.dir.path()).list().value().first();
+    QCOMPARE(record.loadMax, FormatByDecimals(rig.card().load->decimals(), rig.card().load->load()));
+    QCOMPARE(rig.prompts.messages(), QStringList{message});
 }
 
 void TestControl::capturedPoint_data() {

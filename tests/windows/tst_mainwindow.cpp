@@ -233,6 +233,9 @@ void TestMainWindow::startUpFailures() {
     QCOMPARE(item(&w, "N10")->isEnabled(), running);
     QCOMPARE(item(&w, "N17")->isEnabled(), running);
     QVERIFY(item(&w, "N11")->isEnabled());
+    // The service items wait for a login, machine or not.
+    for (const char* name : {"N3", "N9", "N22"}) QVERIFY2(!item(&w, name)->isEnabled(), name);
+    QVERIFY(!findByName<QToolButton>(&w, "bsSkinMenuSpeedButton3")->isEnabled());
     QCOMPARE(w.windowTitle(),
              running ? QString("微机控制弹簧拉压测试系统") : QString("微机控制弹簧测试系统"));
     item(&w, "N10")->trigger();  // no dialog when refused
@@ -365,6 +368,11 @@ void TestMainWindow::loginGivesTheSettings() {
     item(w.get(), "N1")->trigger();
     QCOMPARE(settings->isEnabled(), rights);
     QCOMPARE(item(w.get(), "N22")->isEnabled(), rights);
+    // Hardware settings and zeroing come into reach with the login, and go out of it with a failed one.
+    for (const char* name : {"N3", "N9"}) {
+        QVERIFY2(item(w.get(), name)->isVisible() == rights, name);
+        QVERIFY2(item(w.get(), name)->isEnabled() == rights, name);
+    }
     QCOMPARE(m_prompts.messages().count("用户名或密码错误!!"), refusals);
     QFile accounts(m_dir->file(kLoginFile));
     QVERIFY(accounts.open(QIODevice::ReadOnly));

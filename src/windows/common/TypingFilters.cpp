@@ -23,6 +23,16 @@ QRegularExpression pasteRule(NumberKeys keys) {
             return QRegularExpression(QStringLiteral("[0-9]*\\.?[0-9]*"));
         case NumberKeys::Decimals:
             break;
+        case NumberKeys::Digits:
+            return QRegularExpression(QStringLiteral("[0-9]*"));
+        case NumberKeys::OneToSeven:
+            return QRegularExpression(QStringLiteral("[1-7]*"));
+        case NumberKeys::ZeroToFive:
+            return QRegularExpression(QStringLiteral("[0-5]*"));
+        case NumberKeys::SignedWhole:
+            return QRegularExpression(QStringLiteral("[-0-9]*"));
+        case NumberKeys::SignedOneDecimal:
+            return QRegularExpression(QStringLiteral("[-0-9]*\\.?[-0-9]*"));
     }
     return QRegularExpression(QStringLiteral("[0-9.]*"));
 }
@@ -34,6 +44,10 @@ bool acceptsKey(NumberKeys keys, const QString& current, const QString& typed, b
     if (typed.size() != 1) return typed.isEmpty();
     const QChar c = typed[0];
     if (c == kBackspace) return true;
+    const auto within = [c](char first, char last) {
+        return c >= QLatin1Char(first) && c <= QLatin1Char(last);
+    };
+    const bool secondDecimalPoint = c == QLatin1Char('.') && current.contains(QLatin1Char('.'));
     switch (keys) {
         case NumberKeys::Count:
             return c >= QLatin1Char('1') && c <= QLatin1Char('9');
@@ -45,6 +59,20 @@ bool acceptsKey(NumberKeys keys, const QString& current, const QString& typed, b
             [[fallthrough]];
         case NumberKeys::Decimals:
             return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('.');
+        case NumberKeys::Digits:
+            return within('0', '9');
+        case NumberKeys::OneToSeven:
+            return within('1', '7');
+        case NumberKeys::ZeroToFive:
+            return within('0', '5');
+        case NumberKeys::SignedWhole:
+            return within('0', '9') || c == QLatin1Char('-');
+        case NumberKeys::SignedOneDecimal:
+            if (secondDecimalPoint) {
+                if (secondPoint) *secondPoint = true;
+                return false;
+            }
+            return within('0', '9') || c == QLatin1Char('-') || c == QLatin1Char('.');
     }
     return false;
 }

@@ -11,9 +11,14 @@ namespace springtest {
 // What the operator may type into a window's number fields. Keys that type nothing (arrows, Delete,
 // Home …) always pass; of the keys that type a character only these do.
 enum class NumberKeys {
-    Count,       // backspace and the digits 1 to 9
-    OneDecimal,  // backspace, digits and one decimal point; a second point is refused with a message
-    Decimals,    // backspace, digits and decimal points
+    Count,             // backspace and the digits 1 to 9
+    OneDecimal,        // backspace, digits and one decimal point; a second point is refused with a message
+    Decimals,          // backspace, digits and decimal points
+    Digits,            // backspace and the digits 0 to 9
+    OneToSeven,        // backspace and the digits 1 to 7
+    ZeroToFive,        // backspace and the digits 0 to 5
+    SignedWhole,       // backspace, digits and minus signs
+    SignedOneDecimal,  // backspace, digits, minus signs and one decimal point (a second one is refused)
 };
 
 // Whether `typed` (the text of one key press) may go into a field that holds `current`. For a second

@@ -66,6 +66,14 @@ std::optional<QString> WidgetPrompts::input(const QString& caption, const QStrin
     return text;
 }
 
+std::optional<QString> WidgetPrompts::password(const QString& caption, const QString& label) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parentWindow(), caption, label, QLineEdit::Password, QString(), &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
 QString WidgetPrompts::openFile(const QString& title, const QString& folder, const QString& filter) {
     return QFileDialog::getOpenFileName(parentWindow(), title, folder, qtFileFilter(filter));
 }

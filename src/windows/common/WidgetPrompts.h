@@ -19,6 +19,7 @@ public:
     void message(const QString& text, const QString& caption, PromptIcon icon) override;
     bool question(const QString& text, const QString& caption, PromptIcon icon) override;
     std::optional<QString> input(const QString& caption, const QString& label, const QString& value) override;
+    std::optional<QString> password(const QString& caption, const QString& label) override;
     QString openFile(const QString& title, const QString& folder, const QString& filter) override;
     QString saveFile(const QString& title, const QString& folder, const QString& filter) override;
     void progressStart(const QString& caption, const QString& text, int maximum) override;

@@ -7,6 +7,7 @@
 #include "sequencer/StartRefusal.h"
 #include "sequencer/TTestStyle.h"
 #include "sequencer/TestStateText.h"
+#include "session/OverloadRecording.h"
 #include "windows/common/WindowTexts.h"
 #include "windows/console/ConsoleContext.h"
 #include "windows/console/ControlFatiguePage.h"
@@ -71,6 +72,9 @@ QToolButton* bigButton(QToolButton* button) {
 
 TF_control::TF_control(ConsoleContext& ctx, int card, QWidget* parent)
     : QWidget(parent), m_ctx(ctx), m_card(card) {
+    m_overloadLog = new OverloadRecorder(
+        ctx.applicationFolder,
+        [](const QString& error) { prompts().message(error, kPromptCaption, PromptIcon::Stop); }, this);
     buildWindow();
     FormShow();
 }
@@ -367,17 +371,22 @@ void TF_control::onDirectionItem() {
 // Messages
 
 void TF_control::onOverload() {
+    m_overloadLog->onTrip(slot());
     TTestStyle& sequencer = m_ctx.sequencer;
+    QString message;
     if (sequencer.running()) {
         sequencer.StopTest();
         pressButton(m_testStop);
-        prompts().message(kOverloadStoppedTheTest);
+        message = kOverloadStoppedTheTest;
     } else {
         if (TMotor* motor = slot().motor.get()) motor->CommandStop();
         pressButton(m_stopButton);
-        prompts().message(kOverloadTripped);
+        message = kOverloadTripped;
     }
     setMotorStatus(QStringLiteral("电机状态：负荷过载"));
+    // The acquisition thread waits for this handler: it must not wait for the operator's OK as well.
+    QMetaObject::invokeMethod(
+        this, [message] { prompts().message(message); }, Qt::QueuedConnection);
 }
 
 void TF_control::onMotorState() {

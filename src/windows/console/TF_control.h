@@ -18,6 +18,7 @@ class QToolButton;
 namespace springtest {
 
 struct CardSlot;
+class OverloadRecorder;
 struct ConsoleContext;
 class ControlFatiguePage;
 class ControlHydraulicsPage;
@@ -74,6 +75,7 @@ private:
     WindowTarget m_overloadTarget{[this](int) { onOverload(); }};
     WindowTarget m_motorStateTarget{[this](int) { onMotorState(); }};
     WindowTarget m_testStateTarget{[this](int) { onTestState(); }};
+    OverloadRecorder* m_overloadLog = nullptr;
 
     QTabWidget* m_pages = nullptr;
     QToolButton* m_upButton = nullptr;

@@ -3,12 +3,14 @@
 #include "session/SingleInstance.h"
 #include "session/TerminationSignals.h"
 #include "windows/common/WidgetPrompts.h"
+#include "windows/mainwindow/Skins.h"
 #include "windows/mainwindow/Tfmain.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QStringList>
+#include <QWidget>
 
 namespace springtest {
 
@@ -52,6 +54,9 @@ QString noDisplayText() {
         "  scheme      add and list test schemes\n"
         "  batch       create batch databases\n"
         "  export      spreadsheet reports of a batch's results and curves\n"
+        "  calibrate   calibrate the load against a force standard; verify: check it (ISO 7500-1)\n"
+        "  align       bring the platens together and zero; compensate: measure the frame's yield\n"
+        "  audit       every recorded change of a machine setting\n"
         "  init        lay out an application folder\n"
         "springtest --help describes them.");
 }
@@ -78,18 +83,36 @@ int runConsole(const QString& applicationFolder) {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app) return 2;
     useChineseFont(*app);
+    applySkin(0);  // the console starts in the first skin each time: the choice is not kept
 
     WidgetPrompts widgetPrompts;
     setPrompts(&widgetPrompts);
     int code = 1;
     {
+        // Closed as the operator would close it, so the machine is shut down in order. Listening starts
+        // before the lock is taken and the window made: the splash holds the making for seconds, and a
+        // signal then ends the splash and the program instead of the process.
+        Tfmain* shown = nullptr;
+        bool endRequested = false;
+        TerminationSignals termination([&shown, &endRequested](int) {
+            endRequested = true;
+            // A dialog open in its own loop (the splash, a question, a settings window) would hold the
+            // program after its main window went: each is closed as its close box would, then the window.
+            for (int open = 0; open < 16; ++open) {
+                QWidget* modal = QApplication::activeModalWidget();
+                if (!modal || !modal->close()) break;
+            }
+            if (shown) shown->close();
+        });
         SingleInstance instance(applicationFolder);
         if (claimSingleInstance(instance)) {
-            Tfmain mainWindow(applicationFolder);
-            // Closed as the operator would close it, so the machine is shut down in order.
-            TerminationSignals termination([&mainWindow](int) { mainWindow.close(); });
-            mainWindow.show();
-            code = QApplication::exec();
+            Tfmain mainWindow(applicationFolder, nullptr, Tfmain::Splash::Shown);
+            code = 0;
+            if (!endRequested) {
+                shown = &mainWindow;
+                mainWindow.show();
+                code = QApplication::exec();
+            }
             mainWindow.shutDown();
             if (mainWindow.startupState() == Tfmain::Startup::Aborted) code = 1;
         }

@@ -1,16 +1,26 @@
-// The menu commands that open the settings, scheme and result windows modally.
+// The menu commands that open the settings, scheme and result windows modally, the skin choice and the
+// about window.
 
 #include "windows/mainwindow/Tfmain.h"
 
 #include "measurement/TDisplacement.h"
 #include "measurement/Tload.h"
+#include "platform/Prompts.h"
 #include "sequencer/TTestStyle.h"
 #include "windows/browser/DesktopSpreadsheetOpener.h"
 #include "windows/browser/TF_dp.h"
+#include "windows/common/WindowTexts.h"
+#include "windows/console/TF_chart.h"
 #include "windows/editor/TFtest_set.h"
 #include "windows/mainwindow/LoginDialog.h"
+#include "windows/mainwindow/SkinDialog.h"
+#include "windows/mainwindow/Skins.h"
+#include "windows/setup/TF_about.h"
+#include "windows/setup/TF_logo.h"
 #include "windows/setup/TF_testspeed.h"
 #include "windows/setup/Tf_auto.h"
+
+#include <qcustomplot.h>
 
 namespace springtest {
 
@@ -21,19 +31,22 @@ void Tfmain::login() {
 }
 
 void Tfmain::createScheme() {
-    if (m_session.cards().count == 0) return;
     switch (machineType()) {
         case 0:
         case 2:
         case 6: {
+            if (m_session.cards().count == 0) return;
             TFtest_set editor(m_applicationFolder, m_session.cards().cards[0].load->Units(), this);
             editor.exec();
             break;
         }
-        default:
-            // The leaf-spring (3) and lateral (5) editors come with their machines' releases; the other
-            // types have no scheme editor.
+        case 3:
+        case 5:
+            // The leaf-spring and lateral editors come with their machines' releases.
+            prompts().message(kWindowNotInstalled);
             break;
+        default:
+            break;  // these types have no scheme editor
     }
 }
 
@@ -50,10 +63,13 @@ void Tfmain::processResults() {
             browser.exec();
             break;
         }
-        default:
-            // The leaf-spring (3) and lateral (5) browsers come with their machines' releases; the other
-            // types have no result browser.
+        case 3:
+        case 5:
+            // The leaf-spring and lateral browsers come with their machines' releases.
+            prompts().message(kWindowNotInstalled);
             break;
+        default:
+            break;  // these types have no result browser
     }
 }
 
@@ -67,6 +83,29 @@ void Tfmain::setAutomaticSeries() {
     if (!m_sequencer) return;
     Tf_auto window(*m_sequencer, this);
     window.exec();
+}
+
+void Tfmain::chooseSkin() {
+    SkinDialog dialog(m_skin, this);
+    if (dialog.exec() == QDialog::Accepted && applySkin(dialog.chosen())) {
+        m_skin = dialog.chosen();
+        setStyleSheet(stripStyleSheet(skins()[m_skin]));
+    }
+    // Whatever the answer, the chart stands on the face of the skin in use.
+    if (m_curveWindow) {
+        m_curveWindow->chart()->setBackground(skins()[m_skin].buttonFace);
+        m_curveWindow->chart()->replot();
+    }
+}
+
+void Tfmain::showAbout() {
+    TF_about window(this);
+    window.exec();
+}
+
+void Tfmain::showSplash() {
+    TF_logo splash(m_applicationFolder);  // its own window: the strip does not exist yet
+    splash.exec();
 }
 
 }  // namespace springtest

@@ -13,6 +13,7 @@
 #include "windows/console/TF_chart.h"
 #include "windows/console/TF_control.h"
 #include "windows/console/TF_datashow.h"
+#include "windows/mainwindow/Skins.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -50,15 +51,18 @@ const char* const kMachineCommands[] = {"N33", "N24", "N29", "PID1", "N10", "N12
 
 }  // namespace
 
-Tfmain::Tfmain(QString applicationFolder, QWidget* parent)
+Tfmain::Tfmain(QString applicationFolder, QWidget* parent, Splash splash)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint),
       m_applicationFolder(std::move(applicationFolder)),
       m_session(m_applicationFolder) {
+    if (splash == Splash::Shown) showSplash();
     setObjectName(QStringLiteral("fmain"));
     setWindowTitle(QStringLiteral("微机控制弹簧测试系统"));
     buildStrip();
     connectCommands();
     enableMachineCommands(false);
+    // The service items wait for a login even when start-up never gets as far as the machine.
+    SetOperatorRights(false);
 }
 
 Tfmain::~Tfmain() {
@@ -93,15 +97,8 @@ void Tfmain::buildStrip() {
     auto* strip = new QHBoxLayout(this);
     strip->setContentsMargins(4, 2, 4, 2);
     strip->setSpacing(2);
-    // The buttons' look is the strip's own: the operator windows are children of this window, and a wide
-    // padding on their tool buttons would push the curve window's tools off its tool bar.
-    setStyleSheet(QStringLiteral(
-        "Tfmain { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f4f7fb, stop:1 #d6dfeb); }"
-        "springtest--Tfmain > QToolButton { padding: 4px 14px; border: 1px solid transparent; border-radius: "
-        "3px; }"
-        "springtest--Tfmain > QToolButton:hover { border-color: #8aa4c8; background: #e8f0fb; }"
-        "springtest--Tfmain > QToolButton:pressed { background: #c9d8ee; }"
-        "springtest--Tfmain > QToolButton::menu-indicator { image: none; }"));
+    setAttribute(Qt::WA_StyledBackground);  // a plain widget paints no sheet background without it
+    setStyleSheet(stripStyleSheet(skins()[m_skin]));
 
     QMenu* system = addMenuButton(QStringLiteral("bsSkinMenuSpeedButton1"), QStringLiteral("系统参数"));
     addItem(system, QStringLiteral("N1"), kLoginTitle);
@@ -170,8 +167,20 @@ void Tfmain::connectCommands() {
     on("N13", &Tfmain::setAutomaticSeries);
     on("bsSkinSpeedButton2", &Tfmain::askExit);
     on("OpenPowerSpeedButton", &Tfmain::togglePower);
-    // 皮肤选择, 过载记录查询, 硬件状态观察, 自动对盘, 位移绝对零点设置, 报表设置 and 关于 open windows
-    // that this release does not have yet; their items are in place and do nothing.
+    on("N16", &Tfmain::chooseSkin);
+    on("bsSkinSpeedButton1", &Tfmain::showAbout);
+    on("N33", &Tfmain::showLateralWindow);
+    on("N3", &Tfmain::setHardware);
+    on("N9", &Tfmain::zeroHardware);
+    on("N22", &Tfmain::showOverloadLog);
+    on("N35", &Tfmain::setReports);
+    on("N28", &Tfmain::alignPlatens);
+    on("N26", &Tfmain::setDisplacementZero);
+    connectCardWindow("N6", CardWindow::LoadCalibration);
+    connectCardWindow("N8", CardWindow::Compensation);
+    connectCardWindow("N24", CardWindow::SignalMonitor);
+    connectCardWindow("PID1", CardWindow::PidView);
+    connectCardWindow("PID2", CardWindow::PidTuning);
 }
 
 void Tfmain::enableMachineCommands(bool enabled) {
@@ -223,6 +232,8 @@ void Tfmain::startUp() {
 void Tfmain::shutDown() {
     if (m_shutDown) return;
     m_shutDown = true;
+    // The set-up windows read and write the channels that go below.
+    closeSetupWindows();
 
     // The thread first: once it has ended, nothing but this thread touches the channels and the windows.
     if (Tbankhk* thread = m_session.acquisition()) {

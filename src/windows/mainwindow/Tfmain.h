@@ -2,9 +2,12 @@
 
 #include "session/MachineSession.h"
 
+#include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 
 class QAction;
@@ -34,7 +37,11 @@ public:
         Aborted,        // a card did not open and the operator chose to end; the window closes
     };
 
-    explicit Tfmain(QString applicationFolder, QWidget* parent = nullptr);
+    // The splash shows while the window is made; it holds start-up for seconds, so only the program asks for
+    // it.
+    enum class Splash { Skipped, Shown };
+
+    explicit Tfmain(QString applicationFolder, QWidget* parent = nullptr, Splash splash = Splash::Skipped);
     ~Tfmain() override;
 
     // The start-up sequence; the first showing runs it. Runs once.
@@ -65,12 +72,19 @@ public:
     TF_datashow* dataPanel() const { return m_dataPanel; }
     TF_chart* curveWindow() const { return m_curveWindow; }
     TF_control* controlPanel() const { return m_controlPanel; }
+    // The skin of "皮肤选择" in use: an index into skins().
+    int currentSkin() const { return m_skin; }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The set-up windows of one card stay open beside the console, one of a kind at a time; each is told its
+    // card by the item's tag (card 0 for an item without card sub-items).
+    enum class CardWindow { LoadCalibration, Compensation, SignalMonitor, PidView, PidTuning, Count };
+
+    void showSplash();
     void buildStrip();
     QMenu* addMenuButton(const QString& name, const QString& caption);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption, bool visible = true);
@@ -80,7 +94,7 @@ private:
     // Window layout
     void createOperatorWindows();
     void bindMachineMenus();
-    void addCardSubItems(QAction* item);
+    void addCardSubItems(QAction* item, CardWindow kind);
     void placeOperatorWindows();
 
     // Commands
@@ -93,6 +107,20 @@ private:
     void togglePower();
     void openBatch();
     void deleteBatch();
+    void chooseSkin();
+    void showAbout();
+
+    // Machine set-up.
+    void openCardWindow(CardWindow kind, int cardIndex);
+    void connectCardWindow(const char* itemName, CardWindow kind);
+    void setHardware();
+    void zeroHardware();
+    void showOverloadLog();
+    void alignPlatens();
+    void setDisplacementZero();
+    void showLateralWindow();
+    void setReports();
+    void closeSetupWindows();
 
     QString m_applicationFolder;
     MachineSession m_session;
@@ -108,6 +136,11 @@ private:
     bool m_menusBound = false;
     QString m_batchConnection;
     QString m_batchPath;
+
+    std::array<QPointer<QDialog>, static_cast<size_t>(CardWindow::Count)> m_cardWindows;
+    QPointer<QDialog> m_displacementZeroWindow;
+    QPointer<QDialog> m_alignmentWindow;
+    int m_skin = 0;
 
     QToolButton* m_parameterMenuButton = nullptr;
     QToolButton* m_powerButton = nullptr;

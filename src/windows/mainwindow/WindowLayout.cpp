@@ -81,7 +81,7 @@ void Tfmain::createOperatorWindows() {
     }
 }
 
-void Tfmain::addCardSubItems(QAction* item) {
+void Tfmain::addCardSubItems(QAction* item, CardWindow kind) {
     if (item->menu()) return;
     auto* menu = new QMenu(this);
     menu->setObjectName(item->objectName() + QStringLiteral("Cards"));
@@ -89,6 +89,8 @@ void Tfmain::addCardSubItems(QAction* item) {
         QAction* card = menu->addAction(QStringLiteral("通道") + QString::number(i + 1));
         card->setData(i);  // the card the item's window serves
     }
+    connect(menu, &QMenu::triggered, this,
+            [this, kind](QAction* card) { openCardWindow(kind, card->data().toInt()); });
     item->setMenu(menu);
 }
 
@@ -98,8 +100,7 @@ void Tfmain::bindMachineMenus() {
     const auto item = [this](const char* name) {
         return findByName<QAction>(this, QString::fromLatin1(name));
     };
-    // The calibration, monitor and PID windows these items open (for card 0, or for the card of a sub-item)
-    // arrive with their own releases; the items are shown and hidden here as the machine type has them.
+    // The calibration, monitor and PID windows open for card 0, or for the card of a sub-item.
     switch (machineType()) {
         case 2:
             item("PID1")->setVisible(true);
@@ -112,15 +113,15 @@ void Tfmain::bindMachineMenus() {
             item("N13")->setVisible(false);
             break;
         case 5:
-            addCardSubItems(item("N24"));
-            addCardSubItems(item("N6"));
-            addCardSubItems(item("N8"));
+            addCardSubItems(item("N24"), CardWindow::SignalMonitor);
+            addCardSubItems(item("N6"), CardWindow::LoadCalibration);
+            addCardSubItems(item("N8"), CardWindow::Compensation);
             item("N13")->setVisible(false);
             item("PID2")->setVisible(false);
             item("N33")->setVisible(true);
             break;
         case 6:
-            addCardSubItems(item("N24"));
+            addCardSubItems(item("N24"), CardWindow::SignalMonitor);
             m_powerButton->setVisible(true);
             break;
         default:
@@ -143,6 +144,10 @@ void Tfmain::placeOperatorWindows() {
 void Tfmain::SetOperatorRights(bool allowed) {
     for (const char* name : {"N3", "N9", "N22"})
         if (auto* item = findByName<QAction>(this, QString::fromLatin1(name))) item->setEnabled(allowed);
+    // Hardware settings and zeroing are service work: out of sight until someone logs in, but then in
+    // reach, or a lab would be back to editing the configuration files by hand.
+    for (const char* name : {"N3", "N9"})
+        if (auto* item = findByName<QAction>(this, QString::fromLatin1(name))) item->setVisible(allowed);
     m_parameterMenuButton->setEnabled(allowed);
     if (!m_controlPanel) return;
     if (machineType() == 2) {

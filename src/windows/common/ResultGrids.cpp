@@ -1,4 +1,4 @@
-#include "windows/browser/ResultGrids.h"
+#include "windows/common/ResultGrids.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

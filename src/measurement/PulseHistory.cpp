@@ -5,6 +5,13 @@
 namespace springtest {
 
 void PulseHistory::add(Micros at, int32_t pulses) {
+    // A held-up loop catches up with the converter's buffered readings back to back, reading the encoder each
+    // time: kept one by one, those readings would push out the ones from before the hold, which the buffered
+    // loads were converted against. Readings closer together than the converter's pace stand as one.
+    if (m_count > 0 && at - m_readings[static_cast<size_t>(m_newest)].at < kMinSpacing) {
+        m_readings[static_cast<size_t>(m_newest)] = {at, pulses};
+        return;
+    }
     m_newest = (m_newest + 1) % kSize;
     m_readings[static_cast<size_t>(m_newest)] = {at, pulses};
     m_count = std::min(m_count + 1, kSize);

@@ -14,6 +14,8 @@ public:
 
     // Enough for the readings a held-up loop catches up with: one per buffered load reading.
     static constexpr int kSize = 64;
+    // Readings closer together than this replace the newest instead of adding one.
+    static constexpr Micros kMinSpacing{250};
 
     void add(Micros at, int32_t pulses);
     // The count at `at`, on a straight line between the readings around it; before the oldest reading kept

@@ -95,6 +95,17 @@ void TestReadingAge::pulsesBetweenReadings_data() {
         counts << i;
     }
     QTest::newRow("beyond what is kept") << many << counts << qint64(0) << 10.0;
+
+    // A loop held up for 90 ms catches up with a hundred buffered readings back to back: the readings from
+    // before the hold still place a load converted during it.
+    QList<qint64> held{0, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000};
+    QList<int> heldCounts{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    for (int i = 0; i < 100; ++i) {
+        held << 100000 + i;
+        heldCounts << 100;
+    }
+    QTest::newRow("a catch-up after a hold")
+        << held << heldCounts << qint64(50000) << 9 + (50000.0 - 9000) / (100099 - 9000) * (100 - 9);
 }
 
 void TestReadingAge::pulsesBetweenReadings() {

@@ -176,6 +176,13 @@ void TestBusyMachine::seriesOnAHeldUpLoopFindsTheSpring() {
                                   .arg(kTests)
                                   .arg(kSolidHeight)
                                   .arg(solidHeights.join(", "));
+#ifdef SPRINGTEST_SLOWED_BUILD
+    // Under ThreadSanitizer every memory access costs several times over: with the load threads on every
+    // core the loop falls behind even the converter's buffer, which no real machine does. The series still
+    // runs for its races and its stored rows; the figures are the plain build's to hold.
+    qInfo("%s; %s", qPrintable(solidText), qPrintable(deviations.join("; ")));
+    return;
+#endif
     QVERIFY2(solidWithin == kTests, qPrintable(solidText + "; " + deviations.join("; ")));
     QVERIFY2(deviations.isEmpty(), qPrintable(deviations.join("; ")));
 }

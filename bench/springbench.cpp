@@ -1,5 +1,5 @@
 // Benchmarks of the spring testing software on the simulated machine. Each prints `name: value unit` lines.
-//   springbench [acquisition|storage|capture|results|console] [--seconds S]
+//   springbench [acquisition|storage|capture|results|console|statistics] [--seconds S]
 
 #include "measurement/TDisplacement.h"
 #include "measurement/Tbankhk.h"
@@ -18,6 +18,9 @@
 #include "ResultsBench.h"
 
 #include "ConsoleBench.h"
+#include "LeafBench.h"
+#include "PdfBench.h"
+#include "StatisticsBench.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -255,6 +258,9 @@ int main(int argc, char** argv) {
          }},
         {QStringLiteral("results"), [] { return benchResults(); }},
         {QStringLiteral("console"), [] { return benchConsole(); }},
+        {QStringLiteral("statistics"), [] { return benchStatistics(); }},
+        {QStringLiteral("certificate"), [] { return benchCertificate(); }},
+        {QStringLiteral("leaf"), [] { return benchLeafSpring(); }},
     };
     if (args.isEmpty()) {
         for (const auto& [name, run] : benches)

@@ -9,8 +9,8 @@ up in a diff when its content changed.
 
 What the program relies on: worksheet 1 ("数据") receives the scheme and result rows as text, worksheet 3
 ("采集数据") receives the curve samples, and every report name has a worksheet of that exact name. "示例报表"
-is such a report sheet: it reads sheet 1 through formulas that turn the text back into numbers and leaves
-room for the curve picture at A12.
+is such a report sheet: it reads sheet 1 through formulas, shows units, limits and verdicts, prints on one A4
+page and leaves room for the curve picture at A12.
 """
 
 import sys
@@ -142,9 +142,10 @@ def notes_sheet(strings):
     sheet.columns = [(1, 1, "100.625")]
     sheet.text(1, 1, "报表模板说明", TITLE)
     lines = [
-        "第1张工作表“数据”：导出时写入方案表头（第1行）、方案记录（第2行）、结果表头（第3行）和测试结果（第4行起），所有值都以文本写入。",
+        "第1张工作表“数据”：导出时写入方案表头（第1行）、方案记录（第2行）、结果表头（第3行）和测试结果（第4行起）。数值以数值写入，小数位数与测量通道一致，测试日期以日期写入，名称、进回程和操作员以文本写入。",
+        "报表导出时，第1张工作表第6行写入单位：B6 负荷单位，D6 位移单位，F6 刚度单位。",
         "第3张工作表“采集数据”：采集数据导出时每个采样点一行，依次为序号、负荷、位移、变形、进回程，没有表头。",
-        "报表工作表：工作表名与报表名称相同，用公式引用“数据”表的单元格，文本用 VALUE 转成数值，例如 =VALUE('数据'!C4)。",
+        "报表工作表：工作表名与报表名称相同，用公式引用“数据”表的单元格，例如 =IF('数据'!C4=\"\",\"\",'数据'!C4)。只引用一个单元格的公式在导出时采用该单元格的数字格式。导出的报表只显示报表工作表（其余工作表隐藏），打印为一页A4。",
         "曲线图片：放在报表名称设置中指定的单元格（本例为 A12），请在报表中留出位置。",
         "本模板可以用任何电子表格程序修改，但前三张工作表的顺序必须保留。",
     ]
@@ -164,10 +165,10 @@ def ref(column, row):
 
 
 def number(column, row):
-    """A text cell of sheet 1 as a number where it is one, else as it stands; an empty cell stays empty (some
-    spreadsheet programs read VALUE of an empty text as 0)."""
+    """A value of sheet 1 as it stands (a number, a date or a text); an empty cell stays empty rather than 0.
+    The program gives such a cell the number format of the cell it shows."""
     r = ref(column, row)
-    return "IF(%s=\"\",\"\",IFERROR(VALUE(%s),%s&\"\"))" % (r, r, r)
+    return 'IF(%s="","",%s)' % (r, r)
 
 
 def text(column, row):
@@ -175,45 +176,75 @@ def text(column, row):
     return '%s&""' % ref(column, row)
 
 
+def titled(title, unit_formula):
+    """A caption with its unit: "title(unit)"."""
+    return '"%s("&%s&")"' % (title, unit_formula)
+
+
+# Sheet 1, row 6 of a named report: B6 the load unit, D6 the displacement unit, F6 the stiffness unit.
+LOAD_UNIT = ref(2, 6)
+LENGTH_UNIT = ref(4, 6)
+STIFFNESS_UNIT = ref(6, 6)
+# Styles 2 and 3 set loads and measure lengths; 0 and 1 the other way round.
+LOAD_SET = "OR(%s=2,%s=3)" % (ref(2, 2), ref(2, 2))
+SET_UNIT = "IF(%s,%s,%s)" % (LOAD_SET, LOAD_UNIT, LENGTH_UNIT)
+MEASURED_UNIT = "IF(%s,%s,%s)" % (LOAD_SET, LENGTH_UNIT, LOAD_UNIT)
+
+
+def judged(value, upper, lower):
+    """No verdict without numbers, nor when both limits are 0 (no tolerance set)."""
+    return ('IF(OR(NOT(ISNUMBER({v})),NOT(ISNUMBER({u})),NOT(ISNUMBER({l}))),"",'
+            'IF(AND({u}=0,{l}=0),"",IF(AND({v}>={l},{v}<={u}),"合格","不合格")))').format(v=value, u=upper, l=lower)
+
+
 def report_sheet(strings):
     sheet = Sheet(strings)
-    sheet.columns = [(1, 7, "13.625")]
+    sheet.columns = [(1, 8, "12.625")]
     sheet.row_heights[1] = "30"
     sheet.text(1, 1, "弹簧试验报告", TITLE)
-    sheet.merge("A1", "G1")
+    sheet.merge("A1", "H1")
 
-    # Scheme grid: A name … F point count, then value/upper/lower per test point from G.
-    # Result grid: A serial, B stroke, C… results, M… rates, W height, X solid height, Y date.
+    # Scheme record (row 2, the table's own order): A name, B style, ... G… the points' value/upper/lower,
+    # AK/AL the stiffness limits. Result (row 4): A serial, B stroke, C… results, M… rates, W height,
+    # X solid height, Y date, Z operator.
     sheet.text(3, 1, "方案名称", LABEL)
     sheet.formula(3, 2, text(1, 2))
     sheet.styled(3, 3, VALUE)
     sheet.styled(3, 4, VALUE)
     sheet.merge("B3", "D3")
     sheet.text(3, 5, "测试日期", LABEL)
-    sheet.formula(3, 6, text(25, 4))
+    sheet.formula(3, 6, number(25, 4))
     sheet.styled(3, 7, VALUE)
-    sheet.merge("F3", "G3")
+    sheet.styled(3, 8, VALUE)
+    sheet.merge("F3", "H3")
 
     sheet.text(4, 1, "试验序号", LABEL)
     sheet.formula(4, 2, number(1, 4))
     sheet.text(4, 3, "进回程", LABEL)
     sheet.formula(4, 4, text(2, 4))
-    sheet.text(4, 5, "测试点数", LABEL)
-    sheet.formula(4, 6, number(6, 2))
+    sheet.text(4, 5, "操作员", LABEL)
+    sheet.formula(4, 6, text(26, 4))
     sheet.styled(4, 7, VALUE)
-    sheet.merge("F4", "G4")
+    sheet.styled(4, 8, VALUE)
+    sheet.merge("F4", "H4")
 
-    sheet.text(5, 1, "弹簧高度(mm)", LABEL)
+    sheet.formula(5, 1, titled("弹簧高度", LENGTH_UNIT), LABEL)
     sheet.formula(5, 2, number(23, 4))
-    sheet.text(5, 3, "压并高度(mm)", LABEL)
+    sheet.formula(5, 3, titled("压并高度", LENGTH_UNIT), LABEL)
     sheet.formula(5, 4, number(24, 4))
-    sheet.text(5, 5, "返回高度(mm)", LABEL)
-    sheet.formula(5, 6, number(4, 2))
-    sheet.styled(5, 7, VALUE)
-    sheet.merge("F5", "G5")
+    sheet.formula(5, 5, titled("刚度上限", STIFFNESS_UNIT), LABEL)
+    sheet.formula(5, 6, number(37, 2))
+    sheet.formula(5, 7, titled("刚度下限", STIFFNESS_UNIT), LABEL)
+    sheet.formula(5, 8, number(38, 2))
 
-    for column, title in enumerate(["测试点", "设定值", "上限", "下限", "测试结果", "刚度", "判定"], start=1):
-        sheet.text(6, column, title, HEADER)
+    sheet.text(6, 1, "测试点", HEADER)
+    sheet.formula(6, 2, titled("设定值", SET_UNIT), HEADER)
+    sheet.formula(6, 3, titled("上限", MEASURED_UNIT), HEADER)
+    sheet.formula(6, 4, titled("下限", MEASURED_UNIT), HEADER)
+    sheet.formula(6, 5, titled("测试结果", MEASURED_UNIT), HEADER)
+    sheet.text(6, 6, "判定", HEADER)
+    sheet.formula(6, 7, titled("刚度", STIFFNESS_UNIT), HEADER)
+    sheet.text(6, 8, "刚度判定", HEADER)
     for k in range(1, 5):
         row = 6 + k
         sheet.text(row, 1, "测试点%d" % k, LABEL)
@@ -221,20 +252,23 @@ def report_sheet(strings):
         sheet.formula(row, 3, number(8 + 3 * (k - 1), 2))
         sheet.formula(row, 4, number(9 + 3 * (k - 1), 2))
         sheet.formula(row, 5, number(3 + (k - 1), 4))
-        sheet.formula(row, 6, number(13 + (k - 1), 4))
-        # No verdict without numbers, nor when both limits are 0 (no tolerance set).
-        sheet.formula(row, 7, (
-            'IF(OR(NOT(ISNUMBER(E{r})),NOT(ISNUMBER(C{r})),NOT(ISNUMBER(D{r}))),"",'
-            'IF(AND(C{r}=0,D{r}=0),"",IF(AND(E{r}>=D{r},E{r}<=C{r}),"合格","不合格")))').format(r=row))
+        sheet.formula(row, 6, judged("E%d" % row, "C%d" % row, "D%d" % row))
+        sheet.formula(row, 7, number(13 + (k - 1), 4))
+        sheet.formula(row, 8, judged("G%d" % row, "$F$5", "$H$5"))
 
     sheet.text(11, 1, "试验曲线", LABEL)
+    sheet.text(31, 1, "总判定", LABEL)
+    sheet.formula(31, 2, (
+        'IF(COUNTIF(F7:F10,"不合格")+COUNTIF(H7:H10,"不合格")>0,"不合格",'
+        'IF(COUNTIF(F7:F10,"合格")+COUNTIF(H7:H10,"合格")>0,"合格",""))'))
     sheet.text(33, 1, "检验员：", SIGN)
-    sheet.text(33, 3, "审核：", SIGN)
-    sheet.text(33, 5, "日期：", SIGN)
+    sheet.text(33, 4, "审核：", SIGN)
+    sheet.text(33, 7, "日期：", SIGN)
 
+    # One A4 page, whatever the printer's margins.
     sheet.before_data = '<sheetPr><pageSetUpPr fitToPage="1"/></sheetPr>'
     sheet.extra_after_data = (
-        '<pageSetup paperSize="9" orientation="portrait" fitToWidth="1" fitToHeight="0"/>'
+        '<pageSetup paperSize="9" orientation="portrait" fitToWidth="1" fitToHeight="1"/>'
         '<headerFooter><oddFooter>&amp;C第 &amp;P 页，共 &amp;N 页</oddFooter></headerFooter>')
     return sheet
 
@@ -295,7 +329,7 @@ def build():
         '<workbookPr/><bookViews><workbookView activeTab="0"/></bookViews>' +
         "<sheets>%s</sheets>" % sheet_entries +
         '<definedNames><definedName name="_xlnm.Print_Area" localSheetId="%d">%s</definedName></definedNames>' % (
-            report_index, escape("'%s'!$A$1:$G$34" % REPORT_SHEET)) +
+            report_index, escape("'%s'!$A$1:$H$34" % REPORT_SHEET)) +
         '<calcPr calcId="191029" fullCalcOnLoad="1"/></workbook>')
 
     rels = "".join(

@@ -22,7 +22,7 @@ ALLOWED = {
     "sequencer": ["measurement", "storage", "platform"],
     "results": ["storage", "workbook", "measurement", "platform"],
     "calibration": ["storage", "workbook", "measurement", "platform"],
-    "session": ["sequencer", "results", "storage", "workbook", "measurement", "platform"],
+    "session": ["sequencer", "results", "calibration", "storage", "workbook", "measurement", "platform"],
     "cli": CORES,
     "windows/common": ["platform"],
     "windows/console": ["windows/common"] + CORES,

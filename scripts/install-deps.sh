@@ -9,8 +9,9 @@ packages=(
   libqcustomplot-dev libqcustomplot2.1-qt6
   libquazip1-qt6-dev libpugixml-dev
   libbenchmark-dev
-  fonts-noto-cjk xvfb xauth
+  fonts-noto-cjk fonts-dejavu-core xvfb xauth
   python3-openpyxl
+  poppler-utils
   clang-format-14
   clang-14 libclang-rt-14-dev
 )

@@ -53,6 +53,7 @@ void SimCard::reset(const CardConfig& config, int card_index, std::optional<doub
     m_outputEnabled = false;
 
     m_law = SpringLaw::fromConfig(config);
+    m_leaf.reset(config);
     m_cacheValid = false;
 
     m_magnification = toInt32(config.base_magnification);
@@ -123,10 +124,16 @@ void SimCard::applyDriveLocked(Clock::time_point now) {
     double v = 0.0;
     if (m_drive == Drive::Direct) {
         v = m_direction * std::fabs(static_cast<double>(m_rate)) * m_config.rate_scale;
-    } else if (m_outputEnabled) {
+    } else if (m_outputEnabled && !pumpStoppedLocked()) {
         v = (static_cast<double>(m_servoOutput) - m_config.valve_zero) * m_config.servo_gain_mm_per_min;
     }
     setVelocityLocked(v, now);
+}
+
+// Without oil pressure the servo valve has nothing to drive the cylinder with.
+bool SimCard::pumpStoppedLocked() const {
+    const long relay = std::lround(m_config.pump_relay);
+    return relay >= 1 && relay <= 8 && m_relays[static_cast<size_t>(relay - 1)] == 0;
 }
 
 uint8_t SimCard::limitBitsLocked(double x_mm) const {
@@ -144,7 +151,12 @@ uint8_t SimCard::limitBitsLocked(double x_mm) const {
 
 SpringLaw::State SimCard::specimenAtLocked(double x_mm) {
     if (!m_cacheValid || m_cacheX_mm != x_mm) {
-        m_cacheState = m_law.solve(x_mm, m_config.frame_compliance_mm_per_n);
+        if (leafLocked()) {
+            const LeafSpring::State leaf = m_leaf.pressAt(x_mm, m_config.frame_compliance_mm_per_n);
+            m_cacheState = {leaf.force_n, leaf.gap_mm, leaf.deflection_mm, leaf.rate_n_per_mm};
+        } else {
+            m_cacheState = m_law.solve(x_mm, m_config.frame_compliance_mm_per_n);
+        }
         m_cacheX_mm = x_mm;
         m_cacheValid = true;
     }
@@ -161,8 +173,9 @@ double SimCard::rateWhereItStandsLocked(const SpringLaw::State& state) const {
             return m_config.rate_n_per_mm;
         case SpecimenKind::Ring:
             return m_config.ring_rate_n_per_mm;
-        case SpecimenKind::None:
         case SpecimenKind::Leaf:
+            return m_config.leaf_rate_n_per_mm;
+        case SpecimenKind::None:
         case SpecimenKind::Lateral:
             break;
     }
@@ -332,6 +345,7 @@ uint8_t SimCard::outCommand() {
 void SimCard::setRelays(const uint8_t* relays) {
     std::lock_guard lock(m_mutex);
     std::copy(relays, relays + m_relays.size(), m_relays.begin());
+    applyDriveLocked(Clock::now());  // the pump may have started or stopped
 }
 
 void SimCard::servoData(uint16_t output) {
@@ -380,6 +394,12 @@ bool SimCard::set(std::string_view key, double value) {
     *field = value;
 
     m_law = SpringLaw::fromConfig(m_config);
+    // A leaf spring keeps what it has been through when one of its values changes; put in anew, it
+    // starts fresh.
+    if (equalsIgnoreCase(key, "specimen"))
+        m_leaf.reset(m_config);
+    else
+        m_leaf.configure(m_config);
     m_cacheValid = false;
     if (equalsIgnoreCase(key, "conversion_rate_hz") || equalsIgnoreCase(key, "fifo_depth"))
         restartConverterLocked(now);
@@ -419,6 +439,18 @@ double SimCard::get(std::string_view key) {
         return rateWhereItStandsLocked(state);
     }
     if (equalsIgnoreCase(key, "solid_rate_n_per_mm")) return m_config.solidRate();
+    if (equalsIgnoreCase(key, "arc_height_mm") || equalsIgnoreCase(key, "leaf_pressings") ||
+        equalsIgnoreCase(key, "leaf_set_now_mm") || equalsIgnoreCase(key, "leaf_contact_mm") ||
+        equalsIgnoreCase(key, "leaf_loading_arc_mm") || equalsIgnoreCase(key, "leaf_unloading_arc_mm")) {
+        if (!leafLocked()) return kNaN;
+        const SpringLaw::State state = specimenAtLocked(x);  // brings the spring's history up to now
+        if (equalsIgnoreCase(key, "arc_height_mm"))
+            return state.gap_mm - m_config.leaf_thickness_mm - m_config.carriage_height_mm;
+        if (equalsIgnoreCase(key, "leaf_pressings")) return m_leaf.pressings();
+        if (equalsIgnoreCase(key, "leaf_set_now_mm")) return m_leaf.setNow_mm();
+        if (equalsIgnoreCase(key, "leaf_contact_mm")) return m_leaf.contactGap_mm();
+        return m_leaf.arcHeightAt(m_config.leaf_probe_load_n, equalsIgnoreCase(key, "leaf_loading_arc_mm"));
+    }
 
     if (equalsIgnoreCase(key, "magnification")) return m_magnification;
     if (equalsIgnoreCase(key, "defor_magnification")) return m_deforMagnification;

@@ -8,6 +8,7 @@
 #include <random>
 #include <string_view>
 
+#include "LeafSpring.h"
 #include "SimConfig.h"
 #include "Specimen.h"
 
@@ -81,6 +82,8 @@ private:
     void stallIfDueLocked(std::unique_lock<std::mutex>& lock);
     void reseedLocked();
     uint8_t limitBitsLocked(double x_mm) const;
+    bool pumpStoppedLocked() const;
+    bool leafLocked() const { return m_config.specimenKind() == SpecimenKind::Leaf; }
 
     std::mutex m_mutex;
     CardConfig m_config;
@@ -101,6 +104,7 @@ private:
 
     // Specimen, with the last solution cached: the crosshead often stands still between readings.
     SpringLaw m_law;
+    LeafSpring m_leaf;  // specimen = leaf: a spring with a history, in place of the law
     bool m_cacheValid = false;
     double m_cacheX_mm = 0.0;
     SpringLaw::State m_cacheState;

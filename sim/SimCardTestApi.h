@@ -59,6 +59,25 @@
 //                             load unit when the load is not calibrated in N).
 // A value a key cannot take (NaN, a negative stiffness, ...) is refused by SimSet and skipped in the file.
 //
+// The leaf spring (specimen = leaf; keys in simcard.ini, defaults in brackets): it lies on a carriage and is
+// touched where the platen gap is its arc height + leaf_thickness_mm [30] + carriage_height_mm [50]; its arc
+// height unloaded is leaf_free_arc_mm [40] less the permanent set. Pressed δ below the touch its elastic
+// force is k0·(δ + g·δ²/2) (leaf_rate_n_per_mm k0 [150], leaf_progression_per_mm g [0.02]); friction between
+// the leaves adds up to ±leaf_friction μ [0.05] of it: (1 + μ)·F_el pressed further, (1 − μ)·F_el let up,
+// with a short sticking stretch (leaf_stick_rate_n_per_mm, 0 = 20·k0) where the motion turns. A pressing that
+// reaches leaf_set_load_n [1000] counts once the spring is clear of the platen again; after n of them the
+// set is leaf_set_mm [1.5] · (1 − leaf_set_ratioⁿ) (ratio [0.4]). The spring follows the positions it is
+// read at (every load reading, every SimGet of the keys below).
+// Its ground truth (SimGet; NaN unless specimen = leaf):
+//   arc_height_mm          the true gap less thickness and carriage height, where the crosshead stands
+//   leaf_pressings         pressings counted so far
+//   leaf_set_now_mm        the permanent set now
+//   leaf_contact_mm        the platen gap at which the spring is touched now
+//   leaf_loading_arc_mm    arc height at which it carries leaf_probe_load_n [1000] pressed further
+//   leaf_unloading_arc_mm  the same let up
+// pump_relay [0]: on a hydraulic machine the relay (1…8) that runs the oil pump; while it is off the servo
+// valve moves nothing. 0: no pump.
+//
 // SimLoadConfig puts each crosshead where simcard.state beside the file says it was left (the configured
 // start position without one); SimReset always to the configured start position.
 

@@ -38,6 +38,18 @@ constexpr KeyField kCardKeys[] = {
     {"load_sign", &CardConfig::load_sign},
     {"ring_height_mm", &CardConfig::ring_height_mm},
     {"ring_rate_n_per_mm", &CardConfig::ring_rate_n_per_mm},
+    {"leaf_free_arc_mm", &CardConfig::leaf_free_arc_mm},
+    {"leaf_thickness_mm", &CardConfig::leaf_thickness_mm},
+    {"carriage_height_mm", &CardConfig::carriage_height_mm},
+    {"leaf_rate_n_per_mm", &CardConfig::leaf_rate_n_per_mm},
+    {"leaf_progression_per_mm", &CardConfig::leaf_progression_per_mm},
+    {"leaf_friction", &CardConfig::leaf_friction},
+    {"leaf_stick_rate_n_per_mm", &CardConfig::leaf_stick_rate_n_per_mm},
+    {"leaf_set_mm", &CardConfig::leaf_set_mm},
+    {"leaf_set_ratio", &CardConfig::leaf_set_ratio},
+    {"leaf_set_load_n", &CardConfig::leaf_set_load_n},
+    {"leaf_probe_load_n", &CardConfig::leaf_probe_load_n},
+    {"pump_relay", &CardConfig::pump_relay},
     {"zero_offset_counts", &CardConfig::zero_offset_counts},
     {"counts_per_unit", &CardConfig::counts_per_unit},
     {"base_magnification", &CardConfig::base_magnification},
@@ -134,6 +146,17 @@ bool validCardConfigValue(std::string_view key, double value) {
     // Within these bounds the cell's response keeps rising with the force (its slope is at least
     // 1 + gain error − 4 × |non-linearity| > 0.1), so that every count stands for one force; beyond them the
     // cell is broken rather than miscalibrated.
+    if (equalsIgnoreCase(key, "pump_relay"))
+        return value == std::round(value) && value >= 0.0 && value <= 8.0;
+    if (equalsIgnoreCase(key, "leaf_rate_n_per_mm")) return value > 0.0;
+    // Friction beyond half the elastic force would make the spring push back with less than half of it.
+    if (equalsIgnoreCase(key, "leaf_friction")) return value >= 0.0 && value < 0.5;
+    if (equalsIgnoreCase(key, "leaf_set_ratio")) return value >= 0.0 && value <= 1.0;
+    for (const char* nonNegative :
+         {"leaf_free_arc_mm", "leaf_thickness_mm", "carriage_height_mm", "leaf_progression_per_mm",
+          "leaf_stick_rate_n_per_mm", "leaf_set_mm", "leaf_set_load_n", "leaf_probe_load_n"}) {
+        if (equalsIgnoreCase(key, nonNegative)) return value >= 0.0;
+    }
     if (equalsIgnoreCase(key, "cell_gain_error")) return value > -0.5;
     if (equalsIgnoreCase(key, "cell_nonlinearity")) return std::fabs(value) <= 0.1;
     return true;

@@ -39,6 +39,23 @@ struct CardConfig {
     double load_sign = 1.0;        // -1: the cell is loaded in true tension
     double ring_height_mm = 50.0;  // proving ring: the reference transducer for calibration
     double ring_rate_n_per_mm = 20000.0;
+    // Leaf spring on the carriage (see LeafSpring): touched where the gap is arc height + thickness +
+    // carriage height.
+    double leaf_free_arc_mm = 40.0;
+    double leaf_thickness_mm = 30.0;
+    double carriage_height_mm = 50.0;
+    double leaf_rate_n_per_mm = 150.0;      // k0, at the first touch
+    double leaf_progression_per_mm = 0.02;  // g: k(δ) = k0·(1 + g·δ)
+    double leaf_friction = 0.05;            // μ: ±μ of the elastic force between the leaves
+    double leaf_stick_rate_n_per_mm = 0.0;  // where the motion turns; 0: 20 × leaf_rate_n_per_mm
+    double leaf_set_mm = 1.5;               // the permanent set it settles to
+    double leaf_set_ratio = 0.4;            // r: after n pressings the set is leaf_set_mm·(1 − rⁿ)
+    double leaf_set_load_n = 1000.0;        // a pressing to at least this force counts
+    double leaf_probe_load_n = 1000.0;      // the force the ground truth's arc heights are given at
+
+    // Hydraulic machines: the relay (1…8) that runs the oil pump; without it on the servo valve moves
+    // nothing. 0: no pump to wait for.
+    double pump_relay = 0.0;
 
     // Load cell and converter
     double zero_offset_counts = 100.0;

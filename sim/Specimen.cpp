@@ -47,9 +47,11 @@ SpringLaw SpringLaw::fromConfig(const CardConfig& config) {
             law.add(0.0, 0.0, config.ring_rate_n_per_mm);
             break;
         case SpecimenKind::Leaf:
+            // A leaf spring has a history and a law of its own (LeafSpring); this law stands for the
+            // platens behind it.
         case SpecimenKind::Lateral:
-            // Leaf springs (hysteresis, arc geometry) and the lateral machine's offsets are not modelled yet:
-            // the platens stay empty, which is what a machine without a specimen shows.
+            // The lateral machine's offsets are not modelled yet: the platens stay empty, which is what a
+            // machine without a specimen shows.
         case SpecimenKind::None:
             // The bare platens meet, and the frame holds them almost rigidly.
             law.m_reference_mm = config.platen_contact_mm;

@@ -10,6 +10,7 @@
 #include "cli/PasswordCommand.h"
 #include "cli/RunCommand.h"
 #include "cli/SchemeCommand.h"
+#include "cli/StatsCommand.h"
 #include "cli/VerifyCommand.h"
 #include "session/ApplicationFolder.h"
 #include "session/MachineConfig.h"
@@ -205,7 +206,9 @@ int main(int argc, char** argv) {
     if (!absolute) return 1;
 
     if (command == QLatin1String("monitor")) return springtest::runMonitor(*absolute, args);
-    if (command == QLatin1String("scheme")) return springtest::runSchemeCommand(*absolute, args);
+    if (command == QLatin1String("scheme"))
+        return springtest::runSchemeCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType,
+                                            args);
     if (command == QLatin1String("batch"))
         return springtest::runBatchCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType,
                                            args);
@@ -213,6 +216,9 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("password")) return springtest::runPasswordCommand(*absolute, args);
     if (command == QLatin1String("calibrate")) return springtest::runCalibrateCommand(*absolute, args);
     if (command == QLatin1String("audit")) return springtest::runAuditCommand(*absolute, args);
+    if (command == QLatin1String("stats"))
+        return springtest::runStatsCommand(*absolute, springtest::MachineConfig::read(*absolute).machineType,
+                                           args);
     if (command == QLatin1String("align")) return springtest::runAlignCommand(*absolute, args);
     if (command == QLatin1String("compensate")) return springtest::runCompensateCommand(*absolute, args);
     print(stderr,

@@ -126,8 +126,13 @@ int runProcedureOnCard(const QString& applicationFolder, int card, bool assumeYe
     for (const uint64_t until = steadyMs() + 100; steadyMs() < until;) pause();
 
     int rc = procedure(session, slot, pause, onSignal);
+    onSignal = {};
     slot.motor->CommandStop();
     slot.load->setOverloadTarget(nullptr);
+    if (termination.received() != 0)
+        printErr(QStringLiteral("stopped by signal %1").arg(termination.received()));
+    // Also when the procedure waited on its own rather than through `pause`.
+    acquisitionEnded = acquisitionEnded || !session.acquisition()->isRunning();
     const QString acquisitionError =
         acquisitionEnded ? acquisitionEndText(*session.acquisition()) : QString();
     if (acquisitionEnded) {
@@ -138,6 +143,22 @@ int runProcedureOnCard(const QString& applicationFolder, int card, bool assumeYe
         if (problem != acquisitionError) printErr(problem);
     if (termination.received() != 0) rc = exitCodeForSignal(termination.received());
     return rc;
+}
+
+ProcedureWait::ProcedureWait(const MachineSession& session, std::function<void()>& onSignal, double timeout_s)
+    : m_acquisition(*session.acquisition()), m_onSignal(onSignal), m_timeout_s(timeout_s) {
+    m_onSignal = [this] { m_signalled = true; };
+}
+
+ProcedureWait::~ProcedureWait() {
+    m_onSignal = {};
+}
+
+TestEnd ProcedureWait::until(const std::function<bool()>& done) {
+    const TestEnd end = waitForTestEnd(
+        done, m_acquisition, [this] { return m_signalled; }, static_cast<int>(m_timeout_s * 1000));
+    if (end == TestEnd::TimedOut) printErr(QStringLiteral("not done within %1 s: stopped").arg(m_timeout_s));
+    return end;
 }
 
 }  // namespace springtest

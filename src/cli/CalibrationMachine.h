@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calibration/LoadDrive.h"
+#include "cli/TestWait.h"
 #include "measurement/Tload.h"
 
 #include <QString>
@@ -19,8 +20,10 @@ class MachineSession;
 class ReferenceForce;
 struct CardSlot;
 
-// What `calibrate` and `verify` share: how fast and how long they hold the machine, where the standard's
-// reading comes from, and lists of forces on the command line.
+// What the commands that run one procedure on one card share (`calibrate`, `verify`, `align`,
+// `compensate`): the machine started, watched and shut down around the procedure; for the force procedures
+// how fast and how long they hold the machine, where the standard's reading comes from, and lists of forces
+// on the command line.
 
 // The options every force procedure takes besides its own.
 inline const QStringList kDriveOptions{QStringLiteral("speed"), QStringLiteral("approach-speed"),
@@ -49,10 +52,29 @@ using CardProcedure = std::function<int(MachineSession& session, CardSlot& card,
                                         const LoadDrive::Pause& pause, std::function<void()>& onSignal)>;
 
 // Claims the machine, starts it, records overload trips in the overload log, runs the procedure on the card
-// and shuts the machine down again, every motor stopped. SIGINT, SIGTERM and SIGHUP stop the procedure and
-// end with 128 + the signal. When the acquisition ends with an error the procedure is stopped and the
-// error told.
+// and shuts the machine down again, every motor stopped. SIGINT, SIGTERM and SIGHUP stop the procedure, are
+// told, and end with 128 + the signal. When the acquisition ends with an error the procedure is stopped and
+// the error told.
 int runProcedureOnCard(const QString& applicationFolder, int card, bool assumeYes,
                        const CardProcedure& procedure);
+
+// A procedure's wait on the machine in the event loop (where the signals arrive), until its own end, a
+// signal, an acquisition that ended or the timeout. The runner tells the signal and the acquisition's end;
+// the timeout is told here. While it lives, a signal ends the wait through `onSignal`.
+class ProcedureWait {
+public:
+    ProcedureWait(const MachineSession& session, std::function<void()>& onSignal, double timeout_s);
+    ~ProcedureWait();
+    ProcedureWait(const ProcedureWait&) = delete;
+    ProcedureWait& operator=(const ProcedureWait&) = delete;
+
+    TestEnd until(const std::function<bool()>& done);
+
+private:
+    const Tbankhk& m_acquisition;
+    std::function<void()>& m_onSignal;
+    double m_timeout_s;
+    bool m_signalled = false;
+};
 
 }  // namespace springtest

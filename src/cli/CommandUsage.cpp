@@ -22,7 +22,13 @@ constexpr CommandHelp kCommands[] = {
      "  scheme add --file FILE   the same from a file with a [scheme] section (name =, points =, ...; ';' "
      "and\n"
      "                    '#' start a comment; an unknown key is an error); options given as well win\n"
-     "  scheme list       the standard schemes of the scheme database\n"},
+     "  scheme add --name NAME --points P1,P2,... [--upper U1,...] [--lower L1,...] [--style 0-3]\n"
+     "             [--initial-force F] [--set-load F] [--proof-load F] [--max-load F]\n"
+     "             [--leaf-thickness MM] [--carriage-height MM] [--mandrel-radius MM] [--return-height MM]\n"
+     "                    on the leaf-spring machine (machine type 3): a leaf-spring scheme, style 3\n"
+     "                    (负荷-变形) unless given, both strokes measured; the file's keys are the options'\n"
+     "                    names with '_' (set_load =, leaf_thickness =, ...)\n"
+     "  scheme list       the schemes of the machine type's editor (leaf-spring schemes on type 3)\n"},
     {"batch",
      "  batch new --batch NUMBER --scheme NAME [--overwrite]\n"
      "                    a batch database for the scheme in the machine type's batch folder; an existing\n"
@@ -30,19 +36,42 @@ constexpr CommandHelp kCommands[] = {
      "--overwrite\n"},
     {"run",
      "  run --batch FILE_OR_NUMBER --speed MM_PER_MIN [--variable] [--series N --pause S] [--card N]\n"
-     "      [--displacement MM] [--timeout S] [--json] [--yes]\n"
+     "      [--displacement MM] [--precompress N] [--timeout S] [--json] [--yes]\n"
      "                    open the batch, run tests on the machine to their stored rows, print each state "
      "and\n"
      "                    point as it happens, the free height, the solid height and the return stroke, and\n"
      "                    for every stored test whether its points and stiffness were within their limits\n"
-     "                    (--json: one JSON object per line); exit code 3: stored, but outside the limits\n"},
+     "                    (--json: one JSON object per line); exit code 3: stored, but outside the limits\n"
+     "                    on the leaf-spring machine (machine type 3) --precompress N (0 to 8) is required:\n"
+     "                    the spring is pressed N + 1 times before its measuring cycle; each stored test\n"
+     "                    tells its free arc height, arc height after pressing and at the set load\n"},
     {"export",
      "  export all|selected|report|points --batch FILE_OR_NUMBER [--tests N,M,...] [--name REPORT] [--test "
      "N]\n"
      "                    the result browser's spreadsheet exports: all results, the results of the given\n"
      "                    tests, the named report (with the curve of --test N, default the first) or the "
      "curve\n"
-     "                    samples of test N; the workbook is written under report/ and its path printed\n"},
+     "                    samples of test N; the workbook is written under report/ and its path printed\n"
+     "  export csv --batch FILE_OR_NUMBER [--test N] [--separator comma|semicolon]\n"
+     "                    the results as CSV, one row per test (every stored number as stored), or with\n"
+     "                    --test N that test's curve samples; UTF-8 with a byte order mark, so spreadsheet\n"
+     "                    programs read the Chinese titles; written under report/ and its path printed\n"
+     "  export pdf --batch FILE_OR_NUMBER [--test N] [--out FILE]\n"
+     "                    the one-page certificate of test N (lab, machine, operator, points with limits,\n"
+     "                    units and verdicts, stiffness, heights, the curve, signature lines), or without\n"
+     "                    --test the batch summary (statistics, one line per test); written under report/\n"
+     "                    or to FILE (never over an existing file) and its path printed\n"
+     "  export record --batch FILE_OR_NUMBER --test N\n"
+     "                    the leaf-spring test record (性能试验记录) of test N with its curve: the sample\n"
+     "                    from Report.ini, the points and the judged free arc height, static-load arc\n"
+     "                    height, stiffness and permanent set; written under report/ and its path printed\n"},
+    {"stats",
+     "  stats --batch FILE_OR_NUMBER [--json | --csv [--separator comma|semicolon]]\n"
+     "                    the batch's statistics per quantity (each point's value and stiffness per stroke,\n"
+     "                    the spring height, the solid height): n, mean, standard deviation (of a sample,\n"
+     "                    n-1), min, max, range and, where the scheme sets limits, Cp, Cpk and the tests\n"
+     "                    within them (合格), above (强) and below (弱); a figure that cannot be had is "
+     "empty\n"},
     {"monitor",
      "  monitor [--duration S] [--interval MS] [--speed MM_PER_MIN] [--yes]\n"
      "                    live load, peak, gear, displacement and deformation of every card on the "

@@ -1,26 +1,24 @@
 #include "cli/CompensateCommand.h"
 
 #include "calibration/CompensationRun.h"
+#include "cli/CalibrationMachine.h"
 #include "cli/CommandOptions.h"
 #include "cli/ConsoleOutput.h"
-#include "cli/MachineClaim.h"
 #include "cli/TerminalPrompts.h"
 #include "cli/TestWait.h"
+#include "measurement/CardSlot.h"
 #include "measurement/TDisplacement.h"
 #include "measurement/TMotor.h"
 #include "measurement/Tbankhk.h"
 #include "measurement/Tload.h"
 #include "platform/NumberFormat.h"
 #include "platform/Prompts.h"
-#include "platform/WindowTarget.h"
 #include "session/MachineSession.h"
-#include "session/OverloadRecording.h"
-#include "session/SingleInstance.h"
-#include "session/TerminationSignals.h"
+#include "session/SettingsAuditing.h"
 
 #include <unistd.h>
 
-#include <optional>
+#include <functional>
 #include <variant>
 
 namespace springtest {
@@ -55,11 +53,6 @@ std::variant<Options, int> readOptions(const QStringList& args) {
     return opt;
 }
 
-void awaitFreshReadings(const Tbankhk& acquisition) {
-    const uint64_t cycles = acquisition.cycles();
-    waitUntil([&] { return acquisition.cycles() > cycles + 3 || !acquisition.isRunning(); }, 2000);
-}
-
 // Takes the load off the frame again: up slowly until the platens no longer press.
 void unload(CardSlot& slot, const Tbankhk& acquisition, const CompensationSettings& settings) {
     TMotor& motor = *slot.motor;
@@ -78,6 +71,8 @@ int store(CardSlot& slot, const CompensationRun::Measurement& m, bool assumeYes)
         answers.answers = {assumeYes || (isatty(STDIN_FILENO) && terminalAnswersYes())};
     }
     setPrompts(&answers);
+    const AuditedScope audit(slot.displacement->applicationFolder(), slot.displacement->channelConfigPath(),
+                             printErr);
     const CompensationOutcome outcome = applyCompensation(slot, QString::number(m.loadSpan(), 'f', 3),
                                                           QString::number(m.deformation_mm, 'f', 7));
     setPrompts(nullptr);
@@ -95,8 +90,8 @@ int store(CardSlot& slot, const CompensationRun::Measurement& m, bool assumeYes)
     }
 }
 
-int compensateOnMachine(CardSlot& slot, const Tbankhk& acquisition, const Options& opt,
-                        const TerminationSignals& termination) {
+int compensate(MachineSession& session, CardSlot& slot, const Options& opt, std::function<void()>& onSignal) {
+    const Tbankhk& acquisition = *session.acquisition();
     Tload& load = *slot.load;
     // The frame is loaded to near the full range, which only the first gear reaches.
     const int gear = load.currentGear();
@@ -111,57 +106,25 @@ int compensateOnMachine(CardSlot& slot, const Tbankhk& acquisition, const Option
         load.SelectGear(gear);
         return operatorError(QStringLiteral("the crosshead would not move down: nothing was done"));
     }
-    const TestEnd end =
-        waitForTestEnd([&] { return !run.running(); }, acquisition,
-                       [&] { return termination.received() != 0; }, static_cast<int>(opt.timeout_s * 1000));
+    const TestEnd end = ProcedureWait(session, onSignal, opt.timeout_s).until([&] { return !run.running(); });
     run.Stop();
 
     int exitCode = 1;
-    switch (end) {
-        case TestEnd::Interrupted:
-            printErr(QStringLiteral("stopped by signal %1").arg(termination.received()));
-            break;
-        case TestEnd::AcquisitionFailed:
-            printErr(acquisitionEndText(acquisition));
-            break;
-        case TestEnd::TimedOut:
-            printErr(QStringLiteral("not done within %1 s: stopped").arg(opt.timeout_s));
-            break;
-        case TestEnd::Idle:
-            if (run.stage() != CompensationRun::Stage::Done) {
-                printErr(
-                    slot.motor->state() == MotionState::AtLowerLimit
-                        ? QStringLiteral("the crosshead reached its lower limit before the load: stopped")
-                        : QStringLiteral("the crosshead stopped before the load was reached: stopped"));
-                break;
-            }
-            const CompensationRun::Measurement m = run.measurement();
-            printOut(QStringLiteral("zeroed at %1 %3, %2 mm down to %4 %3")
-                         .arg(FormatByDecimals(loadDecimals, m.seatLoad))
-                         .arg(m.deformation_mm, 0, 'f', 4)
-                         .arg(load.Units(), FormatByDecimals(loadDecimals, m.fullLoad)));
-            exitCode = store(slot, m, opt.assumeYes);
-            break;
+    if (end == TestEnd::Idle && run.stage() != CompensationRun::Stage::Done) {
+        printErr(slot.motor->state() == MotionState::AtLowerLimit
+                     ? QStringLiteral("the crosshead reached its lower limit before the load: stopped")
+                     : QStringLiteral("the crosshead stopped before the load was reached: stopped"));
+    } else if (end == TestEnd::Idle) {
+        const CompensationRun::Measurement m = run.measurement();
+        printOut(QStringLiteral("zeroed at %1 %3, %2 mm down to %4 %3")
+                     .arg(FormatByDecimals(loadDecimals, m.seatLoad))
+                     .arg(m.deformation_mm, 0, 'f', 4)
+                     .arg(load.Units(), FormatByDecimals(loadDecimals, m.fullLoad)));
+        exitCode = store(slot, m, opt.assumeYes);
     }
     if (end != TestEnd::Interrupted && end != TestEnd::AcquisitionFailed)
         unload(slot, acquisition, opt.settings);
     load.SelectGear(gear);
-    return exitCode;
-}
-
-int compensate(MachineSession& session, CardSlot& slot, const Options& opt,
-               const TerminationSignals& termination) {
-    // The trip's handler outlives the acquisition thread that calls it: shutdown comes before it goes.
-    OverloadRecorder overloadLog(session.applicationFolder(), [](const QString& error) { printErr(error); });
-    WindowTarget overload([&](int) { overloadLog.onTrip(slot); });
-    slot.load->setOverloadTarget(&overload);
-    session.startAcquisition(nullptr);
-    const Tbankhk& acquisition = *session.acquisition();
-    const int exitCode = compensateOnMachine(slot, acquisition, opt, termination);
-    const QString acquisitionError = acquisition.isRunning() ? QString() : acquisition.lastError();
-    // Told already, if the loop failed.
-    for (const QString& problem : session.shutdown())
-        if (problem != acquisitionError) printErr(problem);
     return exitCode;
 }
 
@@ -171,20 +134,10 @@ int runCompensateCommand(const QString& applicationFolder, const QStringList& ar
     const std::variant<Options, int> read = readOptions(args);
     if (const int* exitCode = std::get_if<int>(&read)) return *exitCode;
     const Options& opt = std::get<Options>(read);
-
-    SingleInstance lock(applicationFolder);
-    if (!claimMachine(applicationFolder, lock)) return 1;
-    MachineSession session(applicationFolder);
-    TerminalPrompts prompts(opt.assumeYes);
-    if (session.start(prompts) != MachineSession::Outcome::Running) return 1;
-    TerminationSignals termination({});
-    if (opt.card >= session.cards().count)
-        return operatorError(
-            QStringLiteral("--card %1: the machine has %2 card(s)").arg(opt.card).arg(session.cards().count));
-
-    const int exitCode =
-        compensate(session, session.cards().cards[static_cast<size_t>(opt.card)], opt, termination);
-    return termination.received() != 0 ? exitCodeForSignal(termination.received()) : exitCode;
+    return runProcedureOnCard(
+        applicationFolder, opt.card, opt.assumeYes,
+        [&](MachineSession& session, CardSlot& card, const LoadDrive::Pause&,
+            std::function<void()>& onSignal) { return compensate(session, card, opt, onSignal); });
 }
 
 }  // namespace springtest

@@ -13,6 +13,7 @@
 #include "platform/WindowTarget.h"
 #include "session/MachineSession.h"
 #include "session/OverloadRecording.h"
+#include "session/SettingsAuditing.h"
 #include "session/SingleInstance.h"
 #include "session/TerminationSignals.h"
 
@@ -193,9 +194,13 @@ void onKey(char c, CardTables& cards, int& selected) {
         case '-':
             motor.SetSpeed(motor.speed() / 2.0f);
             break;
-        case 'z':
+        case 'z': {
+            // As the data panel's "负荷清零": the gear's zero is a calibration value, and the trail records
+            // it.
+            const AuditedScope audit(load.applicationFolder(), load.channelConfigPath(), printLine);
             if (QString error; !load.ClearLoadZero(&error)) printLine(error);
             break;
+        }
         case 'x':
             slot.displacement->ClearDisplacement();
             break;

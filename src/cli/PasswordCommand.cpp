@@ -52,9 +52,10 @@ int runPasswordCommand(const QString& applicationFolder, const QStringList& args
         if (!again || *again != *password)
             return operatorError(QStringLiteral("the two passwords differ; nothing changed"));
     }
-    const QString error = setOperatorPassword(applicationFolder, user, *password);
-    if (!error.isEmpty()) return operatorError(error);
+    const AccountChange change = changeOperatorPassword(applicationFolder, user, *password);
+    if (!change.error.isEmpty()) return operatorError(change.error);
     printOut(QStringLiteral("password of %1 set").arg(user.trimmed()));
+    if (!change.unrecorded.isEmpty()) return operatorError(change.unrecorded);
     return 0;
 }
 

@@ -55,6 +55,7 @@ struct Options {
     int pause_s = 0;
     int card = 0;
     std::optional<double> displacement;
+    std::optional<int> precompress;  // the leaf-spring machine's pre-compressions before the measuring cycle
     bool json = false;
     bool assumeYes = false;
     double timeout_s = 1800;
@@ -62,11 +63,11 @@ struct Options {
 
 // The run's options, or the exit code of a command line that cannot be run (the operator has been told).
 std::variant<Options, int> readOptions(const QStringList& args) {
-    CommandOptions o(
-        args,
-        {QStringLiteral("batch"), QStringLiteral("speed"), QStringLiteral("series"), QStringLiteral("pause"),
-         QStringLiteral("card"), QStringLiteral("displacement"), QStringLiteral("timeout")},
-        {QStringLiteral("variable"), QStringLiteral("json"), QStringLiteral("yes")});
+    CommandOptions o(args,
+                     {QStringLiteral("batch"), QStringLiteral("speed"), QStringLiteral("series"),
+                      QStringLiteral("pause"), QStringLiteral("card"), QStringLiteral("displacement"),
+                      QStringLiteral("timeout"), QStringLiteral("precompress")},
+                     {QStringLiteral("variable"), QStringLiteral("json"), QStringLiteral("yes")});
     Options opt;
     opt.batch = o.text(QStringLiteral("batch"));
     const auto speed = o.number(QStringLiteral("speed"), 0.001, 10000);
@@ -75,6 +76,8 @@ std::variant<Options, int> readOptions(const QStringList& args) {
     const auto card = o.integer(QStringLiteral("card"), 0, 4);
     opt.displacement = o.number(QStringLiteral("displacement"), -100000, 100000);
     const auto timeout = o.number(QStringLiteral("timeout"), 1, 1e6);
+    // The control panel offers 0 to 8 pre-compressions.
+    opt.precompress = o.integer(QStringLiteral("precompress"), 0, kMostPrecompressionsOffered);
     if (!o.ok()) return usageError(o.error());
     if (opt.batch.isEmpty()) return usageError(QStringLiteral("run needs --batch FILE_OR_NUMBER"));
     opt.speedMode = !speed                              ? SpeedMode::NotSet
@@ -109,10 +112,14 @@ bool openBatch(MachineSession& session, TTestStyle& seq, CardSlot& slot, const Q
     const uint64_t cycles = session.acquisition()->cycles();
     waitUntil([&] { return session.acquisition()->cycles() > cycles + 3; }, 5000);
     if (!opt.json) {
+        const QString kind = seq.machineType() == 3 ? QStringLiteral("leaf")
+                             : opened.compression   ? QStringLiteral("compression")
+                                                    : QStringLiteral("tension");
         printOut(QStringLiteral("batch %1: %2 spring, next serial %3")
-                     .arg(QDir::toNativeSeparators(batchPath),
-                          opened.compression ? QStringLiteral("compression") : QStringLiteral("tension"))
+                     .arg(QDir::toNativeSeparators(batchPath), kind)
                      .arg(seq.scheme().xuhao));
+        if (opt.precompress)
+            printOut(QStringLiteral("%1 pre-compression(s), then the measuring cycle").arg(*opt.precompress));
         grid.print();
     }
     return true;
@@ -120,6 +127,7 @@ bool openBatch(MachineSession& session, TTestStyle& seq, CardSlot& slot, const Q
 
 // Sets the speed and the series and starts the first test; false after telling the operator why not.
 bool startTests(TTestStyle& seq, const Options& opt) {
+    if (opt.precompress) seq.SetPrecompressCount(*opt.precompress);
     seq.SetTestSpeed(opt.speed);
     seq.SetSpeedMode(opt.speedMode);
     if (opt.series > 0) {
@@ -200,9 +208,21 @@ int runTestsCommand(const QString& applicationFolder, const QStringList& args) {
 
     SingleInstance lock(applicationFolder);
     if (!claimMachine(applicationFolder, lock)) return 1;
+    const int machineType = MachineConfig::read(applicationFolder).machineType;
+    // As the control panel refuses to start a leaf spring before its pre-compressions are chosen; other
+    // machines press once.
+    if (machineType == 3 && !opt.precompress)
+        return operatorError(kPrecompressionNotSet +
+                             QStringLiteral(" (--precompress N: the pre-compressions before the measuring "
+                                            "cycle, 0 to %1)")
+                                 .arg(kMostPrecompressionsOffered));
+    if (machineType != 3 && opt.precompress)
+        return usageError(
+            QStringLiteral("--precompress is for the leaf-spring machine (machine type 3); this "
+                           "one is machine type %1")
+                .arg(machineType));
     QString error;
-    const QString batchPath =
-        resolveBatch(applicationFolder, MachineConfig::read(applicationFolder).machineType, opt.batch, error);
+    const QString batchPath = resolveBatch(applicationFolder, machineType, opt.batch, error);
     if (!error.isEmpty()) return operatorError(error);
 
     MachineSession session(applicationFolder);

@@ -43,6 +43,11 @@ RunProgress::RunProgress(TTestStyle& sequencer, const CardSlot& card, bool json)
 
 void RunProgress::onTestState() {
     const TestState state = m_sequencer.state();
+    // A leaf spring is pressed several times in one test, each pressing starting anew.
+    if (state == TestState::Started && m_sequencer.cycle() > 1) {
+        printPressing();
+        return;
+    }
     if (state == TestState::Started) m_started << m_sequencer.testSerial();
     if (state == TestState::PointCaptured) {
         printCapturedPoint();
@@ -51,7 +56,7 @@ void RunProgress::onTestState() {
     if (state == TestState::StoreFailed) m_lastStoreError = m_sequencer.lastStoreError();
     printState();
     if (state == TestState::Stored) {
-        m_stored << reportStoredTest(m_sequencer.storingTest());
+        m_stored << reportStoredTest(m_sequencer.storingTest(), m_sequencer.machineType() == 3);
         printStoredTest(m_stored.last());
     }
 }
@@ -86,11 +91,34 @@ void RunProgress::printStoredTest(const StoredTestReport& test) {
         emitJson(event);
         return;
     }
-    QString heights = QStringLiteral("  free height %1 mm").arg(orDash(test.freeHeight));
-    if (!test.solidHeight.isEmpty()) heights += QStringLiteral("  solid height %1 mm").arg(test.solidHeight);
-    printOut(heights);
+    if (test.arcHeights) {
+        printOut(
+            QStringLiteral("  height at contact %1 mm  free arc height %2 mm  arc height after pressing %3 "
+                           "mm  arc height at the set load %4 mm")
+                .arg(orDash(test.freeHeight), orDash(test.arcHeights->free),
+                     orDash(test.arcHeights->afterPressing), orDash(test.arcHeights->atSetLoad)));
+    } else {
+        QString heights = QStringLiteral("  free height %1 mm").arg(orDash(test.freeHeight));
+        if (!test.solidHeight.isEmpty())
+            heights += QStringLiteral("  solid height %1 mm").arg(test.solidHeight);
+        printOut(heights);
+    }
     for (int k = 1; k <= test.returnPoints.size(); ++k)
         printOut(pointLine(QStringLiteral("return point"), k, test.target(k), test.returnPoints[k - 1]));
+}
+
+void RunProgress::printPressing() {
+    const int cycle = m_sequencer.cycle();
+    const bool measuring = m_sequencer.inMeasuringCycle();
+    if (m_json) {
+        emitJson(QJsonObject{{"event", "pressing"},
+                             {"cycle", cycle},
+                             {"measuring", measuring},
+                             {"serial", m_sequencer.testSerial()}});
+        return;
+    }
+    printOut(measuring ? QStringLiteral("  pressing %1: the measuring cycle").arg(cycle)
+                       : QStringLiteral("  pressing %1: pre-compression").arg(cycle));
 }
 
 void RunProgress::printState() {

@@ -31,6 +31,8 @@ private:
     void printCapturedPoint();
     void printStoredTest(const StoredTestReport& test);
     void printState();
+    // A further pressing of a leaf spring's test: a pre-compression or its measuring cycle.
+    void printPressing();
     void printSummary(const QString& batchPath, int exitCode);
 
     TTestStyle& m_sequencer;

@@ -1,5 +1,7 @@
 #include "cli/RunReport.h"
 
+#include "sequencer/procedures/LeafSpringTest.h"
+
 #include <QJsonArray>
 
 namespace springtest {
@@ -22,9 +24,14 @@ bool isOutside(Verdict verdict) {
 
 }  // namespace
 
-StoredTestReport reportStoredTest(const FinishedTest& test) {
+StoredTestReport reportStoredTest(const FinishedTest& test, bool leafSpring) {
     const ttest_info& scheme = test.scheme;
     StoredTestReport report;
+    if (leafSpring)
+        report.arcHeights =
+            LeafArcHeights{heightText(test.results[LeafResultIndex::freeArcHeight], test.format),
+                           heightText(test.results[LeafResultIndex::pressedArcHeight], test.format),
+                           heightText(test.results[LeafResultIndex::setLoadArcHeight], test.format)};
     report.serial = scheme.xuhao;
     report.freeHeight = heightText(test.results.height(), test.format);
     if (scheme.scheme_yb) report.solidHeight = heightText(test.results.solidHeight(), test.format);
@@ -64,13 +71,19 @@ QJsonObject pointJson(int k, double target, const PointReadout& point) {
 
 QJsonObject storedTestJson(const StoredTestReport& test) {
     const QStringList outside = outOfLimits(test);
-    return QJsonObject{{"serial", test.serial},
-                       {"free_height", numberOrNull(test.freeHeight)},
-                       {"solid_height", numberOrNull(test.solidHeight)},
-                       {"points", pointsJson(test, test.points)},
-                       {"return_points", pointsJson(test, test.returnPoints)},
-                       {"within_limits", outside.isEmpty()},
-                       {"out_of_limits", QJsonArray::fromStringList(outside)}};
+    QJsonObject json{{"serial", test.serial},
+                     {"free_height", numberOrNull(test.freeHeight)},
+                     {"solid_height", numberOrNull(test.solidHeight)},
+                     {"points", pointsJson(test, test.points)},
+                     {"return_points", pointsJson(test, test.returnPoints)},
+                     {"within_limits", outside.isEmpty()},
+                     {"out_of_limits", QJsonArray::fromStringList(outside)}};
+    if (test.arcHeights)
+        json.insert("arc_heights",
+                    QJsonObject{{"free", numberOrNull(test.arcHeights->free)},
+                                {"after_pressing", numberOrNull(test.arcHeights->afterPressing)},
+                                {"at_set_load", numberOrNull(test.arcHeights->atSetLoad)}});
+    return json;
 }
 
 int runExitCode(bool endedByItself, int testsStarted, const QList<StoredTestReport>& stored) {

@@ -8,22 +8,31 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace springtest {
 
-// A stored test as the run tells it at its end: the spring's height at the initial force (its free height),
-// its solid height, the points of both strokes as stored.
+// A leaf spring's arc heights, as stored: at the first contact (free), at the measuring cycle's contact
+// (after pressing) and where the last pre-compression reached the set load; each empty when not measured.
+struct LeafArcHeights {
+    QString free, afterPressing, atSetLoad;
+};
+
+// A stored test as the run tells it at its end: the spring's height at the initial force (its free height;
+// a leaf spring's height at its contact), its solid height, the points of both strokes as stored.
 struct StoredTestReport {
     int serial = 0;
-    QString freeHeight;                // empty when not measured
-    QString solidHeight;               // empty when the scheme does not search it
-    QList<double> targets;             // the scheme's points
-    QList<PointReadout> points;        // the loading stroke, point 1 first
-    QList<PointReadout> returnPoints;  // empty when the scheme does not measure the return stroke
+    QString freeHeight;                        // empty when not measured
+    QString solidHeight;                       // empty when the scheme does not search it
+    QList<double> targets;                     // the scheme's points
+    QList<PointReadout> points;                // the loading stroke, point 1 first
+    QList<PointReadout> returnPoints;          // empty when the scheme does not measure the return stroke
+    std::optional<LeafArcHeights> arcHeights;  // a leaf spring's
 
     double target(int k) const { return targets.value(k - 1); }
 };
 
-StoredTestReport reportStoredTest(const FinishedTest& test);
+StoredTestReport reportStoredTest(const FinishedTest& test, bool leafSpring = false);
 
 // What fell outside its limits, in the operator's words ("point 2 强", "stiffness 3 弱"); empty when every
 // point and stiffness of the loading stroke kept its limits or had none set. The return stroke is reported,

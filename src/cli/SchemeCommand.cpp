@@ -3,10 +3,12 @@
 #include "cli/CallerFolder.h"
 #include "cli/CommandOptions.h"
 #include "cli/ConsoleOutput.h"
+#include "cli/LeafSchemeInput.h"
 #include "cli/SchemeFile.h"
 #include "platform/OperatorTexts.h"
 #include "platform/TextEncoding.h"
 #include "session/PlainName.h"
+#include "storage/Batch.h"
 #include "storage/Schema.h"
 #include "storage/SchemeCheck.h"
 #include "storage/Schemes.h"
@@ -20,16 +22,31 @@ namespace springtest {
 
 namespace {
 
-// A scheme file's values, in the file's encoding (older installations write GB18030).
-int readFromFile(const QString& typedPath, SchemeInput& in) {
+// A scheme file's values, in the file's encoding (older installations write GB18030), read by `read`.
+template <typename Input, typename Reader>
+int readFromFile(const QString& typedPath, Input& in, Reader read) {
     const QString path = callerPath(typedPath);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return operatorError(QStringLiteral("文件不存在!! %1").arg(QDir::toNativeSeparators(path)));
     QString error;
-    if (!readSchemeFile(decodeText(file.readAll()).text, in, error))
+    if (!read(decodeText(file.readAll()).text, in, error))
         return usageError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), error));
     return 0;
+}
+
+// The exit code of a name already taken or of a database that cannot say; 0 when the name is free.
+int refuseTakenName(const QString& db, SchemeTable table, const QString& name) {
+    QString error;
+    if (schemeExists(db, table, name, &error)) return operatorError(kSchemeNameTaken);
+    if (!error.isEmpty()) return operatorError(error);
+    return 0;
+}
+
+QStringList leafNumberOptions() {
+    QStringList options;
+    for (const LeafSchemeNumber& n : leafSchemeNumbers()) options << n.option();
+    return options;
 }
 
 bool isNumber(const QString& text) {
@@ -49,7 +66,8 @@ int add(const QString& appFolder, const QStringList& args) {
     SchemeInput in;
     QString error;
     if (o.has(QStringLiteral("file")))
-        if (const int refused = readFromFile(o.text(QStringLiteral("file")), in)) return refused;
+        if (const int refused = readFromFile(o.text(QStringLiteral("file")), in, readSchemeFile))
+            return refused;
     if (o.has(QStringLiteral("name"))) in.name = o.text(QStringLiteral("name"));
     if (o.has(QStringLiteral("style"))) in.style = o.text(QStringLiteral("style"));
     if (o.has(QStringLiteral("initial-force"))) in.initialForce = o.text(QStringLiteral("initial-force"));
@@ -67,8 +85,7 @@ int add(const QString& appFolder, const QStringList& args) {
         return operatorError(
             QStringLiteral("a scheme name must not contain line breaks or control characters"));
     const QString db = schemeDatabasePath(appFolder);
-    if (schemeExists(db, SchemeTable::Standard, in.name, &error)) return operatorError(kSchemeNameTaken);
-    if (!error.isEmpty()) return operatorError(error);
+    if (const int taken = refuseTakenName(db, SchemeTable::Standard, in.name)) return taken;
     if (!QStringList{"0", "1", "2", "3"}.contains(in.style))
         return usageError(
             QStringLiteral("--style must be 0 (位移-负荷), 1 (变形-负荷), 2 (负荷-位移) or 3 (负荷-变形)"));
@@ -109,9 +126,42 @@ int add(const QString& appFolder, const QStringList& args) {
     return 0;
 }
 
-int list(const QString& appFolder) {
+// The leaf-spring editor's fields, from options named after the file's keys ("--set-load" for set_load).
+int addLeafSpring(const QString& appFolder, const QStringList& args) {
+    QStringList valued{QStringLiteral("name"),  QStringLiteral("style"), QStringLiteral("points"),
+                       QStringLiteral("upper"), QStringLiteral("lower"), QStringLiteral("file")};
+    for (const LeafSchemeNumber& n : leafSchemeNumbers()) valued << n.option().mid(2);
+    CommandOptions o(args, valued, {});
+    if (!o.ok())
+        return usageError(o.error() + QStringLiteral(" (a leaf-spring scheme takes ") +
+                          QStringLiteral("--name, --style, --points, --upper, --lower, --file and ") +
+                          leafNumberOptions().join(QStringLiteral(", ")) + QLatin1Char(')'));
+    LeafSchemeInput in;
+    if (o.has(QStringLiteral("file")))
+        if (const int refused = readFromFile(o.text(QStringLiteral("file")), in, readLeafSchemeFile))
+            return refused;
+    if (o.has(QStringLiteral("name"))) in.name = o.text(QStringLiteral("name"));
+    if (o.has(QStringLiteral("style"))) in.style = o.text(QStringLiteral("style"));
+    if (o.has(QStringLiteral("points"))) in.points = schemeList(o.text(QStringLiteral("points")));
+    if (o.has(QStringLiteral("upper"))) in.upper = schemeList(o.text(QStringLiteral("upper")));
+    if (o.has(QStringLiteral("lower"))) in.lower = schemeList(o.text(QStringLiteral("lower")));
+    for (const LeafSchemeNumber& n : leafSchemeNumbers())
+        if (o.has(n.option().mid(2))) in.*n.field = o.text(n.option().mid(2));
+
+    if (const std::optional<SchemeRefusal> refusal = leafSchemeRefusal(in))
+        return refusal->usage ? usageError(refusal->message) : operatorError(refusal->message);
+    const QString db = schemeDatabasePath(appFolder);
+    if (const int taken = refuseTakenName(db, SchemeTable::LeafSpring, in.name)) return taken;
     QString error;
-    const QStringList names = schemeNames(schemeDatabasePath(appFolder), SchemeTable::Standard, &error);
+    if (!insertScheme(db, leafSchemeRecord(in), &error))
+        return operatorError(kSchemeNotSaved + QLatin1Char(' ') + error);
+    printOut(kSchemeSaved);
+    return 0;
+}
+
+int list(const QString& appFolder, SchemeTable table) {
+    QString error;
+    const QStringList names = schemeNames(schemeDatabasePath(appFolder), table, &error);
     if (!error.isEmpty()) return operatorError(error);
     for (const QString& n : names) printOut(n);
     return 0;
@@ -119,13 +169,16 @@ int list(const QString& appFolder) {
 
 }  // namespace
 
-int runSchemeCommand(const QString& applicationFolder, const QStringList& args) {
+int runSchemeCommand(const QString& applicationFolder, int machineType, const QStringList& args) {
     if (args.isEmpty()) return usageError(QStringLiteral("scheme needs a subcommand: add or list"));
     const QString sub = args.first();
-    if (sub == QLatin1String("add")) return add(applicationFolder, args.mid(1));
+    const SchemeTable table = schemeTableOf(batchKindForMachineType(machineType));
+    if (sub == QLatin1String("add"))
+        return table == SchemeTable::LeafSpring ? addLeafSpring(applicationFolder, args.mid(1))
+                                                : add(applicationFolder, args.mid(1));
     if (sub == QLatin1String("list")) {
         const CommandOptions o(args.mid(1), {}, {});
-        return o.ok() ? list(applicationFolder) : usageError(o.error());
+        return o.ok() ? list(applicationFolder, table) : usageError(o.error());
     }
     return usageError(QStringLiteral("unknown scheme subcommand: %1").arg(sub));
 }

@@ -4,7 +4,8 @@
 
 namespace springtest {
 
-// `springtest scheme add|list`: the standard schemes of the scheme database, without the editor window.
-int runSchemeCommand(const QString& applicationFolder, const QStringList& args);
+// `springtest scheme add|list`: the schemes of the scheme database, without the editor window; those of the
+// machine type's editor: leaf-spring schemes on the leaf-spring machine, standard ones on every other.
+int runSchemeCommand(const QString& applicationFolder, int machineType, const QStringList& args);
 
 }  // namespace springtest

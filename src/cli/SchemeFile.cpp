@@ -85,6 +85,16 @@ QStringList schemeList(const QString& text) {
 }
 
 bool readSchemeFile(const QString& text, SchemeInput& in, QString& error) {
+    return readSchemeSection(
+        text, kKeys,
+        [&in](const QString& key, const QString& value, QString& problem) {
+            return assign(key, value, in, problem);
+        },
+        error);
+}
+
+bool readSchemeSection(const QString& text, const QStringList& keys, const SchemeValueSetter& set,
+                       QString& error) {
     QString normalised = text;
     normalised.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     const QStringList lines = normalised.split(QLatin1Char('\n'));
@@ -114,15 +124,15 @@ bool readSchemeFile(const QString& text, SchemeInput& in, QString& error) {
         if (!inScheme) return fail(QStringLiteral("\"%1\" comes before the [scheme] section").arg(line));
         const QString typedKey = line.left(eq).trimmed();
         const QString key = typedKey.toLower();
-        if (!kKeys.contains(key))
+        if (!keys.contains(key))
             return fail(QStringLiteral("unknown key '%1' (the keys are %2)")
-                            .arg(typedKey, kKeys.join(QStringLiteral(", "))));
+                            .arg(typedKey, keys.join(QStringLiteral(", "))));
         if (given.contains(key)) return fail(QStringLiteral("'%1' is given twice").arg(key));
         given.insert(key);
         const std::optional<QString> value = valueOf(lines[n].mid(lines[n].indexOf(QLatin1Char('=')) + 1));
         if (!value) return fail(QStringLiteral("the quoted value of '%1' does not end in a quote").arg(key));
         QString problem;
-        if (!assign(key, *value, in, problem)) return fail(problem);
+        if (!set(key, *value, problem)) return fail(problem);
     }
     if (!sawScheme) {
         error = QStringLiteral("no [scheme] section");

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace springtest {
 
 // The options of `scheme add`, from the command line or from a scheme file, as typed.
@@ -19,6 +21,12 @@ struct SchemeInput {
 // leaves out keep the values `in` has. False, with `error` naming the line and what is wrong with it, for an
 // unknown key or section, a key given twice, a line that is no "key = value", or a switch that is not 1/0.
 bool readSchemeFile(const QString& text, SchemeInput& in, QString& error);
+
+// The reading under readSchemeFile, for any scheme kind: `keys` are the lower-case keys the section may hold,
+// and `set` takes each one's value (false, with `problem` set, when the value cannot be that key's).
+using SchemeValueSetter = std::function<bool(const QString& key, const QString& value, QString& problem)>;
+bool readSchemeSection(const QString& text, const QStringList& keys, const SchemeValueSetter& set,
+                       QString& error);
 
 // A comma-separated list as typed, each item trimmed; empty for a blank text.
 QStringList schemeList(const QString& text);

@@ -37,6 +37,11 @@ TestEnd waitForTestEnd(const std::function<bool()>& testIdle, const Tbankhk& acq
     return end;
 }
 
+void awaitFreshReadings(const Tbankhk& acquisition) {
+    const uint64_t cycles = acquisition.cycles();
+    waitUntil([&] { return acquisition.cycles() > cycles + 3 || !acquisition.isRunning(); }, 2000);
+}
+
 QString acquisitionEndText(const Tbankhk& acquisition) {
     const QString error = acquisition.lastError();
     return error.isEmpty() ? QStringLiteral("the acquisition loop has ended: the machine is no longer read")

@@ -25,6 +25,10 @@ enum class TestEnd {
 TestEnd waitForTestEnd(const std::function<bool()>& testIdle, const Tbankhk& acquisition,
                        const std::function<bool()>& interrupted, int timeout_ms);
 
+// Waits until the acquisition loop has gone round a few times since now, or has ended: what is read next is
+// what the card shows after the last command.
+void awaitFreshReadings(const Tbankhk& acquisition);
+
 // Why the acquisition loop ended, in the operator's words.
 QString acquisitionEndText(const Tbankhk& acquisition);
 

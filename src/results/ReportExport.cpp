@@ -2,7 +2,11 @@
 
 #include <QDir>
 
+#include <cmath>
+
 #include "results/ReportFiles.h"
+#include "results/StandardQuantities.h"
+#include "results/StoredDate.h"
 #include "workbook/Workbook.h"
 
 namespace springtest {
@@ -37,6 +41,33 @@ QString writeRowTexts(Workbook& book, int row, const QStringList& texts) {
     for (int column = 1; column <= texts.size(); ++column) {
         if (const QString error = book.setCellText(row, column, texts[column - 1]); !error.isEmpty())
             return error;
+    }
+    return {};
+}
+
+QString writeStoredRow(Workbook& book, int row, const QStringList& fields, const QStringList& texts) {
+    // Fields that hold words whatever they look like.
+    static const QStringList kTextFields{QStringLiteral("scheme_name"), QStringLiteral("operator_name")};
+    for (int column = 1; column <= texts.size(); ++column) {
+        const QString& text = texts[column - 1];
+        const QString field = fields.value(column - 1).toLower();
+        QString error;
+        bool isNumber = false;
+        const double number = text.trimmed().toDouble(&isNumber);
+        if (field == QLatin1String("date") && storedDateTime(text).isValid()) {
+            error = book.setCellDateTime(row, column, storedDateTime(text));
+        } else if (!kTextFields.contains(field) && isNumber && std::isfinite(number)) {
+            const int decimals = storedDecimals(text);
+            error = book.setCellNumber(row, column, number);
+            if (error.isEmpty())
+                error = book.setCellNumberFormat(
+                    row, column,
+                    decimals > 0 ? QStringLiteral("0.") + QString(decimals, QLatin1Char('0'))
+                                 : QStringLiteral("0"));
+        } else {
+            error = book.setCellText(row, column, text);
+        }
+        if (!error.isEmpty()) return error;
     }
     return {};
 }

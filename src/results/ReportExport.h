@@ -14,6 +14,9 @@ struct ExportRequest {
     QString applicationFolder;  // the template is looked up here
     QString templateName = QStringLiteral("report.xltx");
     SpreadsheetOpener* opener = nullptr;  // null: open nothing (tests, headless)
+    // Card 0's units, for the reports' labels.
+    QString loadUnits = QStringLiteral("N");
+    QString displacementUnits = QStringLiteral("mm");
 };
 
 struct ExportOutcome {
@@ -39,6 +42,12 @@ QString openReportTemplate(Workbook& book, const ExportRequest& request);
 
 // Writes `texts` into row `row` of the active sheet, from column 1; an error text on failure.
 QString writeRowTexts(Workbook& book, int row, const QStringList& texts);
+
+// Writes a stored row into row `row` of the active sheet, from column 1: each field's text as the value it
+// stands for. A number is written as a number shown with the decimals it was stored with (the measuring
+// channel's), a date as a date, every other text (names, the stroke "进"/"回", the operator) as text. An
+// empty text empties the cell. An error text on failure.
+QString writeStoredRow(Workbook& book, int row, const QStringList& fields, const QStringList& texts);
 
 // The outcome of a failed export.
 ExportOutcome exportFailed(const QString& detail);

@@ -15,12 +15,13 @@ QString reportFolder(const QString& applicationFolder, QString* error) {
     return folder + QLatin1Char('/');
 }
 
-QString newReportPath(const QString& folder, const QString& stem, const QDateTime& when) {
+QString newReportPath(const QString& folder, const QString& stem, const QDateTime& when,
+                      const QString& suffix) {
     const QDir dir(folder);
     const QString base = stem + QLatin1Char('_') + when.toString(QStringLiteral("yyyyMMdd_HHmmss"));
-    QString path = dir.filePath(base + QStringLiteral(".xlsx"));
+    QString path = dir.filePath(base + suffix);
     for (int n = 2; QFileInfo::exists(path); ++n)
-        path = dir.filePath(base + QStringLiteral("_%1.xlsx").arg(n));
+        path = dir.filePath(base + QStringLiteral("_%1").arg(n) + suffix);
     return path;
 }
 

@@ -23,9 +23,10 @@ public:
 // Empty, with `error` set, when it cannot be made.
 QString reportFolder(const QString& applicationFolder, QString* error = nullptr);
 
-// A file name in `folder` that no file has yet: stem + "_yyyyMMdd_HHmmss.xlsx", with "_2", "_3" … before the
-// suffix when exports follow each other within a second.
+// A file name in `folder` that no file has yet: stem + "_yyyyMMdd_HHmmss" + suffix, with "_2", "_3" …
+// before the suffix when exports follow each other within a second.
 QString newReportPath(const QString& folder, const QString& stem = QStringLiteral("报表"),
-                      const QDateTime& when = QDateTime::currentDateTime());
+                      const QDateTime& when = QDateTime::currentDateTime(),
+                      const QString& suffix = QStringLiteral(".xlsx"));
 
 }  // namespace springtest

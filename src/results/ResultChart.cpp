@@ -27,4 +27,12 @@ void zoomAxisOut(AxisRange& axis) {
     axis.restep();
 }
 
+ResultChart reportPicture(const ResultChart& chart) {
+    ResultChart picture = chart;
+    picture.title.clear();
+    picture.series[ResultChart::Traversal].clear();
+    picture.series[ResultChart::Traversal].visible = false;
+    return picture;
+}
+
 }  // namespace springtest

@@ -44,6 +44,10 @@ struct ResultChart {
     QString leftTitle = kLoadName;
 };
 
+// The chart as a report pictures it: the curve, the picked values and the axes with their titles, without
+// what only the window shows (the replayed test's title line, the traversal marker and its label).
+ResultChart reportPicture(const ResultChart& chart);
+
 // Axis buttons: a maximum raised by its step; lowered only while it stays above the minimum.
 void raiseAxisMaximum(AxisRange& axis, double step);
 void lowerAxisMaximum(AxisRange& axis, double step);

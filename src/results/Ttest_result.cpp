@@ -3,8 +3,11 @@
 #include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "results/ReportNames.h"
+#include "results/StandardQuantities.h"
+#include "results/StatisticsSheet.h"
 #include "storage/Batch.h"
 #include "storage/Schema.h"
+#include "storage/TestOperator.h"
 #include "workbook/Workbook.h"
 
 #include <QFileInfo>
@@ -93,6 +96,12 @@ private:
 // and the export of a long curve then stays bound by writing cells rather than by repainting.
 constexpr int kProgressSteps = 200;
 
+// The named report's units, on sheet 1 below the result.
+constexpr int kUnitsRow = 6;
+
+const QStringList kSampleFields{QStringLiteral("number"), QStringLiteral("load"), QStringLiteral("weiyi"),
+                                QStringLiteral("bianxing"), QStringLiteral("jinhuicheng")};
+
 QString xName(int style) {
     if (style == 1 || style == 3) return kDeformationName;
     if (style == 0 || style == 2) return QStringLiteral("高度");
@@ -150,10 +159,22 @@ Ttest_result::OpenOutcome Ttest_result::open(const QString& batchPath) {
 bool Ttest_result::reload() {
     const auto results = m_db.select(QStringLiteral("select * from test_result order by rowid"));
     const auto scheme = m_db.select(QStringLiteral("select * from test_information"));
-    if (!results || !scheme) return false;
+    const auto operators = readTestOperators(m_db);
+    if (!results || !scheme || !operators) return false;
     m_results = *results;
     m_scheme = *scheme;
+    m_operators = *operators;
     return true;
+}
+
+const QString& Ttest_result::operatorTitle() {
+    static const QString title = QStringLiteral("操作员");
+    return title;
+}
+
+QString Ttest_result::operatorText(int row) const {
+    if (row < 0 || row >= m_results.size()) return {};
+    return m_operators.value(m_results[row].toInt(QStringLiteral("xuhao")));
 }
 
 QString Ttest_result::resultText(int row, int column) const {
@@ -309,7 +330,7 @@ QString Ttest_result::DeleteCurrent(int row) {
         const bool ok = tx.isActive() &&
                         m_db.exec(QStringLiteral("delete from test_result where xuhao = ?"), {serial}) &&
                         m_db.exec(QStringLiteral("delete from test_point where xuhao = ?"), {serial}) &&
-                        closeSerialGap(m_db, serial) && tx.commit();
+                        deleteTestOperator(m_db, serial) && closeSerialGap(m_db, serial) && tx.commit();
         if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
     }
     if (!reload()) {
@@ -339,7 +360,8 @@ QString Ttest_result::DeleteAll() {
     if (m_results.isEmpty()) return QStringLiteral("无测试记录！！");
     Transaction tx(m_db);
     const bool ok = tx.isActive() && m_db.exec(QStringLiteral("delete from test_point")) &&
-                    m_db.exec(QStringLiteral("delete from test_result")) && tx.commit();
+                    m_db.exec(QStringLiteral("delete from test_result")) && deleteAllTestOperators(m_db) &&
+                    tx.commit();
     if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
     reload();
     forgetReplayedCurve();
@@ -348,25 +370,40 @@ QString Ttest_result::DeleteAll() {
 
 QString Ttest_result::writeSchemeRows(Workbook& book) const {
     if (const QString error = writeRowTexts(book, 1, schemeTitles()); !error.isEmpty()) return error;
-    return m_scheme.isEmpty() ? QString() : writeRowTexts(book, 2, fieldTexts(m_scheme.first()));
+    return m_scheme.isEmpty()
+               ? QString()
+               : writeStoredRow(book, 2, m_scheme.first().columns(), fieldTexts(m_scheme.first()));
 }
 
 QStringList Ttest_result::resultTexts(int row) const {
     QStringList texts;
     for (int k = 0; k < resultFields().size(); ++k) texts << resultText(row, k);
-    return texts;
+    return texts << operatorText(row);
+}
+
+QStringList Ttest_result::gridFields() {
+    return QStringList(resultFields()) << QStringLiteral("operator_name");
+}
+
+QStringList Ttest_result::gridTitles() {
+    return QStringList(resultTitles()) << operatorTitle();
+}
+
+QString Ttest_result::gridText(int row, int column) const {
+    return column == resultFields().size() ? operatorText(row) : resultText(row, column);
 }
 
 QString Ttest_result::writeResultTitlesAndRows(Workbook& book, int rowCount) const {
-    if (const QString error = writeRowTexts(book, 3, resultTitles()); !error.isEmpty()) return error;
+    if (const QString error = writeRowTexts(book, 3, gridTitles()); !error.isEmpty()) return error;
     for (int r = 0; r < rowCount; ++r)
-        if (const QString error = writeRowTexts(book, r + 4, resultTexts(r)); !error.isEmpty()) return error;
+        if (const QString error = writeStoredRow(book, r + 4, gridFields(), resultTexts(r)); !error.isEmpty())
+            return error;
     return {};
 }
 
 QString Ttest_result::writeResultTitlesAndRow(Workbook& book, int row) const {
-    if (const QString error = writeRowTexts(book, 3, resultTitles()); !error.isEmpty()) return error;
-    return writeRowTexts(book, 4, resultTexts(row));
+    if (const QString error = writeRowTexts(book, 3, gridTitles()); !error.isEmpty()) return error;
+    return writeStoredRow(book, 4, gridFields(), resultTexts(row));
 }
 
 ExportOutcome Ttest_result::ExportAll(const ExportRequest& request) const {
@@ -376,6 +413,12 @@ ExportOutcome Ttest_result::ExportAll(const ExportRequest& request) const {
     if (error.isEmpty()) error = book.activateSheet(1);
     if (error.isEmpty()) error = writeSchemeRows(book);
     if (error.isEmpty()) error = writeResultTitlesAndRows(book, static_cast<int>(m_results.size()));
+    // The batch's statistics beside its results; the workbook still opens on the results.
+    if (error.isEmpty())
+        error = writeStatisticsSheet(
+            book,
+            standardBatchStatistics(m_results, m_scheme, configuredBatchUnits(request.applicationFolder)));
+    if (error.isEmpty()) error = book.activateSheet(1);
     if (!error.isEmpty()) return exportFailed(error);
     return saveAndShowReport(book, request, exportStem(m_path, QStringLiteral("全部")));
 }
@@ -395,9 +438,16 @@ ExportOutcome Ttest_result::ExportSelected(const ExportRequest& request,
     QString error = openReportTemplate(book, request);
     if (error.isEmpty()) error = book.activateSheet(1);
     if (error.isEmpty()) error = writeSchemeRows(book);
-    // The record's own fields, as many as the grid has columns: the layout report templates have always read.
-    for (int j = 0; error.isEmpty() && j < rows.size(); ++j)
-        error = writeRowTexts(book, j + 3, fieldTexts(m_results[rows[j]], resultFields().size()));
+    // The record's own fields, as many as the grid has stored columns: the layout report templates have
+    // always read; then, as in the grid, who ran the test.
+    for (int j = 0; error.isEmpty() && j < rows.size(); ++j) {
+        QStringList fields = m_results[rows[j]].columns().mid(0, resultFields().size());
+        fields.resize(resultFields().size());
+        QStringList texts = fieldTexts(m_results[rows[j]], resultFields().size());
+        texts.resize(resultFields().size());
+        error = writeStoredRow(book, j + 3, fields << QStringLiteral("operator_name"),
+                               texts << operatorText(rows[j]));
+    }
     if (!error.isEmpty()) return exportFailed(error);
     return saveAndShowReport(book, request, exportStem(m_path, QStringLiteral("选择")));
 }
@@ -411,12 +461,24 @@ ExportOutcome Ttest_result::ExportReport(const ExportRequest& request, const QSt
     if (error.isEmpty()) error = book.activateSheet(1);
     if (error.isEmpty()) error = writeSchemeRows(book);
     if (error.isEmpty()) error = writeResultTitlesAndRow(book, described);
+    // The units the report's figures are in, for its labels.
+    if (error.isEmpty())
+        error =
+            writeRowTexts(book, kUnitsRow,
+                          {QStringLiteral("负荷单位"), request.loadUnits, QStringLiteral("位移单位"),
+                           request.displacementUnits, QStringLiteral("刚度单位"), QStringLiteral("N/mm")});
+    const QString dataSheet = book.sheetNames().value(0);
     if (error.isEmpty()) error = book.activateSheet(reportName);
     if (error.isEmpty()) {
         // A report deleted since the browser listed it still fills its sheet, only without the picture.
         const auto report = loadReportName(schemeDatabasePath(request.applicationFolder), reportName, &error);
         if (report && report->chartFlag) error = book.placePicture(report->chartRange, chartPng);
     }
+    // The report shows the data's figures with their decimals, and it alone is printed: the sheets it reads
+    // from are kept, hidden.
+    if (error.isEmpty()) error = book.carryNumberFormats(dataSheet);
+    for (int sheet = 1; error.isEmpty() && sheet <= book.sheetCount(); ++sheet)
+        if (sheet != book.activeSheet()) error = book.setSheetHidden(sheet, true);
     if (!error.isEmpty()) return exportFailed(error);
     return saveAndShowReport(book, request, exportStem(m_path, reportName));
 }
@@ -447,7 +509,8 @@ ExportOutcome Ttest_result::ExportPoints(const ExportRequest& request, const QSt
         texts = {s.text(QStringLiteral("number")), s.text(QStringLiteral("load")),
                  s.text(QStringLiteral("weiyi")), s.text(QStringLiteral("bianxing")),
                  s.text(QStringLiteral("jinhuicheng"))};
-        if (error = writeRowTexts(book, i, texts); !error.isEmpty()) return exportFailed(error);
+        if (error = writeStoredRow(book, i, kSampleFields, texts); !error.isEmpty())
+            return exportFailed(error);
         if (i % every == 0 || i == count) progress.step(i);
     }
     // Saving a long curve takes a moment too: the window stays until the workbook is handed over.

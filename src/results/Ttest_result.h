@@ -5,6 +5,7 @@
 #include "storage/Database.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,15 @@ public:
     static const QStringList& resultTitles();
     static const QStringList& schemeFields();
     static const QStringList& schemeTitles();
+
+    // The results grid's last column, after the stored fields: who ran each test ("操作员"). A test stored
+    // before operators were recorded names none.
+    static const QString& operatorTitle();
+    QString operatorText(int row) const;
+    // The results grid as the browser shows it: the stored fields, then the operator.
+    static QStringList gridTitles();
+    static QStringList gridFields();  // the stored fields, then "operator_name"
+    QString gridText(int row, int column) const;
 
     const QString& path() const { return m_path; }
     const QList<DbRow>& results() const { return m_results; }
@@ -79,6 +89,8 @@ public:
     // kNothingSelected when no valid row is selected, kExportFailed (with the reason in `detail`) for any
     // failure on the way. The template itself is only read.
     //
+    // Every export writes a result as the grid shows it, its operator after the stored fields.
+    //
     // Sheet 1: the scheme grid's titles and the scheme record, then every result under the results grid's
     // titles.
     ExportOutcome ExportAll(const ExportRequest& request) const;
@@ -118,6 +130,7 @@ private:
     QPointF m_traversalPoint{0, 0};
     bool m_traversing = false;
     std::optional<int> m_replayedRow;
+    QHash<int, QString> m_operators;  // by serial
     ResultChart m_chart;
 };
 

@@ -1,6 +1,7 @@
 #include "sequencer/BatchOpening.h"
 
 #include "platform/OperatorTexts.h"
+#include "sequencer/procedures/LeafSpringStorage.h"
 #include "sequencer/procedures/StandardStorage.h"
 #include "storage/BatchHold.h"
 
@@ -19,6 +20,8 @@ void installProceduresForMachineType(TTestStyle& sequencer) {
             installStandardStorage(sequencer);
             break;
         case 3:
+            installLeafSpringStorage(sequencer);
+            break;
         case 5:
             sequencer.setSchemeLoader([](TTestStyle&, ResultGrid*, const QString&, ttest_info&) {
                 return TTestStyle::LoadOutcome{

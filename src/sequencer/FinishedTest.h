@@ -12,6 +12,7 @@ struct FinishedTest {
     ResultArray results;
     ttest_chart curve;
     ReadoutFormat format;  // of the card it ran on, as it ended
+    QString operatorName;  // who ran it: the logged-in account, else the system user
 };
 
 }  // namespace springtest

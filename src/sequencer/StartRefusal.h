@@ -15,4 +15,9 @@ QString testStartRefusal(const TTestStyle& sequencer, int cardIndex);
 // The part of it a caller can ask before it has a machine: no test speed chosen.
 QString speedModeRefusal(SpeedMode mode);
 
+// The leaf-spring machine starts no test before the operator has chosen how often the spring is pressed
+// before its measuring cycle: 0 to this many times, as the control panel offers them.
+inline constexpr int kMostPrecompressionsOffered = 8;
+inline const QString kPrecompressionNotSet = QStringLiteral("预压次数尚未设置！！");
+
 }  // namespace springtest

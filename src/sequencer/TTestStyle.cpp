@@ -4,12 +4,14 @@
 #include "measurement/TMotor.h"
 #include "measurement/Tload.h"
 #include "platform/NumberFormat.h"
+#include "platform/OperatorIdentity.h"
 #include "platform/WindowTarget.h"
 #include "sequencer/CurveSink.h"
 #include "sequencer/PointReadout.h"
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace springtest {
@@ -77,8 +79,24 @@ void TTestStyle::StartTest(int cardIndex) {
     RunTest(cardIndex);
 }
 
+void TTestStyle::SetPrecompressCount(int operatorCount) {
+    if (running()) return;
+    m_precompressCycles.store(std::clamp(operatorCount, 0, kMaxPrecompressions) + 1,
+                              std::memory_order_relaxed);
+}
+
 void TTestStyle::RunTest(int cardIndex) {
+    beginRun(cardIndex, true);
+}
+
+void TTestStyle::RunNextCycle(int cardIndex) {
+    beginRun(cardIndex, false);
+}
+
+void TTestStyle::beginRun(int cardIndex, bool newTest) {
     if (cardIndex < 0 || cardIndex >= m_cards.count) return;
+    // The pressing before fed the curve to its end; none of it belongs to the next one.
+    if (!newTest) StopCurveTimer();
     {
         std::lock_guard lock(m_curveMutex);
         m_curve = ttest_chart{};
@@ -90,14 +108,20 @@ void TTestStyle::RunTest(int cardIndex) {
             m_sink->setAxes(0, 0, 0, 0);
         }
     }
-    {
-        // Every test starts from an empty result: a point this test does not reach is stored empty, not with
-        // an earlier test's value.
-        std::lock_guard lock(m_resultMutex);
-        m_results.clear();
+    if (newTest) {
+        {
+            // Every test starts from an empty result: a point this test does not reach is stored empty, not
+            // with an earlier test's value.
+            std::lock_guard lock(m_resultMutex);
+            m_results.clear();
+        }
+        // Every test of a series is pressed as often as the first: each starts at the first cycle.
+        m_cycle.store(1, std::memory_order_relaxed);
+        m_runsStarted.fetch_add(1, std::memory_order_relaxed);
+        m_testSerial.store(xuhao(), std::memory_order_relaxed);
+    } else {
+        m_cycle.fetch_add(1, std::memory_order_relaxed);
     }
-    m_runsStarted.fetch_add(1, std::memory_order_relaxed);
-    m_testSerial.store(xuhao(), std::memory_order_relaxed);
     m_sampleSlot.cardIndex.store(cardIndex, std::memory_order_relaxed);
     m_pointIndex.store(1, std::memory_order_relaxed);
     m_step.store(TestStep::SeekInitialForce, std::memory_order_relaxed);
@@ -215,6 +239,7 @@ void TTestStyle::FinishTest() {
         waiting.test.curve = m_curve;
     }
     waiting.test.format = readoutFormat(m_cards.cards[static_cast<size_t>(cardIndex())]);
+    waiting.test.operatorName = currentOperatorName();
     waiting.runsStarted = m_runsStarted.load(std::memory_order_relaxed);
     waiting.series = m_series.load(std::memory_order_relaxed);
     // The serial is the test's from here on; the next test, which may start as soon as this one stops, takes

@@ -48,7 +48,12 @@ enum class TestStep : int {
     SolidSearch,  // compression spring, when the scheme searches the solid height
     Settle,       // one sample before a compression spring is released
     Reverse,
+    PressToPrecompressionLoad,  // leaf spring, pre-compression: on to the pre-compression load
+    PressToMaximumLoad,         // leaf spring: on until the maximum test load, then back
 };
+
+// The most pre-compressions a leaf-spring test takes: its cycles are counted in a byte.
+inline constexpr int kMaxPrecompressions = 254;
 
 // How the test speed is held: not chosen yet (no test may start), constant, or slowed down before each point.
 enum class SpeedMode : int { NotSet = 0, Constant = 1, Variable = 2 };
@@ -134,6 +139,19 @@ public:
     void SetSpeedMode(SpeedMode mode) { m_speedMode.store(mode, std::memory_order_relaxed); }
     SpeedMode speedMode() const { return m_speedMode.load(std::memory_order_relaxed); }
 
+    // Leaf springs: the operator's count of pre-compressions (0 or more). The spring is pressed count + 1
+    // times before its measuring cycle, so a count of 0 still settles it once. Not while a test runs.
+    void SetPrecompressCount(int operatorCount);
+    int precompressCount() const { return m_precompressCycles.load(std::memory_order_relaxed) - 1; }
+    // The pressing cycle of the running test: 1 from its start, up to precompressCount() + 1 for the
+    // pre-compressions, then the measuring cycle.
+    int cycle() const { return m_cycle.load(std::memory_order_relaxed); }
+    bool inMeasuringCycle() const { return cycle() > m_precompressCycles.load(std::memory_order_relaxed); }
+    // Leaf springs: the next pressing of the same test, from wherever the crosshead stands toward the
+    // spring: the curve starts afresh, the results measured so far (the free arc height of the first
+    // pressing) stay with the test.
+    void RunNextCycle(int cardIndex);
+
     void setPanelTarget(WindowTarget* target) { m_panel.store(target, std::memory_order_release); }
     // A null sink keeps the previous one.
     void SetCurveChart(CurveSink* sink);
@@ -180,6 +198,8 @@ public:
 private:
     // Ends the running test on the card: the state, the operator box and the motor.
     void endRun();
+    // Starts one pressing toward the spring with an empty curve; a new test also starts with empty results.
+    void beginRun(int cardIndex, bool newTest);
     void endSeries();
     void storeNext();
     bool store(FinishedTest& test);
@@ -200,6 +220,8 @@ private:
     std::atomic<int> m_pointIndex{1};
     std::atomic<TestStep> m_step{TestStep::SeekInitialForce};
     std::atomic<int> m_stroke{1};
+    std::atomic<int> m_precompressCycles{1};
+    std::atomic<int> m_cycle{1};
     float m_meanStiffness = 0.0f;  // acquisition thread only, while running
     std::vector<float> m_solidLoads, m_solidDeformations;
 

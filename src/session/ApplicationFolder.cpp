@@ -24,6 +24,7 @@ constexpr Shipped kShipped[] = {
     {":/springtest/init0.dat", "init0.dat"},
     {":/springtest/simcard.ini", "simcard.ini"},
     {":/springtest/report.xltx", "report.xltx"},
+    {":/springtest/性能试验记录.xltx", "性能试验记录.xltx"},
 };
 
 }  // namespace
@@ -40,12 +41,12 @@ InitResult initialiseApplicationFolder(const QString& folder, int machineType) {
         return result;
     }
     for (const Shipped& s : kShipped) {
-        const QString target = dir.filePath(QString::fromLatin1(s.name));
+        const QString target = dir.filePath(QString::fromUtf8(s.name));
         if (QFileInfo::exists(target)) {
-            result.kept << QString::fromLatin1(s.name);
+            result.kept << QString::fromUtf8(s.name);
             continue;
         }
-        QFile source(QString::fromLatin1(s.resource));
+        QFile source(QString::fromUtf8(s.resource));
         QFile out(target);
         if (!source.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
             result.error = QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(target));
@@ -57,7 +58,7 @@ InitResult initialiseApplicationFolder(const QString& folder, int machineType) {
             out.remove();
             return result;
         }
-        result.created << QString::fromLatin1(s.name);
+        result.created << QString::fromUtf8(s.name);
         if (machineType >= 0 && QLatin1String(s.name) == QLatin1String("init0.dat") &&
             !ProfileFile(target).writeInt(QStringLiteral("system"), QStringLiteral("MachineType"),
                                           machineType, &result.error))

@@ -1,5 +1,6 @@
 #include "session/MachineConfig.h"
 
+#include "calibration/CalibrationRecord.h"
 #include "measurement/CardSlot.h"
 #include "measurement/ChannelConfig.h"
 #include "platform/ProfileFile.h"
@@ -18,6 +19,8 @@ MachineConfig MachineConfig::read(const QString& applicationFolder) {
         ini.readString(section, QStringLiteral("MachineName"), QStringLiteral("微机控制弹簧拉压测试系统"));
     c.cardCount = std::clamp(ini.readInt(section, QStringLiteral("CardSum"), 1), 1, kMaxCards);
     c.logoPath = ini.readString(section, QStringLiteral("LogoAdd"), QString());
+    c.verificationIntervalMonths = verificationIntervalFromText(
+        ini.readString(section, QStringLiteral("VerificationIntervalMonths"), {}));
     return c;
 }
 

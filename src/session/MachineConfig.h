@@ -11,6 +11,9 @@ struct MachineConfig {
     QString machineName;
     int cardCount = 1;  // clamped to the five card slots
     QString logoPath;
+    // How old a force verification may be before the console reminds of it at start
+    // (`VerificationIntervalMonths`).
+    int verificationIntervalMonths = 12;
 
     static MachineConfig read(const QString& applicationFolder);
 };

@@ -2,6 +2,7 @@
 
 #include "platform/ProfileFile.h"
 #include "session/PlainName.h"
+#include "session/SettingsAuditing.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -60,6 +61,15 @@ QString setOperatorPassword(const QString& applicationFolder, const QString& use
     ProfileFile(loginFile(applicationFolder))
         .writeString(kSection, name, QString::fromLatin1(salt + ':' + digest(salt, password)), &error);
     return error;
+}
+
+AccountChange changeOperatorPassword(const QString& applicationFolder, const QString& user,
+                                     const QString& password) {
+    AccountChange change;
+    change.unrecorded =
+        recordSettingsSave(loginFile(applicationFolder), auditTargetFor(applicationFolder),
+                           [&] { change.error = setOperatorPassword(applicationFolder, user, password); });
+    return change;
 }
 
 }  // namespace springtest

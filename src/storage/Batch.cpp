@@ -10,6 +10,7 @@
 #include "platform/OperatorTexts.h"
 #include "storage/BatchHold.h"
 #include "storage/Schema.h"
+#include "storage/TestOperator.h"
 
 namespace springtest {
 
@@ -277,7 +278,8 @@ bool closeSerialGap(Database& batch, int deletedSerial) {
             return false;
     }
     return batch.exec(QStringLiteral("UPDATE test_point SET xuhao = xuhao - 1 WHERE xuhao > ?"),
-                      {deletedSerial});
+                      {deletedSerial}) &&
+           closeOperatorGap(batch, deletedSerial);
 }
 
 }  // namespace springtest

@@ -82,10 +82,10 @@ inline constexpr int kLastSerial = 2147483647;
 enum class ResultTable { Standard, LeafSpring };  // `test_result`, `GBTH_result`
 std::optional<int> nextSerial(Database& batch, ResultTable table, QString& error);
 
-// Closes the gap a deleted standard test leaves: every later test moves one serial down, its result rows
-// and its curve with it. Test by test in serial order, so that the result table never holds two rows of one
-// test and stroke on the way. False on a database error (see batch.lastError()). Call it inside the
-// transaction that deletes the test.
+// Closes the gap a deleted standard test leaves: every later test moves one serial down, its result rows,
+// its curve and its operator with it. Test by test in serial order, so that the result table never holds two
+// rows of one test and stroke on the way. False on a database error (see batch.lastError()). Call it inside
+// the transaction that deletes the test.
 bool closeSerialGap(Database& batch, int deletedSerial);
 
 }  // namespace springtest

@@ -28,6 +28,9 @@ public:
 
     // The stored value; an invalid QVariant when the row has no such column.
     QVariant value(const QString& column) const;
+    // The stored value of columns()[index]; an invalid QVariant outside them. For passes over many rows of
+    // one select, which find the column once rather than by name in every row.
+    QVariant valueAt(qsizetype index) const { return m_values.value(index); }
     bool isEmpty(const QString& column) const;  // NULL, missing or empty text
 
     // Readers convert what was stored: operators' numbers are kept as the text they typed.

@@ -29,22 +29,36 @@ std::optional<qint64> changedRows(Database& db) {
     return rows->first().value(QStringLiteral("n")).toLongLong();
 }
 
-}  // namespace
-
-std::optional<StoredScheme> findStandardScheme(const QString& databasePath, const QString& name,
-                                               QString* error) {
+// The first row of that name in the table, with its row id in kRowId.
+std::optional<DbRow> findSchemeRow(const QString& databasePath, SchemeTable table, const QString& name,
+                                   QString* error) {
     Database db(databasePath);
     const auto rows =
         db.select(QStringLiteral("SELECT rowid AS %1, * FROM %2 WHERE scheme_name = ? ORDER BY rowid LIMIT 1")
-                      .arg(kRowId, Database::quoteName(schemeTableName(SchemeTable::Standard))),
+                      .arg(kRowId, Database::quoteName(schemeTableName(table))),
                   {name});
     if (!rows) {
         setError(error, db.lastError());
         return std::nullopt;
     }
     if (rows->isEmpty()) return std::nullopt;
-    const DbRow& row = rows->first();
-    return StoredScheme{row.value(kRowId).toLongLong(), standardSchemeFromRow(row)};
+    return rows->first();
+}
+
+}  // namespace
+
+std::optional<StoredScheme> findStandardScheme(const QString& databasePath, const QString& name,
+                                               QString* error) {
+    const std::optional<DbRow> row = findSchemeRow(databasePath, SchemeTable::Standard, name, error);
+    if (!row) return std::nullopt;
+    return StoredScheme{row->value(kRowId).toLongLong(), standardSchemeFromRow(*row)};
+}
+
+std::optional<StoredLeafSpringScheme> findLeafSpringScheme(const QString& databasePath, const QString& name,
+                                                           QString* error) {
+    const std::optional<DbRow> row = findSchemeRow(databasePath, SchemeTable::LeafSpring, name, error);
+    if (!row) return std::nullopt;
+    return StoredLeafSpringScheme{row->value(kRowId).toLongLong(), leafSpringSchemeFromRow(*row)};
 }
 
 std::optional<qint64> appendSchemeRow(const QString& databasePath, SchemeTable table,

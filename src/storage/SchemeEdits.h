@@ -20,6 +20,13 @@ struct StoredScheme {
 std::optional<StoredScheme> findStandardScheme(const QString& databasePath, const QString& name,
                                                QString* error = nullptr);
 
+struct StoredLeafSpringScheme {
+    qint64 rowId = 0;
+    LeafSpringScheme scheme;
+};
+std::optional<StoredLeafSpringScheme> findLeafSpringScheme(const QString& databasePath, const QString& name,
+                                                           QString* error = nullptr);
+
 // Appends a row holding `values` (column name to value; an empty text is stored as NULL) and returns its id.
 std::optional<qint64> appendSchemeRow(const QString& databasePath, SchemeTable table,
                                       const QVariantMap& values, QString* error = nullptr);

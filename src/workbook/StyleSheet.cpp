@@ -2,6 +2,8 @@
 
 #include "workbook/XmlNodes.h"
 
+#include <algorithm>
+
 namespace springtest {
 
 namespace {
@@ -25,6 +27,7 @@ int countOf(const pugi::xml_node& list, const char* local) {
 QString StyleSheet::attach(pugi::xml_document* doc) {
     const pugi::xml_node root = xml::rootElement(*doc);
     if (!xml::is(root, "styleSheet")) return QStringLiteral("the styles part is no stylesheet");
+    m_root = root;
     m_fonts = xml::child(root, "fonts");
     m_cellXfs = xml::child(root, "cellXfs");
     if (!m_fonts || !xml::child(m_fonts, "font") || !m_cellXfs || !xml::child(m_cellXfs, "xf"))
@@ -59,6 +62,55 @@ int StyleSheet::withFontColor(int xf, const QString& argb) {
     xml::setAttribute(m_cellXfs, "count", formats + 1);
     m_made.insert(key, formats);
     return formats;
+}
+
+int StyleSheet::numberFormatId(const QString& formatCode) {
+    // The built-in formats every program knows by number.
+    if (formatCode == QLatin1String("0")) return 1;
+    if (formatCode == QLatin1String("0.00")) return 2;
+    pugi::xml_node list = xml::child(m_root, "numFmts");
+    if (!list) {
+        // numFmts comes first in a stylesheet.
+        list = m_root.prepend_child((xml::prefixOf(m_root) + "numFmts").c_str());
+        xml::setAttribute(list, "count", 0);
+    }
+    int next = 164;  // the first id of a custom format
+    int count = 0;
+    for (pugi::xml_node f = xml::child(list, "numFmt"); f; f = xml::nextSibling(f, "numFmt"), ++count) {
+        const int id = xml::intAttribute(f, "numFmtId", 0);
+        if (xml::text(f.attribute("formatCode")) == formatCode) return id;
+        next = std::max(next, id + 1);
+    }
+    pugi::xml_node f = xml::appendElement(list, "numFmt");
+    xml::setAttribute(f, "numFmtId", next);
+    xml::setAttribute(f, "formatCode", formatCode);
+    xml::setAttribute(list, "count", count + 1);
+    return next;
+}
+
+int StyleSheet::withNumberFormat(int xf, const QString& formatCode) {
+    const QString key = QString::number(xf) + QStringLiteral(" fmt ") + formatCode;
+    if (const auto it = m_made.constFind(key); it != m_made.constEnd()) return *it;
+    const int formats = countOf(m_cellXfs, "xf");
+    if (xf < 0 || xf >= formats) xf = 0;
+    const int id = numberFormatId(formatCode);
+    pugi::xml_node newXf = m_cellXfs.append_copy(nth(m_cellXfs, "xf", xf));
+    xml::setAttribute(newXf, "numFmtId", id);
+    xml::setAttribute(newXf, "applyNumberFormat", 1);
+    xml::setAttribute(m_cellXfs, "count", formats + 1);
+    m_made.insert(key, formats);
+    return formats;
+}
+
+QString StyleSheet::numberFormatOf(int xf) const {
+    const int id = xml::intAttribute(nth(m_cellXfs, "xf", xf), "numFmtId", 0);
+    if (id == 1) return QStringLiteral("0");
+    if (id == 2) return QStringLiteral("0.00");
+    if (id == 22) return QStringLiteral("m/d/yyyy h:mm");
+    for (pugi::xml_node f = xml::child(xml::child(m_root, "numFmts"), "numFmt"); f;
+         f = xml::nextSibling(f, "numFmt"))
+        if (xml::intAttribute(f, "numFmtId", -1) == id) return xml::text(f.attribute("formatCode"));
+    return {};
 }
 
 QByteArray StyleSheet::minimal() {

@@ -3,7 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "workbook/CellAddress.h"
@@ -359,6 +363,158 @@ QString Workbook::cellText(int row, int column) const {
         return SharedStrings::decode(out);
     }
     return SharedStrings::decode(xml::text(xml::child(c, "v")));
+}
+
+QString Workbook::setCellNumber(int row, int column, double value) {
+    if (!m_impl) return QStringLiteral("no workbook is open");
+    if (const QString e = m_impl->activeCheck(); !e.isEmpty()) return e;
+    if (row < 1 || row > kMaxSheetRows || column < 1 || column > kMaxSheetColumns)
+        return QStringLiteral("no cell at row %1, column %2").arg(row).arg(column);
+    if (!std::isfinite(value)) return QStringLiteral("%1 is no number a cell can hold").arg(value);
+    QString error;
+    WorksheetXml* sheet = m_impl->worksheet(m_impl->activePart(), &error);
+    if (!sheet) return error;
+    const CellPosition at{row, column};
+    if (const QString e = sheet->checkWritable(at); !e.isEmpty()) return e;
+    // As few digits as read back as the same number.
+    sheet->setNumber(at, QString::number(value, 'g', QLocale::FloatingPointShortest));
+    return {};
+}
+
+QString Workbook::addSheet(const QString& name) {
+    if (!m_impl) return QStringLiteral("no workbook is open");
+    static const QString kForbidden = QStringLiteral(":\\/?*[]");
+    if (name.isEmpty() || name.size() > 31 ||
+        std::any_of(name.begin(), name.end(), [](QChar c) { return kForbidden.contains(c); }))
+        return QStringLiteral("\"%1\" cannot name a sheet").arg(name);
+    for (const SheetEntry& s : m_impl->sheets)
+        if (s.name.compare(name, Qt::CaseInsensitive) == 0)
+            return QStringLiteral("the workbook has a sheet named \"%1\" already").arg(s.name);
+    pugi::xml_node root = m_impl->workbookRoot();
+    pugi::xml_node list = xml::child(root, "sheets");
+    if (!list) return QStringLiteral("the workbook part lists no sheets");
+
+    // The new part speaks the workbook's own dialect: its namespace, and the relationship type its
+    // worksheets already have.
+    const std::string prefix = xml::prefixOf(root);
+    const QString ns = xml::text(root.attribute(
+        (prefix.empty() ? std::string("xmlns") : "xmlns:" + prefix.substr(0, prefix.size() - 1)).c_str()));
+    QString type = kRelationshipTypes + QStringLiteral("worksheet");
+    for (const OpcPackage::Relationship& r : m_impl->package.relationships(m_impl->workbookPart))
+        if (OpcPackage::hasType(r, "worksheet")) type = r.type;
+    const QString part =
+        m_impl->package.freeName(QStringLiteral("xl/worksheets/sheet"), QStringLiteral(".xml"));
+    m_impl->package.setBytes(part,
+                             QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                                        "<worksheet xmlns=\"") +
+                                 (ns.isEmpty() ? QByteArray("http://schemas.openxmlformats.org/"
+                                                            "spreadsheetml/2006/main")
+                                               : ns.toUtf8()) +
+                                 "\"><sheetData/></worksheet>");
+    m_impl->package.setOverride(
+        part, QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"));
+    const QString id = m_impl->package.addRelationship(m_impl->workbookPart, type, part);
+
+    int sheetId = 0;
+    for (pugi::xml_node s = xml::child(list, "sheet"); s; s = xml::nextSibling(s, "sheet"))
+        sheetId = std::max(sheetId, xml::intAttribute(s, "sheetId", 0));
+    pugi::xml_node entry = xml::appendElement(list, "sheet");
+    xml::setAttribute(entry, "name", name);
+    xml::setAttribute(entry, "sheetId", sheetId + 1);
+    xml::setRelationshipAttribute(entry, "id", id);
+    m_impl->package.touch(m_impl->workbookPart);
+
+    m_impl->worksheets << static_cast<int>(m_impl->sheets.size());
+    m_impl->sheets << SheetEntry{name, part, true, true};
+    m_impl->active = static_cast<int>(m_impl->worksheets.size()) - 1;
+    return {};
+}
+
+QString Workbook::setCellNumberFormat(int row, int column, const QString& formatCode) {
+    if (!m_impl) return QStringLiteral("no workbook is open");
+    if (const QString e = m_impl->activeCheck(); !e.isEmpty()) return e;
+    if (row < 1 || row > kMaxSheetRows || column < 1 || column > kMaxSheetColumns)
+        return QStringLiteral("no cell at row %1, column %2").arg(row).arg(column);
+    if (formatCode.isEmpty()) return QStringLiteral("no number format given");
+    QString error;
+    WorksheetXml* sheet = m_impl->worksheet(m_impl->activePart(), &error);
+    if (!sheet) return error;
+    StyleSheet* styles = m_impl->styleSheet(&error);
+    if (!styles) return error;
+    pugi::xml_node c = sheet->cell({row, column});
+    sheet->setStyle(c, styles->withNumberFormat(sheet->style(c), formatCode));
+    return {};
+}
+
+QString Workbook::setCellDateTime(int row, int column, const QDateTime& when) {
+    if (!when.isValid()) return QStringLiteral("no date");
+    // Spreadsheets count days from 1899-12-30 and keep the time of day as the fraction.
+    static const QDate kEpoch(1899, 12, 30);
+    const double days =
+        static_cast<double>(kEpoch.daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
+    if (QString error = setCellNumber(row, column, days); !error.isEmpty()) return error;
+    return setCellNumberFormat(row, column, QStringLiteral("yyyy-mm-dd hh:mm:ss"));
+}
+
+QString Workbook::carryNumberFormats(const QString& source) {
+    if (!m_impl) return QStringLiteral("no workbook is open");
+    if (const QString e = m_impl->activeCheck(); !e.isEmpty()) return e;
+    const int sourceAt = static_cast<int>(sheetNames().indexOf(source));
+    if (sourceAt < 0) return QStringLiteral("the workbook has no sheet named \"%1\"").arg(source);
+    QString error;
+    WorksheetXml* target = m_impl->worksheet(m_impl->activePart(), &error);
+    if (!target) return error;
+    WorksheetXml* from = m_impl->worksheet(m_impl->sheets[m_impl->worksheets[sourceAt]].part, &error);
+    if (!from) return error;
+    StyleSheet* styles = m_impl->styleSheet(&error);
+    if (!styles) return error;
+    // 'Sheet name'!$C$4 or Name!C4
+    static const QRegularExpression reference(QStringLiteral(
+        "(?:'((?:[^']|'')+)'|([^\\s'!(),=&+\\-*/<>:;\"^%]+))!\\$?([A-Za-z]{1,3})\\$?([0-9]+)"));
+    for (const auto& [at, formula] : target->formulas()) {
+        std::optional<CellPosition> only;
+        bool several = false;
+        for (auto m = reference.globalMatch(formula); m.hasNext();) {
+            const QRegularExpressionMatch hit = m.next();
+            QString sheetName = hit.captured(1).isEmpty() ? hit.captured(2) : hit.captured(1);
+            sheetName.replace(QStringLiteral("''"), QStringLiteral("'"));
+            if (sheetName != source) continue;
+            const auto cell = parseCellReference(hit.captured(3).toUpper() + hit.captured(4));
+            if (!cell) continue;
+            if (only && !(*only == *cell)) several = true;
+            only = cell;
+        }
+        if (!only || several) continue;
+        pugi::xml_node c = target->cell(at);
+        if (!styles->numberFormatOf(target->style(c)).isEmpty()) continue;
+        const pugi::xml_node shown = from->findCell(*only);
+        if (!shown) continue;
+        const QString code = styles->numberFormatOf(from->style(shown));
+        if (!code.isEmpty()) target->setStyle(c, styles->withNumberFormat(target->style(c), code));
+    }
+    return {};
+}
+
+QString Workbook::setSheetHidden(int number, bool hidden) {
+    if (!m_impl) return QStringLiteral("no workbook is open");
+    if (number < 1 || number > m_impl->worksheets.size())
+        return QStringLiteral("the workbook has no sheet %1 (it has %2)")
+            .arg(number)
+            .arg(m_impl->worksheets.size());
+    if (hidden && number - 1 == m_impl->active) return QStringLiteral("the active sheet cannot be hidden");
+    const int index = m_impl->worksheets[number - 1];
+    pugi::xml_node list = xml::child(m_impl->workbookRoot(), "sheets");
+    int i = 0;
+    for (pugi::xml_node s = xml::child(list, "sheet"); s; s = xml::nextSibling(s, "sheet"), ++i) {
+        if (i != index) continue;
+        if (hidden)
+            xml::setAttribute(s, "state", QStringLiteral("hidden"));
+        else
+            s.remove_attribute("state");
+    }
+    m_impl->sheets[index].visible = !hidden;
+    m_impl->package.touch(m_impl->workbookPart);
+    return {};
 }
 
 QString Workbook::setCellFontColor(int row, int column, int bgrColor) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -36,6 +37,24 @@ public:
     [[nodiscard]] QString setCellText(int row, int column, const QString& text);
     // What a cell shows as far as the file says: its text, its number as written, a formula's last result.
     QString cellText(int row, int column) const;
+    // Writes the number as a number, keeping the cell's format; an error for a value that is no finite
+    // number.
+    [[nodiscard]] QString setCellNumber(int row, int column, double value);
+    // Appends an empty worksheet of that name after the last sheet and makes it the active one. An error when
+    // the name cannot be a sheet's (empty, longer than 31 characters, one of : \ / ? * [ ]) or a sheet has it
+    // already, whatever the letter case.
+    [[nodiscard]] QString addSheet(const QString& name);
+    // Shows the cell's number in `formatCode` ("0.000"), keeping the rest of its format.
+    [[nodiscard]] QString setCellNumberFormat(int row, int column, const QString& formatCode);
+    // Writes a date and time as a spreadsheet keeps one (days since 1899-12-30) and shows it as
+    // "yyyy-mm-dd hh:mm:ss".
+    [[nodiscard]] QString setCellDateTime(int row, int column, const QDateTime& when);
+    // A cell of the active sheet whose formula shows one cell of the sheet `source` (with or without
+    // converting it) and has no number format of its own takes that cell's: a report that reads a value of
+    // the data sheet shows it with the data's decimals.
+    [[nodiscard]] QString carryNumberFormats(const QString& source);
+    // Hides or shows a sheet (1-based); the active sheet stays shown. Hidden sheets are not printed.
+    [[nodiscard]] QString setSheetHidden(int number, bool hidden);
     // Sets the font colour as a spreadsheet's Color property takes it: 0xBBGGRR, so 255 is red.
     [[nodiscard]] QString setCellFontColor(int row, int column, int bgrColor);
     // Places a PNG picture at its own size with its top-left corner on the first cell of `rangeAddress`

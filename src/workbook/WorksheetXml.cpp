@@ -215,6 +215,32 @@ void WorksheetXml::setValue(CellPosition at, std::optional<int> sharedString) {
     noteWritten(at);
 }
 
+void WorksheetXml::setNumber(CellPosition at, const QString& text) {
+    setValue(at, std::nullopt);
+    pugi::xml_node c = cell(at);
+    const pugi::xml_node extensions = xml::child(c, "extLst");
+    pugi::xml_node v = extensions ? c.insert_child_before((xml::prefixOf(c) + "v").c_str(), extensions)
+                                  : xml::appendElement(c, "v");
+    v.text().set(text.toUtf8().constData());
+}
+
+std::vector<std::pair<CellPosition, QString>> WorksheetXml::formulas() const {
+    std::vector<std::pair<CellPosition, QString>> out;
+    for (const auto& [r, row] : m_rows) {
+        for (const auto& [column, c] : row.cells) {
+            const pugi::xml_node f = xml::child(c, "f");
+            if (!f) continue;
+            QString text = xml::text(f);
+            if (text.isEmpty() && xml::text(f.attribute("t")) == QLatin1String("shared")) {
+                const auto it = m_shared.find(xml::text(f.attribute("si")));
+                if (it != m_shared.end()) text = xml::text(it->second.master);
+            }
+            out.push_back({{r, column}, text});
+        }
+    }
+    return out;
+}
+
 int WorksheetXml::style(const pugi::xml_node& cell) const {
     return std::max(0, xml::intAttribute(cell, "s", 0));
 }

@@ -26,6 +26,12 @@ public:
     // Clears the cell's value and formula and, when `sharedString` is given, makes it that shared string.
     // A formula shared with other cells is first written out in each of them, so they keep their results.
     void setValue(CellPosition at, std::optional<int> sharedString);
+    // Clears the cell's value and formula as setValue does and makes it the number, written as `text`.
+    void setNumber(CellPosition at, const QString& text);
+
+    // Every cell that holds a formula, with the formula's text (a shared formula's members give their
+    // master's text).
+    std::vector<std::pair<CellPosition, QString>> formulas() const;
 
     int style(const pugi::xml_node& cell) const;
     void setStyle(pugi::xml_node cell, int xf);

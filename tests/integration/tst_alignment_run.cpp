@@ -1,39 +1,32 @@
 // Platen alignment and displacement compensation on the simulated machine, against its ground truth: where
 // the platens really touch, where the crosshead really stands, how far the frame really yields.
 
+#include "calibration/AuditTrail.h"
 #include "calibration/PlatenAlignment.h"
-#include "measurement/TDisplacement.h"
 #include "measurement/TMotor.h"
-#include "measurement/Tbankhk.h"
 #include "measurement/Tload.h"
 #include "platform/ProfileFile.h"
-#include "session/ApplicationFolder.h"
-#include "session/MachineSession.h"
+#include "storage/Schema.h"
 #include "support/NearCompare.h"
-#include "support/TempAppDir.h"
+#include "support/ProgramRun.h"
+#include "support/SimMachine.h"
 #include "support/WaitFor.h"
-
-#include "SimCardTestApi.h"
 
 #include <QtTest>
 
 #include <algorithm>
-
-#include <dlfcn.h>
+#include <csignal>
 
 using namespace springtest;
-using springtest::testing::TempAppDir;
+using springtest::testing::ProgramRun;
+using springtest::testing::SimMachine;
+using springtest::testing::SimulatorLibrary;
 using springtest::testing::waitFor;
 
 namespace {
 
 constexpr int kMachineTimeout_ms = 60000;
 constexpr double kContact_mm = 30.0;  // the platen gap at which the bare platens meet
-
-struct AcceptingPrompts : StartupPrompts {
-    void driverMissing(const QString&) override {}
-    bool continueWithUnopenedCard(const QString&) override { return true; }
-};
 
 }  // namespace
 
@@ -46,90 +39,55 @@ private slots:
     void alignmentFromEightyMillimetres();
     void alignCommandEndsAtTheReturnHeight();
     void compensationMatchesTheFrame();
+    void signalStopsTheProcedure_data();
+    void signalStopsTheProcedure();
     void badOptionsAreRefused_data();
     void badOptionsAreRefused();
 
 private:
-    double simGet(const char* key) { return m_get(0, key); }
-    void simSet(const char* key, double v) { QCOMPARE(m_set(0, key, v), 0); }
+    double simGet(const char* key) { return m_machine->simGet(key); }
+    void simSet(const char* key, double v) { QVERIFY(m_machine->simSet(key, v)); }
     // The simulator of a separate program reads its settings from the application folder.
     void writeSim(const QString& key, const QString& value) {
-        QVERIFY(ProfileFile(m_dir->file("simcard.ini")).writeString("card0", key, value));
+        QVERIFY(m_machine->writeSimulator(key, value));
     }
-    struct Run {
-        int exitCode = -1;
-        QString out, err;
-    };
-    Run springtest(const QStringList& args);
+    // The settings, and where the last program left the crosshead, into this test's simulator.
+    void loadSim() { QVERIFY(m_machine->loadSimulator()); }
+    ProgramRun springtest(const QStringList& args) { return testing::runSpringtest(m_machine->path(), args); }
 
-    void* m_sim = nullptr;
-    sim::SimSetFn m_set = nullptr;
-    sim::SimGetFn m_get = nullptr;
-    sim::SimLoadConfigFn m_loadConfig = nullptr;
-    std::unique_ptr<TempAppDir> m_dir;
+    std::unique_ptr<SimMachine> m_machine;
 };
 
 void TestAlignmentRun::initTestCase() {
-    // Held open for the whole test, so that the session's own loading and unloading of the driver never
-    // invalidates these entry points.
-    const QByteArray path = (QCoreApplication::applicationDirPath() + "/libRX720.so").toLocal8Bit();
-    m_sim = dlopen(path.constData(), RTLD_NOW | RTLD_NODELETE);
-    QVERIFY2(m_sim, dlerror());
-    m_set = reinterpret_cast<sim::SimSetFn>(dlsym(m_sim, "SimSet"));
-    m_get = reinterpret_cast<sim::SimGetFn>(dlsym(m_sim, "SimGet"));
-    m_loadConfig = reinterpret_cast<sim::SimLoadConfigFn>(dlsym(m_sim, "SimLoadConfig"));
-    QVERIFY(m_set && m_get && m_loadConfig);
+    const QString& error = SimulatorLibrary::instance().error();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 void TestAlignmentRun::init() {
-    m_dir = std::make_unique<TempAppDir>();
-    QVERIFY(initialiseApplicationFolder(m_dir->path()).error.isEmpty());
-    QDir::setCurrent(m_dir->path());
+    m_machine = std::make_unique<SimMachine>();
+    QVERIFY2(m_machine->error().isEmpty(), qPrintable(m_machine->error()));
     // Bare platens that meet within the crosshead's travel.
     writeSim("specimen", "none");
     writeSim("platen_contact_mm", QString::number(kContact_mm));
     writeSim("noise_seed", "4711");
-    QCOMPARE(m_loadConfig(m_dir->file("simcard.ini").toLocal8Bit().constData()), 0);
+    loadSim();
 }
 
 void TestAlignmentRun::cleanup() {
-    QDir::setCurrent(QDir::tempPath());
-    m_dir.reset();
-}
-
-TestAlignmentRun::Run TestAlignmentRun::springtest(const QStringList& args) {
-    QProcess p;
-    p.start(QCoreApplication::applicationDirPath() + "/springtest",
-            QStringList{"--appdir", m_dir->path()} + args);
-    p.closeWriteChannel();
-    Run r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = "timed out";
-        return r;
-    }
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    m_machine.reset();
 }
 
 void TestAlignmentRun::alignmentFromEightyMillimetres() {
     // Compensated for the frame, as a lab does before it aligns: the contact load bends the frame by as much
     // as the tolerance.
-    QVERIFY(ProfileFile(m_dir->file("init0.dat"))
-                .writeString("Displacement", "Compensation_coefficient", "0.0000200"));
+    QVERIFY(m_machine->writeChannel("Displacement", "Compensation_coefficient", "0.0000200"));
     simSet("frame_compliance_mm_per_n", 0.00002);
     simSet("position_mm", 80);
-    MachineSession session(m_dir->path());
-    AcceptingPrompts prompts;
-    QCOMPARE(session.start(prompts), MachineSession::Outcome::Running);
-    session.startAcquisition(nullptr);
-    CardSlot& slot = session.cards().cards[0];
+    QCOMPARE(m_machine->start(), MachineSession::Outcome::Running);
+    m_machine->startAcquisition();
+    CardSlot& slot = m_machine->card();
     const float range = slot.load->GetGearRecord(slot.load->currentGear()).range;
-    const uint64_t cycles = session.acquisition()->cycles();
-    QVERIFY(waitFor([&] { return session.acquisition()->cycles() > cycles + 5; }));
+    QVERIFY(m_machine->readingsPass(6));
 
     PlatenAlignment alignment(slot);
     QCOMPARE(alignment.Start(50.0f), PlatenAlignment::StartResult::Started);
@@ -145,8 +103,7 @@ void TestAlignmentRun::alignmentFromEightyMillimetres() {
     const double turnedAt_mm = simGet("position_mm");
     QCOMPARE(alignment.stage(), AlignmentStage::Returning);
     QVERIFY(waitFor([&] { return alignment.stage() == AlignmentStage::Idle; }, kMachineTimeout_ms));
-    const uint64_t after = session.acquisition()->cycles();
-    QVERIFY(waitFor([&] { return session.acquisition()->cycles() > after + 5; }));
+    QVERIFY(m_machine->readingsPass(6));
 
     const double position_mm = simGet("position_mm");
     const double gap_mm = simGet("gap_mm");
@@ -168,17 +125,17 @@ void TestAlignmentRun::alignmentFromEightyMillimetres() {
     COMPARE_NEAR(gap_mm - kContact_mm, 50.0, 0, 0.02);
     COMPARE_NEAR(displacement_mm, 50.0, 0, 0.02);
     QCOMPARE(slot.motor->state(), MotionState::Stopped);
-    QVERIFY(session.shutdown().isEmpty());
+    QVERIFY(m_machine->shutdown().isEmpty());
 }
 
 void TestAlignmentRun::alignCommandEndsAtTheReturnHeight() {
     writeSim("start_position_mm", "36");
-    const Run run = springtest({"align", "--return-height", "10"});
+    const ProgramRun run = springtest({"align", "--return-height", "10"});
     QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
     QVERIFY2(run.out.contains("platens touched"), qPrintable(run.out));
     QVERIFY2(run.out.contains("back at "), qPrintable(run.out));
     // Where the program left the crosshead, which the next start continues from.
-    QCOMPARE(m_loadConfig(m_dir->file("simcard.ini").toLocal8Bit().constData()), 0);
+    loadSim();
     COMPARE_NEAR(simGet("gap_mm") - kContact_mm, 10.0, 0, 0.02);
 }
 
@@ -188,15 +145,62 @@ void TestAlignmentRun::compensationMatchesTheFrame() {
     writeSim("start_position_mm", QString::number(kContact_mm + 1));
     const double compliance = 0.00002;
     writeSim("frame_compliance_mm_per_n", QString::number(compliance));
-    const Run run = springtest({"compensate", "--yes"});
+    // A coefficient from before, to be replaced: the encoder's pulses are measured, not the compensated
+    // displacement, so it has no part in the result.
+    QVERIFY(ProfileFile(m_machine->file("init0.dat"))
+                .writeString("Displacement", "Compensation_coefficient", "0.0000500"));
+    const ProgramRun run = springtest({"compensate", "--yes"});
     QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
     qInfo("%s", qPrintable(run.out.trimmed()));
     const double coefficient =
-        ProfileFile(m_dir->file("init0.dat")).readDouble("Displacement", "Compensation_coefficient", 0.0);
+        ProfileFile(m_machine->file("init0.dat")).readDouble("Displacement", "Compensation_coefficient", 0.0);
     COMPARE_NEAR(coefficient, compliance, 0.02, 0);
+    // The audit trail holds the change, as the window's would be.
+    const auto trail = readAudit(schemeDatabasePath(m_machine->path()));
+    QVERIFY(trail && !trail->isEmpty());
+    QCOMPARE(trail->last().key, QString("Compensation_coefficient"));
+    QCOMPARE(trail->last().oldValue, QString("0.0000500"));
+    QCOMPARE(
+        trail->last().newValue,
+        ProfileFile(m_machine->file("init0.dat")).readString("Displacement", "Compensation_coefficient", {}));
     // The load is off the frame again: below the contact threshold of the full range.
-    QCOMPARE(m_loadConfig(m_dir->file("simcard.ini").toLocal8Bit().constData()), 0);
+    loadSim();
     QVERIFY2(simGet("force") < 0.005 * 5000, qPrintable(QString::number(simGet("force"))));
+}
+
+void TestAlignmentRun::signalStopsTheProcedure_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("started");  // what the program prints as the crosshead sets off
+    QTest::newRow("align") << QStringList{"align", "--return-height", "50"} << "approaching";
+    QTest::newRow("compensate") << QStringList{"compensate", "--yes"} << "closing the platens";
+}
+
+// Ctrl+C on the way down: the program ends as a signal ends it, says so, lets go of the machine, and the
+// crosshead stands where it was stopped, far above the platens' contact, nothing zeroed or stored.
+void TestAlignmentRun::signalStopsTheProcedure() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, started);
+    writeSim("start_position_mm", "80");
+    const auto coefficient = [&] {
+        return ProfileFile(m_machine->file("init0.dat"))
+            .readString("Displacement", "Compensation_coefficient", "(none)");
+    };
+    const QString coefficientBefore = coefficient();
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + "/springtest",
+            QStringList{"--appdir", m_machine->path()} + args);
+    QString out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += QString::fromUtf8(p.readAllStandardOutput())).contains(started), 30000);
+    ::kill(pid_t(p.processId()), SIGINT);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitCode(), 130);
+    QVERIFY2(err.contains("stopped by signal 2"), qPrintable(err));
+    QVERIFY(!QFile::exists(m_machine->file("springtest.lock")));
+    loadSim();
+    QVERIFY2(simGet("position_mm") > kContact_mm + 10, qPrintable(QString::number(simGet("position_mm"))));
+    QCOMPARE(coefficient(), coefficientBefore);
 }
 
 void TestAlignmentRun::badOptionsAreRefused_data() {
@@ -219,10 +223,10 @@ void TestAlignmentRun::badOptionsAreRefused_data() {
 void TestAlignmentRun::badOptionsAreRefused() {
     QFETCH(QStringList, args);
     QFETCH(QString, says);
-    const Run run = springtest(args);
+    const ProgramRun run = springtest(args);
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(run.err.contains(says), qPrintable(run.err));
-    QVERIFY(!QFile::exists(m_dir->file("simcard.state")));
+    QVERIFY(!QFile::exists(m_machine->file("simcard.state")));
 }
 
 QTEST_GUILESS_MAIN(TestAlignmentRun)

@@ -4,7 +4,8 @@
 
 #include "platform/ProfileFile.h"
 #include "storage/Database.h"
-#include "support/TempAppDir.h"
+#include "support/ProgramRun.h"
+#include "support/SimMachine.h"
 
 #include <QtTest>
 
@@ -16,14 +17,11 @@
 #include <csignal>
 
 using namespace springtest;
-using springtest::testing::TempAppDir;
+using springtest::testing::SimMachine;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-};
+using Run = springtest::testing::ProgramRun;
 
 // Fast enough for a test and slow enough that the stop lands near each force: the ring and the frame
 // together give about 14 N per micrometre, so 60 mm/min builds 14 N per reading, and a quarter of that
@@ -36,6 +34,7 @@ class TestCalibrationRun : public QObject {
     Q_OBJECT
 private slots:
     void init();
+    void cleanup();
     void miscalibratedMachineIsFoundAndMended();
     void tensionSideIsCalibratedPulling();
     void signalStopsTheVerificationAndStoresNothing();
@@ -45,10 +44,10 @@ private slots:
     void badRequestsAreRefusedBeforeAnythingMoves();
 
 private:
-    Run springtest(const QStringList& args);
-    void setSim(const QString& key, const QString& value) {
-        QVERIFY(ProfileFile(m_dir->file("simcard.ini")).writeString("card0", key, value));
+    Run springtest(const QStringList& args) {
+        return testing::runSpringtest(m_machine->path(), args, 180000);
     }
+    void setSim(const QString& key, const QString& value) { QVERIFY(m_machine->writeSimulator(key, value)); }
     struct Verification {
         QString verificationClass;
         double largestQ = 0.0;  // by magnitude, signed
@@ -56,28 +55,12 @@ private:
     };
     // The verification stored last, as the scheme database keeps it.
     Verification lastVerification();
-    std::unique_ptr<TempAppDir> m_dir;
+    // The machine the program drives; the test never starts it itself.
+    std::unique_ptr<SimMachine> m_machine;
 };
 
-Run TestCalibrationRun::springtest(const QStringList& args) {
-    QProcess p;
-    p.setProgram(QCoreApplication::applicationDirPath() + "/springtest");
-    p.setArguments(QStringList{"--appdir", m_dir->path()} + args);
-    p.start();
-    p.closeWriteChannel();
-    Run r;
-    if (!p.waitForFinished(180000)) {
-        p.kill();
-        p.waitForFinished();
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
-}
-
 TestCalibrationRun::Verification TestCalibrationRun::lastVerification() {
-    Database db(m_dir->file("test_information.mdb"));
+    Database db(m_machine->file("test_information.mdb"));
     Verification v;
     const auto head = db.select("select id, class from force_verification order by id desc limit 1");
     if (!head || head->isEmpty()) return v;
@@ -93,11 +76,8 @@ TestCalibrationRun::Verification TestCalibrationRun::lastVerification() {
 }
 
 void TestCalibrationRun::init() {
-    m_dir = std::make_unique<TempAppDir>();
-    QProcess p;
-    p.start(QCoreApplication::applicationDirPath() + "/springtest", {"init", m_dir->path()});
-    QVERIFY(p.waitForFinished(30000));
-    QCOMPARE(p.exitCode(), 0);
+    m_machine = std::make_unique<SimMachine>();
+    QVERIFY2(m_machine->error().isEmpty(), qPrintable(m_machine->error()));
     setSim("noise_seed", "4711");
     setSim("specimen", "ring");
     setSim("ring_height_mm", "50");
@@ -106,10 +86,14 @@ void TestCalibrationRun::init() {
     setSim("cell_gain_error", "0.03");
 }
 
+void TestCalibrationRun::cleanup() {
+    m_machine.reset();
+}
+
 void TestCalibrationRun::miscalibratedMachineIsFoundAndMended() {
-    const Run before = springtest(
-        QStringList{"verify", "--gear", "1", "--report", m_dir->file("before.pdf"), "--operator", "tester"} +
-        kSimulatorPace);
+    const Run before = springtest(QStringList{"verify", "--gear", "1", "--report",
+                                              m_machine->file("before.pdf"), "--operator", "tester"} +
+                                  kSimulatorPace);
     QVERIFY2(before.exitCode == 0 || before.exitCode == 3, qPrintable(before.out + before.err));
     const Verification found = lastVerification();
     QCOMPARE(found.steps, 5);
@@ -117,7 +101,7 @@ void TestCalibrationRun::miscalibratedMachineIsFoundAndMended() {
           qPrintable(found.verificationClass));
     QVERIFY2(std::abs(found.largestQ - 3.0) < 0.3, qPrintable(before.out));
     QVERIFY2(found.verificationClass == "3" || found.verificationClass == "none", qPrintable(before.out));
-    QVERIFY(m_dir->read("before.pdf").startsWith("%PDF"));
+    QVERIFY(m_machine->dir().read("before.pdf").startsWith("%PDF"));
 
     const Run calibrate = springtest(QStringList{"calibrate", "--gear", "1", "--side", "compression",
                                                  "--points", "1500,3000,4500", "--operator", "tester"} +
@@ -131,15 +115,15 @@ void TestCalibrationRun::miscalibratedMachineIsFoundAndMended() {
                  "tester  init0.dat \\[LOAD\\] Gear1_Press_Coefficient1: 0.2500000 → 0.24[23]\\d{4}\n")),
              qPrintable(audit.out));
 
-    const Run after = springtest(QStringList{"verify", "--gear", "1", "--report", m_dir->file("after.pdf")} +
-                                 kSimulatorPace);
+    const Run after = springtest(
+        QStringList{"verify", "--gear", "1", "--report", m_machine->file("after.pdf")} + kSimulatorPace);
     QVERIFY2(after.exitCode == 0, qPrintable(after.out + after.err));
     const Verification mended = lastVerification();
     qInfo("after calibration: largest q %.3f %%, class %s", mended.largestQ,
           qPrintable(mended.verificationClass));
     QVERIFY2(std::abs(mended.largestQ) <= 0.5, qPrintable(after.out));
     QCOMPARE(mended.verificationClass, QStringLiteral("0.5"));
-    QVERIFY(m_dir->read("after.pdf").startsWith("%PDF"));
+    QVERIFY(m_machine->dir().read("after.pdf").startsWith("%PDF"));
 }
 
 // A machine that loads its cell in true tension as the crosshead rises (type 6): the tension points are
@@ -153,7 +137,7 @@ void TestCalibrationRun::tensionSideIsCalibratedPulling() {
                    kSimulatorPace);
     QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
     QVERIFY(r.out.contains("point 4:") && r.out.contains("point 5:"));
-    ProfileFile calibration(m_dir->file("init0.dat"));
+    ProfileFile calibration(m_machine->file("init0.dat"));
     for (const char* key : {"Gear1_Pull_Coefficient1", "Gear1_Pull_Coefficient2"}) {
         const double coefficient = calibration.readDouble("Load", key, 0.0);
         QVERIFY2(std::abs(coefficient - 0.25 / 1.03) < 0.0002, key);
@@ -168,9 +152,9 @@ void TestCalibrationRun::tensionSideIsCalibratedPulling() {
 void TestCalibrationRun::signalStopsTheVerificationAndStoresNothing() {
     QProcess p;
     p.setProgram(QCoreApplication::applicationDirPath() + "/springtest");
-    p.setArguments(
-        QStringList{"--appdir", m_dir->path(), "verify", "--gear", "1", "--report", m_dir->file("cut.pdf")} +
-        kSimulatorPace);
+    p.setArguments(QStringList{"--appdir", m_machine->path(), "verify", "--gear", "1", "--report",
+                               m_machine->file("cut.pdf")} +
+                   kSimulatorPace);
     p.start();
     QString out;
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -181,24 +165,25 @@ void TestCalibrationRun::signalStopsTheVerificationAndStoresNothing() {
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
     QCOMPARE(p.exitCode(), 130);
     QVERIFY2(err.contains("verification not finished: stopped"), qPrintable(err));
+    QVERIFY2(err.contains("stopped by signal 2"), qPrintable(err));
     QCOMPARE(lastVerification().steps, 0);
-    QVERIFY(!QFile::exists(m_dir->file("cut.pdf")));
+    QVERIFY(!QFile::exists(m_machine->file("cut.pdf")));
 }
 
 // A point beyond what the overload protection allows: the trip stops the crosshead, the calibration ends
 // at once with the reason instead of waiting for a force that cannot come, the point is not stored, and
 // the trip is in the overload log.
 void TestCalibrationRun::overloadTripEndsTheCalibration() {
-    QVERIFY(ProfileFile(m_dir->file("init0.dat")).writeString("Load", "OverLoadProportion", "0.5"));
-    const QByteArray calibrationBefore = m_dir->read("init0.dat");
+    QVERIFY(ProfileFile(m_machine->file("init0.dat")).writeString("Load", "OverLoadProportion", "0.5"));
+    const QByteArray calibrationBefore = m_machine->dir().read("init0.dat");
     const Run r =
         springtest(QStringList{"calibrate", "--gear", "1", "--points", "1000,3000"} + kSimulatorPace);
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.contains("the load overload protection stopped the crosshead (1 of 2 points stored)"),
              qPrintable(r.err));
     QVERIFY(r.out.contains("point 1:") && !r.out.contains("point 2:"));
-    QVERIFY(m_dir->read("init0.dat") != calibrationBefore);
-    Database db(m_dir->file("test_information.mdb"));
+    QVERIFY(m_machine->dir().read("init0.dat") != calibrationBefore);
+    Database db(m_machine->file("test_information.mdb"));
     QCOMPARE(db.select("select count(*) as n from load_gz")->front().toInt("n"), 1);
 }
 

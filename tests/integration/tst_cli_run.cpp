@@ -7,6 +7,8 @@
 #include "storage/Database.h"
 #include "storage/Schemes.h"
 #include "support/NearCompare.h"
+#include "support/PdfText.h"
+#include "support/ProgramRun.h"
 #include "support/TempAppDir.h"
 #include "support/WorkbookReader.h"
 
@@ -28,18 +30,11 @@ using springtest::testing::TempAppDir;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QList<QJsonObject> events;  // with --json
-    QString out, err;
-};
+using springtest::testing::Launch;
 
-// How a program is started, beyond its arguments.
-struct Launch {
-    QString workingDirectory;  // the test's own when empty
-    QByteArray input;          // standard input, then closed
-    QStringList environment;   // NAME=VALUE, on top of the test's
-    int timeout_ms = 120000;
+// A run of the program, with the events it printed as lines of JSON (with --json).
+struct Run : springtest::testing::ProgramRun {
+    QList<QJsonObject> events;
 };
 
 constexpr double kReadingsPerSecond = 900;  // the acquisition loop's pace on the simulated card, at least
@@ -105,26 +100,7 @@ Run TestCliRun::springtest(const QStringList& args, int timeout_ms) {
 }
 
 Run TestCliRun::program(const QStringList& args, const Launch& launch) {
-    QProcess p;
-    p.setProgram(QCoreApplication::applicationDirPath() + "/springtest");
-    p.setArguments(args);
-    if (!launch.workingDirectory.isEmpty()) p.setWorkingDirectory(launch.workingDirectory);
-    if (!launch.environment.isEmpty()) p.setEnvironment(QProcess::systemEnvironment() + launch.environment);
-    p.start();
-    if (p.waitForStarted()) {
-        p.write(launch.input);
-        p.closeWriteChannel();
-    }
-    Run r;
-    if (!p.waitForFinished(launch.timeout_ms)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = "timed out";
-        return r;
-    }
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
+    Run r{testing::runProgram(args, launch)};
     for (const QString& line : r.out.split('\n', Qt::SkipEmptyParts)) {
         const QJsonDocument d = QJsonDocument::fromJson(line.toUtf8());
         if (d.isObject()) r.events << d.object();
@@ -305,7 +281,8 @@ void TestCliRun::seriesIsExported() {
     QCOMPARE(points["active"].toString(), QString("采集数据"));
     const QString last = QString::number(samples->size());
     QCOMPARE(cell(points, "采集数据", "A" + last), last);
-    QCOMPARE(cell(points, "采集数据", "B" + last), samples->last().text("load"));
+    // Numbers as numbers: the same value, whatever zeros the reader leaves off.
+    QCOMPARE(cell(points, "采集数据", "B" + last).toDouble(), samples->last().toDouble("load"));
     QVERIFY(cell(points, "采集数据", "A" + QString::number(samples->size() + 1)).isEmpty());
 
     // A new application folder names the template's example report, with the curve at A12.
@@ -318,6 +295,24 @@ void TestCliRun::seriesIsExported() {
     QCOMPARE(pictures.size(), 1);
     QCOMPARE(pictures[0]["col"].toInt(), 0);
     QCOMPARE(pictures[0]["row"].toInt(), 11);
+
+    // Each test knows who ran it, and its certificate says so: one page, read back by an independent reader.
+    const auto who = db.select("select operator_name from test_operator where xuhao = 2");
+    QVERIFY(who && who->size() == 1 && !who->first().text("operator_name").isEmpty());
+    const Run certificate = springtest({"export", "pdf", "--batch", "S", "--test", "2"});
+    QCOMPARE(certificate.exitCode, 0);
+    const QString pdf = certificate.out.trimmed();
+    QVERIFY2(pdf.endsWith(".pdf") && QFileInfo(pdf).isFile(), qPrintable(certificate.out + certificate.err));
+    if (testing::havePdfReader()) {
+        QCOMPARE(testing::pdfPageCount(pdf), 1);
+        const QString text = testing::pdfText(pdf);
+        QVERIFY2(text.contains("序号 Serial 2 操作员 Operator " + who->first().text("operator_name")),
+                 qPrintable(text));
+        QVERIFY2(text.contains("总判定 Overall verdict:"), qPrintable(text));
+    }
+    const Run summary = springtest({"export", "pdf", "--batch", "S"});
+    QCOMPARE(summary.exitCode, 0);
+    QVERIFY(summary.out.trimmed().endsWith(".pdf"));
 
     const Run unknown = springtest({"export", "report", "--name", "无此报表", "--batch", "S"});
     QCOMPARE(unknown.exitCode, 1);

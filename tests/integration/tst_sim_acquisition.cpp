@@ -6,24 +6,20 @@
 #include "platform/WindowTarget.h"
 #include "sequencer/TTestStyle.h"
 #include "sequencer/procedures/StandardTest.h"
-#include "session/ApplicationFolder.h"
 #include "session/MachineSession.h"
 #include "support/NearCompare.h"
-#include "support/TempAppDir.h"
+#include "support/SimMachine.h"
 #include "support/WaitFor.h"
-
-#include "SimCardTestApi.h"
 
 #include <QtTest>
 
 #include <atomic>
+#include <cmath>
 #include <functional>
 
-#include <dlfcn.h>
-#include <cmath>
-
 using namespace springtest;
-using springtest::testing::TempAppDir;
+using springtest::testing::SimMachine;
+using springtest::testing::SimulatorLibrary;
 using springtest::testing::waitFor;
 
 namespace {
@@ -62,72 +58,53 @@ private slots:
     void variableSpeedDrivesReachTheirPoints();
 
 private:
-    double simGet(int card, const char* key) { return m_get(card, key); }
-    void simSet(int card, const char* key, double v) { QCOMPARE(m_set(card, key, v), 0); }
+    double simGet(int card, const char* key) { return m_machine->simGet(key, card); }
+    void simSet(int card, const char* key, double v) { QVERIFY(m_machine->simSet(key, v, card)); }
     void writeMachine(const QByteArray& systemSection);
-    bool readingsPass(MachineSession& session, int readings);
+    // Waits until the acquisition loop has taken `readings` more readings: what is read after it is the
+    // machine at rest (or still tripped, or still in its gear) for that many readings, however busy the
+    // computer.
+    bool readingsPass(int readings) { return m_machine->readingsPass(readings, kMachineTimeout_ms); }
 
-    void* m_sim = nullptr;
-    sim::SimSetFn m_set = nullptr;
-    sim::SimGetFn m_get = nullptr;
-    sim::SimLoadConfigFn m_loadConfig = nullptr;
-    std::unique_ptr<TempAppDir> m_dir;
+    std::unique_ptr<SimMachine> m_machine;
 };
 
 void TestSimAcquisition::initTestCase() {
-    // Held open by the loader itself for the whole test, so that the sessions' own loading and unloading
-    // of the driver never invalidates these entry points.
-    const QByteArray path = (QCoreApplication::applicationDirPath() + "/libRX720.so").toLocal8Bit();
-    m_sim = dlopen(path.constData(), RTLD_NOW | RTLD_NODELETE);
-    QVERIFY2(m_sim, dlerror());
-    m_set = reinterpret_cast<sim::SimSetFn>(dlsym(m_sim, "SimSet"));
-    m_get = reinterpret_cast<sim::SimGetFn>(dlsym(m_sim, "SimGet"));
-    m_loadConfig = reinterpret_cast<sim::SimLoadConfigFn>(dlsym(m_sim, "SimLoadConfig"));
-    QVERIFY(m_set && m_get && m_loadConfig);
+    const QString& error = SimulatorLibrary::instance().error();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 void TestSimAcquisition::init() {
-    m_dir = std::make_unique<TempAppDir>();
-    QVERIFY(initialiseApplicationFolder(m_dir->path()).error.isEmpty());
-    QDir::setCurrent(m_dir->path());
-    QCOMPARE(m_loadConfig(m_dir->file("simcard.ini").toLocal8Bit().constData()), 0);
+    m_machine = std::make_unique<SimMachine>();
+    QVERIFY2(m_machine->error().isEmpty(), qPrintable(m_machine->error()));
+    QVERIFY(m_machine->loadSimulator());
     simSet(0, "noise_seed", 12345);
 }
 
 void TestSimAcquisition::cleanup() {
-    QDir::setCurrent(QDir::tempPath());
-    m_dir.reset();
+    m_machine.reset();
 }
 
 void TestSimAcquisition::writeMachine(const QByteArray& systemSection) {
-    ProfileFile ini(m_dir->file("init0.dat"));
     for (const QByteArray& line : systemSection.split('\n')) {
         const auto kv = line.split('=');
-        if (kv.size() == 2) QVERIFY(ini.writeString("system", kv[0], kv[1]));
+        if (kv.size() == 2) QVERIFY(m_machine->writeChannel("system", kv[0], kv[1]));
     }
 }
 
-// Waits until the acquisition loop has taken `readings` more readings: what is read after it is the
-// machine at rest (or still tripped, or still in its gear) for that many readings, however busy the computer.
-bool TestSimAcquisition::readingsPass(MachineSession& session, int readings) {
-    const uint64_t from = session.acquisition()->cycles();
-    return waitFor([&] { return session.acquisition()->cycles() >= from + readings; }, kMachineTimeout_ms);
-}
-
 void TestSimAcquisition::loadFollowsTheSimulatedSpring() {
-    MachineSession session(m_dir->path());
     ScriptedPrompts prompts;
-    QCOMPARE(session.start(prompts), MachineSession::Outcome::Running);
-    session.startAcquisition(nullptr);
-    CardSlot& card = session.cards().cards[0];
+    QCOMPARE(m_machine->start(prompts), MachineSession::Outcome::Running);
+    m_machine->startAcquisition(nullptr);
+    CardSlot& card = m_machine->card();
     TMotor& motor = *card.motor;
-    QVERIFY(readingsPass(session, 21));
+    QVERIFY(readingsPass(21));
 
     simSet(0, "position_mm", 62.0);  // 2 mm above the spring
     QVERIFY(waitFor(
         [&] { return std::abs(card.record.displacement.load() - card.displacement->displacement()) < 1e-6f; },
         kMachineTimeout_ms));
-    QVERIFY(readingsPass(session, 3));
+    QVERIFY(readingsPass(3));
     const float displacementBefore = card.record.displacement.load();
     const double gapBefore = simGet(0, "gap_mm");
     QCOMPARE(card.record.load.load(), 0.0f);
@@ -137,7 +114,7 @@ void TestSimAcquisition::loadFollowsTheSimulatedSpring() {
     QVERIFY(waitFor([&] { return simGet(0, "position_mm") <= 54.0; }, kMachineTimeout_ms));
     motor.CommandStop();
     QCOMPARE(simGet(0, "moving"), 0.0);
-    QVERIFY(readingsPass(session, 5));  // a few readings at rest
+    QVERIFY(readingsPass(5));  // a few readings at rest
 
     const double force = simGet(0, "force");
     QVERIFY2(force > 50.0 && force < 70.0, qPrintable(QString::number(force)));
@@ -149,14 +126,13 @@ void TestSimAcquisition::loadFollowsTheSimulatedSpring() {
     const double gapTravel = simGet(0, "gap_mm") - gapBefore;
     const double shown = card.record.displacement.load() - displacementBefore;
     COMPARE_NEAR(shown, gapTravel, 0.0, 0.011);  // mm
-    QVERIFY(session.shutdown().isEmpty());
+    QVERIFY(m_machine->shutdown().isEmpty());
 }
 
 void TestSimAcquisition::overloadStopsTheCrossheadInTheSameReading() {
-    MachineSession session(m_dir->path());
     ScriptedPrompts prompts;
-    QCOMPARE(session.start(prompts), MachineSession::Outcome::Running);
-    CardSlot& card = session.cards().cards[0];
+    QCOMPARE(m_machine->start(prompts), MachineSession::Outcome::Running);
+    CardSlot& card = m_machine->card();
     Tload& load = *card.load;
     TMotor& motor = *card.motor;
     load.SelectGear(1);  // range 5000 N, trip at 5150 N
@@ -173,7 +149,7 @@ void TestSimAcquisition::overloadStopsTheCrossheadInTheSameReading() {
         trips.fetch_add(1);
     });
     load.setOverloadTarget(&overload);
-    session.startAcquisition(nullptr);
+    m_machine->startAcquisition(nullptr);
 
     simSet(0, "rate_n_per_mm", 2500.0);
     simSet(0, "position_mm", 60.5);
@@ -188,72 +164,64 @@ void TestSimAcquisition::overloadStopsTheCrossheadInTheSameReading() {
 
     QVERIFY(!motor.CommandDown());
     QCOMPARE(motor.state(), MotionState::BlockedByOverload);
-    QVERIFY(readingsPass(session, 10));
+    QVERIFY(readingsPass(10));
     QCOMPARE(trips.load(), 1);
     QVERIFY(motor.CommandUp());
     QVERIFY(waitFor([&] { return load.armed(); }, kMachineTimeout_ms));
     motor.CommandStop();
-    QVERIFY(session.shutdown().isEmpty());
+    QVERIFY(m_machine->shutdown().isEmpty());
 }
 
 void TestSimAcquisition::autoGearFollowsTheLoad() {
-    ProfileFile(m_dir->file("init0.dat")).writeString("Load", "auto_gear", "1");
-    MachineSession session(m_dir->path());
+    QVERIFY(m_machine->writeChannel("Load", "auto_gear", "1"));
     ScriptedPrompts prompts;
-    QCOMPARE(session.start(prompts), MachineSession::Outcome::Running);
-    CardSlot& card = session.cards().cards[0];
+    QCOMPARE(m_machine->start(prompts), MachineSession::Outcome::Running);
+    CardSlot& card = m_machine->card();
     std::atomic<int> messages{0};
     WindowTarget gear([&](int) { messages.fetch_add(1); });
     card.load->setGearTarget(&gear);
-    session.startAcquisition(nullptr);
+    m_machine->startAcquisition(nullptr);
     QCOMPARE(card.load->currentGear(), 3);
 
     simSet(0, "rate_n_per_mm", 1000.0);
     simSet(0, "position_mm", 58.8);  // about 1200 N: past gear 3 (1000 N), inside gear 2 (2500 N)
     QVERIFY(waitFor([&] { return card.load->currentGear() == 2 && card.load->shownGear() == 2; },
                     kMachineTimeout_ms));
-    QVERIFY(readingsPass(session, 5));
+    QVERIFY(readingsPass(5));
     QCOMPARE(card.load->currentGear(), 2);
     QVERIFY(messages.load() >= 2);  // from the channel and from the loop
     const double force = simGet(0, "force");
     COMPARE_NEAR(card.record.load.load(), force, 0.005, 0.5);  // N
-    QVERIFY(session.shutdown().isEmpty());
+    QVERIFY(m_machine->shutdown().isEmpty());
 }
 
 void TestSimAcquisition::displacementContinuesAfterRestart() {
-    float before = 0;
-    {
-        MachineSession session(m_dir->path());
-        ScriptedPrompts prompts;
-        QCOMPARE(session.start(prompts), MachineSession::Outcome::Running);
-        session.startAcquisition(nullptr);
-        CardSlot& card = session.cards().cards[0];
-        simSet(0, "position_mm", 170.0);  // 20 mm above the start
-        QVERIFY(waitFor([&] { return card.record.displacement.load() > 19.9f; }, kMachineTimeout_ms));
-        QVERIFY(readingsPass(session, 3));
-        before = card.record.displacement.load();
-        QVERIFY(session.shutdown().isEmpty());
-    }
-    MachineSession session(m_dir->path());
     ScriptedPrompts prompts;
-    QCOMPARE(session.start(prompts), MachineSession::Outcome::Running);
-    session.startAcquisition(nullptr);
-    CardSlot& card = session.cards().cards[0];
-    QVERIFY(readingsPass(session, 6));
-    QCOMPARE(card.record.displacement.load(), before);
-    QVERIFY(session.shutdown().isEmpty());
+    QCOMPARE(m_machine->start(prompts), MachineSession::Outcome::Running);
+    m_machine->startAcquisition(nullptr);
+    simSet(0, "position_mm", 170.0);  // 20 mm above the start
+    QVERIFY(
+        waitFor([&] { return m_machine->card().record.displacement.load() > 19.9f; }, kMachineTimeout_ms));
+    QVERIFY(readingsPass(3));
+    const float before = m_machine->card().record.displacement.load();
+    QVERIFY(m_machine->shutdown().isEmpty());
+
+    QCOMPARE(m_machine->start(prompts), MachineSession::Outcome::Running);
+    m_machine->startAcquisition(nullptr);
+    QVERIFY(readingsPass(6));
+    QCOMPARE(m_machine->card().record.displacement.load(), before);
+    QVERIFY(m_machine->shutdown().isEmpty());
 }
 
 void TestSimAcquisition::missingDriverStopsStartUp() {
     writeMachine("CardType=7");
-    MachineSession session(m_dir->path());
     ScriptedPrompts prompts;
-    QCOMPARE(session.start(prompts), MachineSession::Outcome::DriverMissing);
+    QCOMPARE(m_machine->start(prompts), MachineSession::Outcome::DriverMissing);
     QCOMPARE(prompts.shown, QStringList{"无法找到文件！！"});
-    QVERIFY(!session.isRunning());
-    session.startAcquisition(nullptr);
-    QVERIFY(session.acquisition() == nullptr);
-    QVERIFY(session.shutdown().isEmpty());
+    QVERIFY(!m_machine->session().isRunning());
+    m_machine->startAcquisition(nullptr);
+    QVERIFY(m_machine->session().acquisition() == nullptr);
+    QVERIFY(m_machine->shutdown().isEmpty());
 }
 
 void TestSimAcquisition::unopenedCardAsksTheOperator_data() {
@@ -266,26 +234,24 @@ void TestSimAcquisition::unopenedCardAsksTheOperator() {
     QFETCH(bool, yes);
     writeMachine("CardSum=2");
     simSet(1, "fail_open", 1);
-    MachineSession session(m_dir->path());
     ScriptedPrompts prompts;
     prompts.answerYes = yes;
-    QCOMPARE(session.start(prompts),
+    QCOMPARE(m_machine->start(prompts),
              yes ? MachineSession::Outcome::Running : MachineSession::Outcome::Aborted);
     QCOMPARE(prompts.shown, QStringList{"无法打开RX720控制卡,请勿操作机器，避免不必要的损坏"});
-    QCOMPARE(session.cards().count, yes ? 2 : 0);
-    session.shutdown();
+    QCOMPARE(m_machine->session().cards().count, yes ? 2 : 0);
+    m_machine->shutdown();
 }
 
 void TestSimAcquisition::cardCountIsClamped() {
     writeMachine("CardSum=9");
-    MachineSession session(m_dir->path());
     ScriptedPrompts prompts;
-    QCOMPARE(session.start(prompts), MachineSession::Outcome::Running);
-    QCOMPARE(session.cards().count, 5);
-    session.startAcquisition(nullptr);
-    QVERIFY(readingsPass(session, 4));
-    QVERIFY(session.shutdown().isEmpty());
-    QVERIFY(QFile::exists(m_dir->file("init4.dat")));  // card 4 saved its displacement
+    QCOMPARE(m_machine->start(prompts), MachineSession::Outcome::Running);
+    QCOMPARE(m_machine->session().cards().count, 5);
+    m_machine->startAcquisition(nullptr);
+    QVERIFY(readingsPass(4));
+    QVERIFY(m_machine->shutdown().isEmpty());
+    QVERIFY(QFile::exists(m_machine->file("init4.dat")));  // card 4 saved its displacement
 }
 
 void TestSimAcquisition::variableSpeedDrivesReachTheirPoints_data() {
@@ -310,17 +276,16 @@ void TestSimAcquisition::variableSpeedDrivesReachTheirPoints() {
     QFETCH(QStringList, drive);
     QFETCH(float, speed);
     QFETCH(bool, heldUp);
-    ProfileFile ini(m_dir->file("init0.dat"));
+    ProfileFile ini(m_machine->file("init0.dat"));
     for (const QString& line : drive) {
         const QStringList sectionKey = line.section('=', 0, 0).split('/');
         QVERIFY(ini.writeString(sectionKey[0], sectionKey[1], line.section('=', 1)));
     }
     constexpr float kStart = 60.5f, kPoint = 57.7f;  // the spring: free at 60 mm, 10 N/mm
 
-    MachineSession session(m_dir->path());
     ScriptedPrompts prompts;
-    QCOMPARE(session.start(prompts), MachineSession::Outcome::Running);
-    TTestStyle seq(0, session.cards());
+    QCOMPARE(m_machine->start(prompts), MachineSession::Outcome::Running);
+    TTestStyle seq(0, m_machine->session().cards());
     seq.InstallProcedure(std::make_shared<StandardTest>(seq, StandardTestKind::Compression));
     ttest_info scheme;
     scheme.scheme_sum = 1;
@@ -328,12 +293,12 @@ void TestSimAcquisition::variableSpeedDrivesReachTheirPoints() {
     scheme.upper = scheme.lower = {0.0};
     scheme.scheme_load = 0.5;
     seq.setScheme(scheme);
-    session.startAcquisition(&seq.sampleSlot());
-    CardSlot& card = session.cards().cards[0];
+    m_machine->startAcquisition(&seq.sampleSlot());
+    CardSlot& card = m_machine->card();
     simSet(0, "position_mm", kStart);
-    QVERIFY(readingsPass(session, 5));
+    QVERIFY(readingsPass(5));
     card.displacement->SetDisplacement(kStart);
-    QVERIFY(readingsPass(session, 5));
+    QVERIFY(readingsPass(5));
     if (heldUp) {
         simSet(0, "stall_ms", 10);
         simSet(0, "stall_every_ms", 60);
@@ -360,7 +325,7 @@ void TestSimAcquisition::variableSpeedDrivesReachTheirPoints() {
     seq.StopTest();
     // As the console does: the curve feed reads the channels, so it stops before they go.
     seq.StopCurveTimer();
-    QVERIFY(session.shutdown().isEmpty());
+    QVERIFY(m_machine->shutdown().isEmpty());
     QVERIFY2(!ResultArray::isEmpty(load),
              qPrintable(QStringLiteral("the point not reached, the platen at %1 mm")
                             .arg(approach.isEmpty() ? kStart : approach.last().second)));

@@ -19,6 +19,7 @@
 #include "storage/Database.h"
 #include "storage/Schema.h"
 #include "storage/Schemes.h"
+#include "storage/TestOperator.h"
 #include "support/BatchMaker.h"
 #include "support/PngPicture.h"
 #include "support/TempAppDir.h"
@@ -42,6 +43,11 @@ enum class Columns { AsMade, DateSecond };
 
 QString resultDate(int serial) {
     return QStringLiteral("2024-05-06 10:11:%1.000").arg(serial, 2, 10, QLatin1Char('0'));
+}
+
+// The date as the workbook shows it: a date, to the second.
+QString shownDate(int serial) {
+    return resultDate(serial).chopped(4);
 }
 
 bool reorderResultTable(Database& db) {
@@ -91,7 +97,10 @@ QString makeBatch(const TempAppDir& app, int tests = 3, Columns columns = Column
                                       {QStringLiteral("jinhuicheng"), QStringLiteral("1")}};
         stored << test;
     }
-    return storeTests(batch, stored) ? batch : QString();
+    if (!storeTests(batch, stored)) return {};
+    // Test 2 was run by a named operator; the others were stored before operators were recorded.
+    Database db(batch);
+    return tests >= 2 && !storeTestOperator(db, 2, QStringLiteral("张工")) ? QString() : batch;
 }
 
 // --- small templates ---
@@ -116,8 +125,16 @@ QJsonObject readBack(const QString& file) {
     return readWorkbook(QStringLiteral(SPRINGTEST_WORKBOOK_READER), file);
 }
 
+// A cell as a spreadsheet shows it: a number with the decimals of its format ("0.00"), a date as the reader
+// writes one ("2024-05-06 10:11:01"), a text as it stands.
 QString valueAt(const QJsonObject& book, const QString& sheet, int row, int column) {
-    return book[QStringLiteral("cells")][sheet][cellReference(row, column)][QStringLiteral("v")].toString();
+    const QJsonValue cell = book[QStringLiteral("cells")][sheet][cellReference(row, column)];
+    const QString value = cell[QStringLiteral("v")].toString();
+    const QRegularExpressionMatch fixed = QRegularExpression(QStringLiteral("^0(?:\\.(0+))?$"))
+                                              .match(cell[QStringLiteral("format")].toString());
+    if (cell[QStringLiteral("t")].toString() == QLatin1String("n") && fixed.hasMatch())
+        return QString::number(value.toDouble(), 'f', static_cast<int>(fixed.captured(1).size()));
+    return value;
 }
 
 QStringList rowOf(const QJsonObject& book, const QString& sheet, int row, int columns) {
@@ -137,13 +154,18 @@ int lastFilledRow(const QJsonObject& book, const QString& sheet) {
     return last;
 }
 
-// Every value reaches the sheet as text, never as a number.
-bool allText(const QJsonObject& book, const QString& sheet) {
+// Every number reaches the sheet as a number shown with the decimals it was stored with, every date as a
+// date; only words are texts.
+bool valuesAsTheyAre(const QJsonObject& book, const QString& sheet) {
     const QJsonObject cells = book[QStringLiteral("cells")][sheet].toObject();
     for (auto it = cells.begin(); it != cells.end(); ++it) {
-        if (!it.value()[QStringLiteral("v")].isNull() &&
-            it.value()[QStringLiteral("t")].toString() != QLatin1String("s"))
-            return false;
+        const QString type = it.value()[QStringLiteral("t")].toString();
+        const QString format = it.value()[QStringLiteral("format")].toString();
+        if (it.value()[QStringLiteral("v")].isNull()) continue;
+        bool isNumber = false;
+        it.value()[QStringLiteral("v")].toString().toDouble(&isNumber);
+        if (type == QLatin1String("s") && isNumber) return false;
+        if (type == QLatin1String("n") && format == QLatin1String("General")) return false;
     }
     return true;
 }
@@ -240,6 +262,7 @@ private slots:
     void rowsOfEachExport();
     void reportPicture_data();
     void reportPicture();
+    void namedReportIsOnePrintedPage();
     void curveSamples();
     void testWithoutSamples();
     void failures_data();
@@ -263,36 +286,40 @@ void TestReportExport::rowsOfEachExport_data() {
     QTest::addColumn<QString>("activeSheet");
 
     const QString titles = QStringLiteral("A3=序号");
-    QTest::newRow("all") << Export::All << Columns::AsMade << QList<int>{}
-                         << QStringList{titles,     "Y3=      测试日期      ",
-                                        "A4=1",     "B4=进",
-                                        "C4=10.30", "M4=5.50",
-                                        "W4=60.00", "Y4=" + resultDate(1),
-                                        "A6=3",     "C6=30.30"}
-                         << 6 << "数据";
+    QTest::newRow("all")
+        << Export::All << Columns::AsMade << QList<int>{}
+        << QStringList{titles,     "Y3=      测试日期      ", "A4=1",      "B4=进", "C4=10.30", "M4=5.50",
+                       "W4=60.00", "Y4=" + shownDate(1),      "Z3=操作员", "Z4=",   "Z5=张工",  "A6=3",
+                       "C6=30.30"}
+        << 6 << "数据";
     // The grid's order whatever the table's.
     QTest::newRow("all, date second in the table")
         << Export::All << Columns::DateSecond << QList<int>{}
-        << QStringList{"A4=1", "B4=进", "C4=10.30", "Y4=" + resultDate(1)} << 6 << "数据";
+        << QStringList{"A4=1", "B4=进", "C4=10.30", "Y4=" + shownDate(1)} << 6 << "数据";
     QTest::newRow("one selected row")
         << Export::Selected << Columns::AsMade << QList<int>{1}
-        << QStringList{"A3=2", "B3=进", "C3=20.30", "Y3=" + resultDate(2)} << 3 << "数据";
+        << QStringList{"A3=2", "B3=进", "C3=20.30", "Y3=" + shownDate(2), "Z3=张工"} << 3 << "数据";
     QTest::newRow("selected out of order, twice")
         << Export::Selected << Columns::AsMade << QList<int>{2, 0, 2}
         << QStringList{"A3=1", "C3=10.30", "A4=3", "C4=30.30"} << 4 << "数据";
     // The record's fields in the table's order, the date second.
     QTest::newRow("selected, date second in the table")
         << Export::Selected << Columns::DateSecond << QList<int>{0}
-        << QStringList{"A3=1", "B3=" + resultDate(1), "C3=进", "D3=10.30", "Y3=", "X3=60.00"} << 3 << "数据";
+        << QStringList{"A3=1", "B3=" + shownDate(1), "C3=进", "D3=10.30", "Y3=", "X3=60.00", "Z3="} << 3
+        << "数据";
     QTest::newRow("report") << Export::Report << Columns::AsMade << QList<int>{}
-                            << QStringList{titles, "A4=1", "C4=10.30", "Y4=" + resultDate(1)} << 4
-                            << "示例报表";
+                            << QStringList{titles,        "A4=1", "C4=10.30", "Y4=" + shownDate(1),
+                                           "A6=负荷单位", "B6=N", "D6=mm",    "F6=N/mm"}
+                            << 6 << "示例报表";
     // The test whose curve the picture shows, and only that one.
     QTest::newRow("report of test 3")
         << Export::Report << Columns::AsMade << QList<int>{2}
-        << QStringList{titles, "A4=3", "C4=30.30", "Y4=" + resultDate(3)} << 4 << "示例报表";
+        << QStringList{titles, "A4=3", "C4=30.30", "Y4=" + shownDate(3), "Z3=操作员", "Z4="} << 6
+        << "示例报表";
+    QTest::newRow("report names its operator") << Export::Report << Columns::AsMade << QList<int>{1}
+                                               << QStringList{"A4=2", "Z4=张工"} << 6 << "示例报表";
     QTest::newRow("report of a row that is gone") << Export::Report << Columns::AsMade << QList<int>{7}
-                                                  << QStringList{"A4=1", "C4=10.30"} << 4 << "示例报表";
+                                                  << QStringList{"A4=1", "C4=10.30"} << 6 << "示例报表";
 }
 
 void TestReportExport::rowsOfEachExport() {
@@ -326,9 +353,9 @@ void TestReportExport::rowsOfEachExport() {
         QVERIFY(at);
         QCOMPARE(valueAt(read, data, at->row, at->column), c.section('=', 1));
     }
-    QCOMPARE(valueAt(read, data, 3, 26), QString());  // never more columns than the results grid has
+    QCOMPARE(valueAt(read, data, 3, 27), QString());  // never more columns than the results grid has
     QCOMPARE(lastFilledRow(read, data), lastRow);
-    QVERIFY(allText(read, data));
+    QVERIFY(valuesAsTheyAre(read, data));
     QCOMPARE(lastFilledRow(read, QStringLiteral("采集数据")), 0);
     QCOMPARE(rig.prompts.starts, 0);
 }
@@ -366,6 +393,45 @@ void TestReportExport::reportPicture() {
         QVERIFY2(read["images"][other].toArray().isEmpty(), qPrintable(other));
 }
 
+// The named report is what prints: one A4 page with its figures in their decimals, units beside them, the
+// stiffness limits and verdicts; the sheets it reads from are kept, hidden.
+void TestReportExport::namedReportIsOnePrintedPage() {
+    REQUIRE_READER();
+    Rig rig;
+    rig.addReport(QStringLiteral("示例报表"), QStringLiteral("A12"), true);
+    const ExportOutcome out = rig.run(Export::Report, {1});
+    QCOMPARE(out.message, QString());
+    const QJsonObject read = readBack(out.savedPath);
+    QVERIFY(!read.isEmpty());
+    const QString report = QStringLiteral("示例报表");
+    QCOMPARE(read["active"].toString(), report);
+    QCOMPARE(read["sheetStates"][report].toString(), QStringLiteral("visible"));
+    for (const QString& other : {QStringLiteral("数据"), QStringLiteral("说明"), QStringLiteral("采集数据")})
+        QCOMPARE(read["sheetStates"][other].toString(), QStringLiteral("hidden"));
+    QVERIFY(read["pageSetup"][report]["fitToPage"].toBool());
+    QCOMPARE(read["pageSetup"][report]["fitToWidth"].toInt(), 1);
+    QCOMPARE(read["pageSetup"][report]["fitToHeight"].toInt(), 1);
+    QCOMPARE(read["pageSetup"][report]["paperSize"].toInt(), 9);  // A4
+    QVERIFY(read["printArea"][report].toString().contains(QStringLiteral("$A$1:$H$34")));
+
+    // Each figure shows the cell it reads with that cell's format: the data's decimals, the date as a date.
+    const auto formatAt = [&](const QString& at) { return read["cells"][report][at]["format"].toString(); };
+    QCOMPARE(formatAt("E7"), QStringLiteral("0.00"));  // result 1, stored "20.30"
+    QCOMPARE(formatAt("G7"), QStringLiteral("0.00"));  // stiffness 1, "5.50"
+    QCOMPARE(formatAt("B7"), QStringLiteral("0.0"));   // point 1, "40.0"
+    QCOMPARE(formatAt("F5"), QStringLiteral("0.0"));   // stiffness upper limit, "12.5"
+    QCOMPARE(formatAt("B4"), QStringLiteral("0"));     // the serial
+    QCOMPARE(formatAt("F3"), QStringLiteral("yyyy-mm-dd hh:mm:ss"));
+    QCOMPARE(formatAt("F7"), QStringLiteral("General"));  // a verdict reads no single value
+    // Units, stiffness limits and verdicts are the report's own formulas over the data sheet.
+    const auto formulaAt = [&](const QString& at) { return read["cells"][report][at]["v"].toString(); };
+    QVERIFY(formulaAt("E6").contains(QStringLiteral("'数据'!B6")));
+    QVERIFY(formulaAt("G6").contains(QStringLiteral("'数据'!F6")));
+    QVERIFY(formulaAt("F5").contains(QStringLiteral("'数据'!AK2")));
+    QVERIFY(formulaAt("H7").contains(QStringLiteral("不合格")));
+    QVERIFY(formulaAt("F4").contains(QStringLiteral("'数据'!Z4")));
+}
+
 void TestReportExport::curveSamples() {
     REQUIRE_READER();
     Rig rig;
@@ -382,7 +448,7 @@ void TestReportExport::curveSamples() {
     QCOMPARE(valueAt(read, sheet, 3, 2), QStringLiteral("203.50"));
     QCOMPARE(valueAt(read, sheet, 1, 6), QString());
     QCOMPARE(lastFilledRow(read, sheet), 5);
-    QVERIFY(allText(read, sheet));
+    QVERIFY(valuesAsTheyAre(read, sheet));
     QCOMPARE(lastFilledRow(read, QStringLiteral("数据")), 0);
 
     QCOMPARE(rig.prompts.shown.size(), qsizetype(1));

@@ -1,6 +1,7 @@
 #include "results/Ttest_result.h"
 #include "storage/Database.h"
 #include "storage/Schemes.h"
+#include "storage/TestOperator.h"
 #include "support/BatchMaker.h"
 #include "support/TempAppDir.h"
 
@@ -60,6 +61,8 @@ private slots:
     void testPointsLabels();
     void axisButtonsAndZoom();
     void openBatchIsInUse();
+    void operatorsFollowTheirTests_data();
+    void operatorsFollowTheirTests();
 };
 
 void TestTtestResult::openMessages() {
@@ -317,6 +320,51 @@ void TestTtestResult::openBatchIsInUse() {
     QVERIFY(IsFileInUse(path));
     r.reset();
     QVERIFY(!IsFileInUse(path));
+}
+
+void TestTtestResult::operatorsFollowTheirTests_data() {
+    QTest::addColumn<QStringList>("operators");  // of tests 1, 2, 3; none: a batch from before operators
+    QTest::addColumn<int>("deletedRow");         // -1 nothing deleted, -2 everything
+    QTest::addColumn<QStringList>("shown");      // the grid's operator column afterwards, row by row
+
+    QTest::newRow("batch without operators") << QStringList{} << -1 << QStringList{"", "", ""};
+    QTest::newRow("each test its own")
+        << QStringList{"甲", "乙", "丙"} << -1 << QStringList{"甲", "乙", "丙"};
+    QTest::newRow("delete the middle test") << QStringList{"甲", "乙", "丙"} << 1 << QStringList{"甲", "丙"};
+    QTest::newRow("delete the first test") << QStringList{"甲", "乙", "丙"} << 0 << QStringList{"乙", "丙"};
+    QTest::newRow("delete from a batch without operators") << QStringList{} << 0 << QStringList{"", ""};
+    QTest::newRow("delete all") << QStringList{"甲", "乙", "丙"} << -2 << QStringList{};
+}
+
+void TestTtestResult::operatorsFollowTheirTests() {
+    QFETCH(QStringList, operators);
+    QFETCH(int, deletedRow);
+    QFETCH(QStringList, shown);
+    TempAppDir dir;
+    const QString path = makeBatch(dir, "0", {1, 2, 3});
+    {
+        Database db(path);
+        for (int serial = 1; serial <= operators.size(); ++serial)
+            QVERIFY(storeTestOperator(db, serial, operators[serial - 1]));
+    }
+    auto r = Ttest_result::open(path).result;
+    QVERIFY(r);
+    if (deletedRow >= 0) QVERIFY(r->DeleteCurrent(deletedRow).isEmpty());
+    if (deletedRow == -2) QVERIFY(r->DeleteAll().isEmpty());
+    QCOMPARE(Ttest_result::gridTitles().size(), 26);
+    QCOMPARE(Ttest_result::gridTitles().last(), QString("操作员"));
+    QStringList texts;
+    for (int row = 0; row < r->results().size(); ++row) texts << r->gridText(row, 25);
+    QCOMPARE(texts, shown);
+    // What is left in the file is what the grid shows: a test stored later under a freed serial starts clean.
+    r.reset();
+    Database db(path);
+    const auto stored = readTestOperators(db);
+    QVERIFY(stored);
+    QStringList inFile;
+    for (int serial = 1; serial <= shown.size(); ++serial) inFile << stored->value(serial);
+    QCOMPARE(inFile, shown);
+    QVERIFY(!stored->contains(shown.size() + 1));
 }
 
 QTEST_GUILESS_MAIN(TestTtestResult)

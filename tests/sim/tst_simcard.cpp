@@ -21,7 +21,7 @@ namespace {
 
 constexpr double kPulsesPerMm = 4000.0;
 
-enum Specimen { None = 0, Compression = 1, Tension = 2, Ring = 5 };
+enum Specimen { None = 0, Compression = 1, Tension = 2, Leaf = 3, Ring = 5 };
 
 // The card's defaults: where the encoder counts from after CardOpen, and its resolution.
 constexpr double kStartPositionMm = 150.0;
@@ -60,6 +60,15 @@ private slots:
     void keysAndRelays();
     void servoVelocity_data();
     void servoVelocity();
+    void pumpGatesTheServo_data();
+    void pumpGatesTheServo();
+    void leafSpringStiffens_data();
+    void leafSpringStiffens();
+    void leafSpringHysteresis_data();
+    void leafSpringHysteresis();
+    void leafSpringSettles_data();
+    void leafSpringSettles();
+    void leafSpringTruthMatchesAPressing();
     void lastCommandWins();
     void motionFollowsTheClock();
     void seededNoiseRepeats();
@@ -73,6 +82,16 @@ private slots:
 private:
     bool set(int card, const char* key, double value) { return m_set(card, key, value) == 0; }
     double get(int card, const char* key) { return m_get(card, key); }
+    // A leaf spring on card 0: touched at a gap of 40 + 30 + 50 = 120 mm, k0 = 100 N/mm, g = 0.02 per mm,
+    // μ = 0.05, a rigid frame unless a case yields it.
+    void putLeafSpring();
+    // The crosshead to each position in turn, the spring read at each.
+    void pressThrough(const QList<double>& positions) {
+        for (double x : positions) {
+            QVERIFY(set(0, "position_mm", x));
+            get(0, "force");
+        }
+    }
     // What the program's displacement reading starts from: the encoder's count since CardOpen, in mm.
     double encoderMm() { return kStartPositionMm + m_api.ReadPulse(0) * kMmPerPulse; }
 
@@ -530,6 +549,158 @@ void TestSimCard::servoVelocity() {
     m_api.servodata(0, uint16_t(output));
     QCOMPARE(get(0, "servo_output"), double(output));
     QCOMPARE(get(0, "velocity_mm_per_min"), velocity_mm_per_min);
+}
+
+void TestSimCard::pumpGatesTheServo_data() {
+    QTest::addColumn<int>("pumpRelay");
+    QTest::addColumn<int>("relayOn");  // 0: none
+    QTest::addColumn<double>("velocity_mm_per_min");
+    QTest::newRow("no pump to wait for") << 0 << 0 << -100.0;
+    QTest::newRow("pump off") << 1 << 0 << 0.0;
+    QTest::newRow("pump on") << 1 << 1 << -100.0;
+    QTest::newRow("another relay on") << 1 << 3 << 0.0;
+}
+
+void TestSimCard::pumpGatesTheServo() {
+    QFETCH(int, pumpRelay);
+    QFETCH(int, relayOn);
+    QFETCH(double, velocity_mm_per_min);
+    QVERIFY(set(0, "pump_relay", pumpRelay));
+    m_api.DASTART(0);
+    m_api.servodata(0, 1848);
+    uint8_t relays[8] = {};
+    if (relayOn > 0) relays[relayOn - 1] = 1;
+    m_api.RLY(0, relays, 7);
+    QCOMPARE(get(0, "velocity_mm_per_min"), velocity_mm_per_min);
+    // Stopping the pump stops the cylinder where it is; the valve's opening is kept for when it runs again.
+    uint8_t off[8] = {};
+    m_api.RLY(0, off, 7);
+    QCOMPARE(get(0, "velocity_mm_per_min"), pumpRelay > 0 ? 0.0 : velocity_mm_per_min);
+    QCOMPARE(get(0, "servo_output"), 1848.0);
+}
+
+void TestSimCard::putLeafSpring() {
+    QVERIFY(set(0, "specimen", Leaf));
+    QVERIFY(set(0, "frame_compliance_mm_per_n", 0));
+    QVERIFY(set(0, "leaf_rate_n_per_mm", 100));
+    QVERIFY(set(0, "leaf_progression_per_mm", 0.02));
+    QVERIFY(set(0, "leaf_friction", 0.05));
+    QCOMPARE(get(0, "leaf_contact_mm"), 120.0);
+}
+
+void TestSimCard::leafSpringStiffens_data() {
+    QTest::addColumn<double>("compliance_mm_per_n");
+    QTest::addColumn<double>("position_mm");
+    QTest::addColumn<double>("force_n");
+    QTest::addColumn<double>("rate_n_per_mm");
+
+    // Pressed further: 1.05 × 100 × (δ + 0.01·δ²) at a slope of 1.05 × 100 × (1 + 0.02·δ).
+    QTest::newRow("clear") << 0.0 << 130.0 << 0.0 << 100.0;
+    QTest::newRow("5 mm") << 0.0 << 115.0 << 551.25 << 115.5;
+    QTest::newRow("10 mm") << 0.0 << 110.0 << 1155.0 << 126.0;
+    QTest::newRow("20 mm") << 0.0 << 100.0 << 2520.0 << 147.0;
+    // Loads far past a coil spring's, up to what the cell's converter takes.
+    QTest::newRow("40 mm") << 0.0 << 80.0 << 5880.0 << 189.0;
+    // The frame's give takes c·F off the deflection: here F = 1.05 × 100 × (δ + 0.01·δ²) with
+    // δ = 10 − 0.0001·F.
+    QTest::newRow("10 mm, frame yields") << 0.0001 << 110.0 << 1140.64158 << 125.760465;
+}
+
+void TestSimCard::leafSpringStiffens() {
+    QFETCH(double, compliance_mm_per_n);
+    QFETCH(double, position_mm);
+    QFETCH(double, force_n);
+    QFETCH(double, rate_n_per_mm);
+    putLeafSpring();
+    QVERIFY(set(0, "frame_compliance_mm_per_n", compliance_mm_per_n));
+    pressThrough({125.0, position_mm});
+    COMPARE_NEAR(get(0, "force"), force_n, 1e-6, 1e-9);
+    COMPARE_NEAR(get(0, "rate_n_per_mm"), rate_n_per_mm, 1e-6, 1e-9);
+    COMPARE_NEAR(get(0, "gap_mm"), position_mm + compliance_mm_per_n * force_n, 0.0, 1e-6);
+    COMPARE_NEAR(get(0, "arc_height_mm"), get(0, "gap_mm") - 80.0, 0.0, 1e-9);
+    // The cell sees it like any other specimen.
+    QCOMPARE(m_api.LoadGetAd(0), int(std::lround(100 + 4 * force_n)));
+}
+
+void TestSimCard::leafSpringHysteresis_data() {
+    QTest::addColumn<QList<double>>("positions");
+    QTest::addColumn<double>("force_n");
+
+    // At 10 mm deflection the leaves alone push back with 1100 N; friction adds or takes off 55 N.
+    QTest::newRow("pressed to it") << QList<double>{125, 110} << 1155.0;
+    QTest::newRow("let up to it") << QList<double>{125, 105, 110} << 1045.0;
+    QTest::newRow("pressed again after letting up") << QList<double>{125, 105, 112, 110} << 1155.0;
+    // Turned a hundredth of a millimetre after 10 mm: the friction still sticks, and gives back
+    // 20 × 100 N/mm × 0.01 mm of its 55 N; the leaves 100 × (9.99 + 0.01 × 9.99²) = 1098.8001.
+    QTest::newRow("turned within the sticking stretch")
+        << QList<double>{125, 110, 110.01} << 1098.8001 + 35.0;
+}
+
+void TestSimCard::leafSpringHysteresis() {
+    QFETCH(QList<double>, positions);
+    QFETCH(double, force_n);
+    putLeafSpring();
+    pressThrough(positions);
+    COMPARE_NEAR(get(0, "force"), force_n, 1e-6, 1e-9);
+    // Whichever way it was pressed, at one load it stands lower let up than pressed.
+    QVERIFY(get(0, "leaf_unloading_arc_mm") < get(0, "leaf_loading_arc_mm"));
+}
+
+void TestSimCard::leafSpringSettles_data() {
+    QTest::addColumn<int>("pressings");
+    QTest::addColumn<double>("pressedTo_mm");
+    QTest::addColumn<bool>("letGo");
+    QTest::addColumn<int>("counted");
+    QTest::addColumn<double>("set_mm");
+
+    // Set 1.5 mm × (1 − 0.4ⁿ) after n pressings past 1000 N (each to 15 mm, about 1800 N).
+    QTest::newRow("new") << 0 << 105.0 << true << 0 << 0.0;
+    QTest::newRow("once") << 1 << 105.0 << true << 1 << 0.9;
+    QTest::newRow("twice") << 2 << 105.0 << true << 2 << 1.26;
+    QTest::newRow("five times") << 5 << 105.0 << true << 5 << 1.5 * (1 - std::pow(0.4, 5));
+    QTest::newRow("pressed below the set load") << 3 << 115.0 << true << 0 << 0.0;
+    QTest::newRow("still held") << 1 << 105.0 << false << 0 << 0.0;
+}
+
+void TestSimCard::leafSpringSettles() {
+    QFETCH(int, pressings);
+    QFETCH(double, pressedTo_mm);
+    QFETCH(bool, letGo);
+    QFETCH(int, counted);
+    QFETCH(double, set_mm);
+    putLeafSpring();
+    for (int n = 0; n < pressings; ++n) {
+        pressThrough({130, pressedTo_mm});
+        if (letGo || n + 1 < pressings) pressThrough({130});
+    }
+    QCOMPARE(get(0, "leaf_pressings"), double(counted));
+    COMPARE_NEAR(get(0, "leaf_set_now_mm"), set_mm, 0.0, 1e-9);
+    // The spring is touched that much lower: a platen above the new touch point feels nothing.
+    if (letGo) {
+        COMPARE_NEAR(get(0, "leaf_contact_mm"), 120.0 - set_mm, 0.0, 1e-9);
+        pressThrough({120.0 - set_mm + 0.001});
+        QCOMPARE(get(0, "force"), 0.0);
+        pressThrough({120.0 - set_mm - 0.001});
+        QVERIFY(get(0, "force") > 0.0);
+    }
+}
+
+void TestSimCard::leafSpringTruthMatchesAPressing() {
+    // Pressed a step at a time, the spring reaches the probe load where the ground truth says it does.
+    putLeafSpring();
+    QVERIFY(set(0, "frame_compliance_mm_per_n", 0.00002));
+    QVERIFY(set(0, "leaf_probe_load_n", 1500));
+    pressThrough({130, 100, 130});  // settled once
+    const double truth = get(0, "leaf_loading_arc_mm");
+    double x = 125.0;
+    while (get(0, "force") < 1500.0 && x > 50.0) pressThrough({x -= 0.001});
+    COMPARE_NEAR(get(0, "arc_height_mm"), truth, 0.0, 0.002);
+    // And coming back up, where the let-up truth says.
+    pressThrough({x -= 5});
+    QVERIFY(set(0, "leaf_probe_load_n", 1000));
+    const double letUp = get(0, "leaf_unloading_arc_mm");
+    while (get(0, "force") > 1000.0 && x < 130.0) pressThrough({x += 0.001});
+    COMPARE_NEAR(get(0, "arc_height_mm"), letUp, 0.0, 0.002);
 }
 
 void TestSimCard::lastCommandWins() {

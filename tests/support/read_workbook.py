@@ -9,7 +9,10 @@ check as one JSON object:
                               "border": left border style or null, "stored": a formula's stored result or null}}},
      "images": {sheet: [{"anchor": "oneCellAnchor", "col": 0, "row": 11, "cx": emu, "cy": emu,
                           "png": bool, "bytes": n}]},
-     "printArea": {sheet: text}}
+     "printArea": {sheet: text}, "sheetStates": {sheet: "visible" or "hidden"},
+     "pageSetup": {sheet: {"fitToPage": bool, "fitToWidth": n, "fitToHeight": n, "paperSize": n}}}
+
+A cell's "format" is its number format code ("General", "0.00", "yyyy-mm-dd hh:mm:ss").
 
 Pictures are found through openpyxl's own drawing reader rather than `ws._images`, which needs Pillow.
 """
@@ -66,6 +69,8 @@ def main():
         stored = openpyxl.load_workbook(path, data_only=True)
     cells = {}
     print_areas = {}
+    states = {}
+    fits = {}
     for ws in wb.worksheets:
         listed = {}
         for row in ws.iter_rows():
@@ -80,10 +85,16 @@ def main():
                     "bold": bool(c.font.b),
                     "color": rgb,
                     "border": c.border.left.style,
+                    "format": c.number_format,
                     "stored": None if c.data_type != "f" or stored[ws.title][c.coordinate].value is None
                     else str(stored[ws.title][c.coordinate].value),
                 }
         cells[ws.title] = listed
+        states[ws.title] = ws.sheet_state
+        fits[ws.title] = {"fitToPage": bool(ws.sheet_properties.pageSetUpPr is not None
+                                            and ws.sheet_properties.pageSetUpPr.fitToPage),
+                          "fitToWidth": ws.page_setup.fitToWidth, "fitToHeight": ws.page_setup.fitToHeight,
+                          "paperSize": ws.page_setup.paperSize}
         if ws.print_area:
             print_areas[ws.title] = ws.print_area if isinstance(ws.print_area, str) else ",".join(ws.print_area)
     images, png_type = pictures(path)
@@ -102,6 +113,8 @@ def main():
         "cells": cells,
         "images": images,
         "printArea": print_areas,
+        "sheetStates": states,
+        "pageSetup": fits,
     }, ensure_ascii=False))
 
 

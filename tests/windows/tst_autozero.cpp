@@ -1,14 +1,10 @@
+#include "CardRig.h"
+#include "FindComponent.h"
+
 #include "calibration/PlatenAlignment.h"
-#include "measurement/CardSlot.h"
-#include "measurement/TDisplacement.h"
 #include "measurement/TMotor.h"
-#include "measurement/Tload.h"
-#include "platform/CardDriver.h"
-#include "platform/Prompts.h"
 #include "platform/WindowTarget.h"
 #include "support/FakeCard.h"
-#include "support/TempAppDir.h"
-#include "windows/common/FindByName.h"
 #include "windows/setup/TF_autozero.h"
 
 #include <QGroupBox>
@@ -20,36 +16,22 @@
 #include <memory>
 
 using namespace springtest;
+using springtest::testing::CardRig;
 using springtest::testing::FakeCard;
-using springtest::testing::TempAppDir;
+using springtest::testing::get;
 
 namespace {
 
-template <typename T = QWidget>
-T* get(QWidget* window, const QString& name) {
-    T* w = findByName<T>(window, name);
-    if (!w) qFatal("no component %s", qPrintable(name));
-    return w;
-}
-
 // Card 0 of a directly driven machine with a load range of 1000 on the scripted card, and the window over it.
 // The load trips are off: the raw counts scripted here would trip them, and their stops are not the window's.
-struct Rig {
-    Rig() {
-        FakeCard::reset();
-        dir.write(QStringLiteral("init0.dat"),
+struct Rig : CardRig {
+    Rig()
+        : CardRig(Motor::With,
                   "[LOAD]\nMax_Range=1000\nGear_Total=1\n"
-                  "Overloadprotection=0\nADOverprotection=0\n");
-        slot.load = std::make_unique<Tload>(dir.path(), 0, driver, &slot);
-        slot.displacement = std::make_unique<TDisplacement>(dir.path(), 0, driver, &slot);
-        slot.motor = std::make_unique<TMotor>(dir.path(), 0, driver, &slot);
-        setPrompts(&answers);
+                  "Overloadprotection=0\nADOverprotection=0\n") {
         window = std::make_unique<TF_autozero>(slot);
     }
-    ~Rig() {
-        window.reset();
-        setPrompts(nullptr);
-    }
+    ~Rig() { window.reset(); }
 
     QString moves() {
         std::lock_guard lock(FakeCard::mutex());
@@ -59,11 +41,7 @@ struct Rig {
     }
     // One cycle of the acquisition loop, as far as the alignment looks at it.
     void measure(float load, int32_t rawCount, float displacement_mm) {
-        {
-            std::lock_guard lock(FakeCard::mutex());
-            FakeCard::state(0).count = rawCount;
-        }
-        slot.load->ReadLoad();
+        readCount(rawCount);
         slot.record.load.store(load);
         slot.record.displacement.store(displacement_mm);
     }
@@ -72,10 +50,6 @@ struct Rig {
     }
     AlignmentStage stage() const { return window->alignment().stage(); }
 
-    TempAppDir dir;
-    CardDriver driver{FakeCard::api()};
-    CardSlot slot;
-    ScriptedPrompts answers;
     std::unique_ptr<TF_autozero> window;
 };
 
@@ -129,8 +103,8 @@ void TstAutozero::refusesReturnHeight() {
     QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
     get<QLineEdit>(rig.window.get(), "bsSkinEdit1")->setText(text);
     rig.click("bsSkinButton1");
-    QCOMPARE(rig.answers.messages().size(), 1);
-    if (namesTheEmptyEdit) QCOMPARE(rig.answers.messages().first(), QStringLiteral("请填入返回高度!!"));
+    QCOMPARE(rig.prompts.messages().size(), 1);
+    if (namesTheEmptyEdit) QCOMPARE(rig.prompts.messages().first(), QStringLiteral("请填入返回高度!!"));
     QVERIFY(get<QLineEdit>(rig.window.get(), "bsSkinEdit1")->hasFocus());
     QCOMPARE(rig.moves(), QString());
     QCOMPARE(rig.stage(), AlignmentStage::Idle);
@@ -171,7 +145,7 @@ void TstAutozero::contactThenReturn() {
     }
     QCOMPARE(rig.stage(), AlignmentStage::Idle);
     QCOMPARE(rig.moves(), QStringLiteral("down,stop,up,stop"));
-    QVERIFY(rig.answers.messages().isEmpty());
+    QVERIFY(rig.prompts.messages().isEmpty());
 }
 
 void TstAutozero::stopDuringApproachIsFinal() {

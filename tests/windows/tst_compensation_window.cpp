@@ -1,7 +1,7 @@
 #include "CardRig.h"
+#include "FindComponent.h"
 #include "platform/ProfileFile.h"
 #include "support/TempAppDir.h"
-#include "windows/common/FindByName.h"
 #include "windows/setup/TF_wybc.h"
 #include "windows/setup/TFwyzero_set.h"
 
@@ -13,16 +13,10 @@
 
 using namespace springtest;
 using springtest::testing::CardRig;
+using springtest::testing::get;
 using springtest::testing::TempAppDir;
 
 namespace {
-
-template <typename T = QWidget>
-T* get(QWidget* window, const QString& name) {
-    T* w = findByName<T>(window, name);
-    if (!w) qFatal("no component %s", qPrintable(name));
-    return w;
-}
 
 QStringList labelTexts(QWidget* window) {
     QStringList texts;
@@ -148,7 +142,7 @@ void TestCompensationWindow::displacementZeroChangesNothing() {
     get<QPushButton>(&w, "bsSkinButton1")->click();
     // The operator hears that nothing was set, and nothing was.
     QCOMPARE(rig.prompts.messages(), QStringList{"本设备没有位移绝对零点，未作任何设置。"});
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{kSchemeDatabaseFile});  // the rig's own
     QCOMPARE(get<QLabel>(&w, "Label_wy_zero")->text(), QString());
 }
 

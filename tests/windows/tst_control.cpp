@@ -85,6 +85,8 @@ private slots:
     void motorStateMessages();
     void testStartRefusals_data();
     void testStartRefusals();
+    void precompressionsChosenReachTheTest_data();
+    void precompressionsChosenReachTheTest();
     void startDuringATestIsRefused();
     void overload_data();
     void overload();
@@ -391,6 +393,34 @@ void TestControl::testStartRefusals() {
     QVERIFY(!rig.sequencer->running());
     QVERIFY(p.pressed("Stop_Button"));
     QCOMPARE(p.text("bsSkinStatusPanel2"), QString("试验状态：试验停止"));
+}
+
+void TestControl::precompressionsChosenReachTheTest_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<int>("count");
+    QTest::newRow("none: pressed once before measuring") << "0" << 0;
+    QTest::newRow("two") << "2" << 2;
+    QTest::newRow("the most offered") << "8" << 8;
+}
+
+void TestControl::precompressionsChosenReachTheTest() {
+    QFETCH(QString, chosen);
+    QFETCH(int, count);
+    ConsoleRig rig(3);
+    Panel p(rig);
+    auto* combo = findByName<QComboBox>(&p.window, "test_Cycle_ComboBox");
+    QCOMPARE(combo->count(), 9);
+    rig.openScheme(ConsoleRig::scheme({10, 20}, {0, 0}, {0, 0}), p.window.resultGrid());
+    rig.setTestSpeed(50.0f);
+    combo->setCurrentText(chosen);
+
+    p.click("TestStart_SpeedButton");
+    QCOMPARE(rig.prompts.messages(), QStringList{});
+    QVERIFY(rig.sequencer->running());
+    QCOMPARE(rig.sequencer->precompressCount(), count);
+    QCOMPARE(rig.sequencer->cycle(), 1);
+    QVERIFY(!rig.sequencer->inMeasuringCycle());
+    p.click("TestStop_SpeedButton");
 }
 
 void TestControl::startDuringATestIsRefused() {

@@ -1,9 +1,11 @@
+#include "FindComponent.h"
+
 #include "platform/ProfileFile.h"
 #include "platform/Prompts.h"
 #include "session/HardwareSettings.h"
+#include "storage/Schema.h"
 #include "support/SmallDisk.h"
 #include "support/TempAppDir.h"
-#include "windows/common/FindByName.h"
 #include "windows/setup/TF_hardset.h"
 #include "windows/setup/TFzero.h"
 
@@ -18,17 +20,11 @@
 #include <QtTest>
 
 using namespace springtest;
+using springtest::testing::get;
 using springtest::testing::SmallDisk;
 using springtest::testing::TempAppDir;
 
 namespace {
-
-template <typename T = QWidget>
-T* get(QWidget* window, const QString& name) {
-    T* w = findByName<T>(window, name);
-    if (!w) qFatal("no component %s", qPrintable(name));
-    return w;
-}
 
 // What a component shows, whatever kind it is: its text, or whether it is ticked.
 QString shown(QWidget* window, const QString& name) {
@@ -56,6 +52,7 @@ struct Rig {
     ScriptedPrompts prompts;
     explicit Rig(const QByteArray& init = {}) {
         if (!init.isEmpty()) dir.write("init.ini", init);
+        createSchemeDatabase(schemeDatabasePath(dir.path()));  // where the saves are recorded
         setPrompts(&prompts);
     }
     ~Rig() { setPrompts(nullptr); }

@@ -1,8 +1,8 @@
 #include "CardRig.h"
+#include "FindComponent.h"
 #include "platform/ProfileFile.h"
 #include "support/SmallDisk.h"
 #include "support/TempAppDir.h"
-#include "windows/common/FindByName.h"
 #include "windows/setup/TF_bd.h"
 
 #include <QLineEdit>
@@ -11,17 +11,11 @@
 
 using namespace springtest;
 using springtest::testing::CardRig;
+using springtest::testing::get;
 using springtest::testing::SmallDisk;
 using springtest::testing::TempAppDir;
 
 namespace {
-
-template <typename T = QWidget>
-T* get(QWidget* window, const QString& name) {
-    T* w = findByName<T>(window, name);
-    if (!w) qFatal("no component %s", qPrintable(name));
-    return w;
-}
 
 // Two gears, so that the window must take its values from the current gear (the most sensitive one at
 // start), not from gear 1.

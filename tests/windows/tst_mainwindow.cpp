@@ -15,6 +15,7 @@
 #include "storage/Schemes.h"
 #include "support/BatchMaker.h"
 #include "support/NearCompare.h"
+#include "support/SimulatorLibrary.h"
 #include "support/TempAppDir.h"
 #include "support/WaitFor.h"
 #include "windows/browser/TF_dp.h"
@@ -27,8 +28,6 @@
 #include "windows/mainwindow/ConsoleStartup.h"
 #include "windows/mainwindow/Tfmain.h"
 #include "windows/mainwindow/WindowLayout.h"
-
-#include "../../sim/SimCardTestApi.h"
 
 #include <QtTest>
 
@@ -43,12 +42,11 @@
 #include <QTableWidget>
 #include <QToolButton>
 
-#include <dlfcn.h>
-
 #include <cmath>
 #include <functional>
 
 using namespace springtest;
+using springtest::testing::SimulatorLibrary;
 using springtest::testing::TempAppDir;
 using springtest::testing::waitFor;
 
@@ -99,10 +97,6 @@ private:
                       const QStringList& upper = {}, const QStringList& lower = {});
     void screenshot(const QString& name);
 
-    void* m_sim = nullptr;
-    sim::SimGetFn m_simGet = nullptr;
-    sim::SimSetFn m_simSet = nullptr;
-    sim::SimLoadConfigFn m_simLoadConfig = nullptr;
     std::unique_ptr<TempAppDir> m_dir;
     ScriptedPrompts m_prompts;
     QString m_screenshotFolder;
@@ -112,15 +106,8 @@ void TestMainWindow::initTestCase() {
     // Taken as given, before the tests move into their application folders.
     if (qEnvironmentVariableIsSet("SPRINGTEST_SCREENSHOTS"))
         m_screenshotFolder = QDir(qEnvironmentVariable("SPRINGTEST_SCREENSHOTS")).absolutePath();
-    // Held open for the whole test, so that each main window's own loading and unloading of the driver never
-    // invalidates these entry points.
-    const QByteArray path = (QCoreApplication::applicationDirPath() + "/libRX720.so").toLocal8Bit();
-    m_sim = dlopen(path.constData(), RTLD_NOW | RTLD_NODELETE);
-    QVERIFY2(m_sim, dlerror());
-    m_simGet = reinterpret_cast<sim::SimGetFn>(dlsym(m_sim, "SimGet"));
-    m_simSet = reinterpret_cast<sim::SimSetFn>(dlsym(m_sim, "SimSet"));
-    m_simLoadConfig = reinterpret_cast<sim::SimLoadConfigFn>(dlsym(m_sim, "SimLoadConfig"));
-    QVERIFY(m_simGet && m_simSet && m_simLoadConfig);
+    const QString& simulator = SimulatorLibrary::instance().error();
+    QVERIFY2(simulator.isEmpty(), qPrintable(simulator));
 }
 
 void TestMainWindow::init() {
@@ -145,7 +132,7 @@ void TestMainWindow::writeMachine(const QMap<QString, QString>& system) {
 
 std::unique_ptr<Tfmain> TestMainWindow::startMainWindow() {
     // The simulated machine as this test's folder describes it, read afresh.
-    if (m_simLoadConfig(m_dir->file("simcard.ini").toLocal8Bit().constData()) != 0) return nullptr;
+    if (!SimulatorLibrary::instance().loadConfig(m_dir->file("simcard.ini"))) return nullptr;
     auto w = std::make_unique<Tfmain>(m_dir->path());
     w->show();
     return w;
@@ -213,8 +200,8 @@ void TestMainWindow::startUpFailures() {
     QFETCH(int, cards);
     const QStringList kv = system.split('=');
     writeMachine({{kv[0], kv[1]}});
-    QCOMPARE(m_simLoadConfig(m_dir->file("simcard.ini").toLocal8Bit().constData()), 0);
-    if (failCard1) QCOMPARE(m_simSet(1, "fail_open", 1), 0);
+    QVERIFY(SimulatorLibrary::instance().loadConfig(m_dir->file("simcard.ini")));
+    if (failCard1) QVERIFY(SimulatorLibrary::instance().set(1, "fail_open", 1));
     m_prompts.answers = answers;
 
     Tfmain w(m_dir->path());
@@ -397,7 +384,8 @@ void TestMainWindow::powerButtonSwitchesTheMains() {
         QCOMPARE(power->text(), QString(s.caption));
         QCOMPARE(power->palette().color(QPalette::ButtonText), s.colour);
         QCOMPARE(motor.GetRelay(1), s.relay);
-        QCOMPARE(m_simGet(0, "relay1"), double(s.relay));  // what the card itself was told
+        QCOMPARE(SimulatorLibrary::instance().get(0, "relay1"),
+                 double(s.relay));  // what the card itself was told
     }
 }
 

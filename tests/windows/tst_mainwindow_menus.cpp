@@ -5,6 +5,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/Prompts.h"
 #include "session/ApplicationFolder.h"
+#include "support/SimulatorLibrary.h"
 #include "support/TempAppDir.h"
 #include "support/WaitFor.h"
 #include "windows/common/FindByName.h"
@@ -13,8 +14,6 @@
 #include "windows/mainwindow/SkinDialog.h"
 #include "windows/mainwindow/Skins.h"
 #include "windows/mainwindow/Tfmain.h"
-
-#include "../../sim/SimCardTestApi.h"
 
 #include <QtTest>
 
@@ -29,12 +28,11 @@
 
 #include <qcustomplot.h>
 
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <functional>
 
 using namespace springtest;
+using springtest::testing::SimulatorLibrary;
 using springtest::testing::TempAppDir;
 using springtest::testing::waitFor;
 
@@ -76,20 +74,13 @@ private:
     // Triggers `command` and tells what it did; a modal window it opens is closed again.
     Outcome outcomeOf(const std::function<void()>& command);
 
-    void* m_sim = nullptr;
-    sim::SimLoadConfigFn m_simLoadConfig = nullptr;
     std::unique_ptr<TempAppDir> m_dir;
     ScriptedPrompts m_prompts;
 };
 
 void TestMainWindowMenus::initTestCase() {
-    // Held open for the whole test, so that each main window's own loading and unloading of the driver never
-    // invalidates this entry point.
-    const QByteArray path = (QCoreApplication::applicationDirPath() + "/libRX720.so").toLocal8Bit();
-    m_sim = dlopen(path.constData(), RTLD_NOW | RTLD_NODELETE);
-    QVERIFY2(m_sim, dlerror());
-    m_simLoadConfig = reinterpret_cast<sim::SimLoadConfigFn>(dlsym(m_sim, "SimLoadConfig"));
-    QVERIFY(m_simLoadConfig);
+    const QString& simulator = SimulatorLibrary::instance().error();
+    QVERIFY2(simulator.isEmpty(), qPrintable(simulator));
 }
 
 void TestMainWindowMenus::init() {
@@ -111,7 +102,7 @@ std::unique_ptr<Tfmain> TestMainWindowMenus::startMainWindow(int type, int cards
     if (!ini.writeString("system", "MachineType", QString::number(type)) ||
         !ini.writeString("system", "CardSum", QString::number(cards)))
         return nullptr;
-    if (m_simLoadConfig(m_dir->file("simcard.ini").toLocal8Bit().constData()) != 0) return nullptr;
+    if (!SimulatorLibrary::instance().loadConfig(m_dir->file("simcard.ini"))) return nullptr;
     auto w = std::make_unique<Tfmain>(m_dir->path());
     w->show();
     return w->startupState() == Tfmain::Startup::Running ? std::move(w) : nullptr;
@@ -171,7 +162,7 @@ void TestMainWindowMenus::everyItemOnEveryMachineType() {
 
     const Outcome notInstalled = QStringLiteral("message:") + kWindowNotInstalled;
     const bool standard = type == 0 || type == 2 || type == 6;
-    const bool ownRelease = type == 3 || type == 5;  // leaf spring and lateral: their windows come later
+    const bool ownRelease = type == 5;  // lateral: its windows come later
     const bool pid = type == 2 || type == 3;
     // An item with card sub-items is taken through its last card; every other one serves card 0.
     const auto onCard = [&](const QString& window, bool perCard) {
@@ -186,6 +177,7 @@ void TestMainWindowMenus::everyItemOnEveryMachineType() {
         {"N3", "modal:TF_hardset"},
         {"N9", "modal:TFzero"},
         {"N22", "modal:TF_gz"},
+        {"AuditTrail", "modal:TF_audit"},
         {"N24", onCard("TF_show", type == 5 || type == 6)},
         {"N29", ""},
         {"PID1", pid ? onCard("TFpid_view", false) : ""},
@@ -193,17 +185,19 @@ void TestMainWindowMenus::everyItemOnEveryMachineType() {
         {"N10", "open"},
         {"N11", "open"},
         {"N12", standard     ? "modal:TFtest_set"
+                : type == 3  ? "modal:TFtest_set_GBTH"
                 : ownRelease ? notInstalled
                              : ""},
         {"N17", "modal:TF_testspeed"},
         {"N13", "modal:Tf_auto"},
-        {"N35", notInstalled},
+        {"N35", "modal:TF_ReportSet"},
         {"N28", "modal:TF_autozero"},
         {"N6", onCard("TF_bd", type == 5)},
         {"N8", onCard("TF_wybc", type == 5)},
         {"N26", onCard("TFwyzero_set", false)},
         {"PID2", pid ? onCard("TF_pid_adjust", false) : ""},
         {"bsSkinSpeedButton4", standard     ? "modal:TF_dp"
+                               : type == 3  ? "modal:TF_dp_gbth"
                                : ownRelease ? notInstalled
                                             : ""},
         {"bsSkinSpeedButton1", "modal:TF_about"},

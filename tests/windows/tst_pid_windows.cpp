@@ -3,15 +3,10 @@
 
 #include <QtTest>
 
-#include "measurement/CardSlot.h"
-#include "measurement/TDisplacement.h"
+#include "CardRig.h"
+
 #include "measurement/TMotor.h"
-#include "measurement/Tload.h"
-#include "platform/CardDriver.h"
 #include "platform/ProfileFile.h"
-#include "platform/Prompts.h"
-#include "support/FakeCard.h"
-#include "support/TempAppDir.h"
 #include "windows/common/FindByName.h"
 #include "windows/setup/TF_pid_adjust.h"
 #include "windows/setup/TFpid_view.h"
@@ -22,25 +17,15 @@
 #include <QScrollBar>
 
 using namespace springtest;
-using springtest::testing::FakeCard;
-using springtest::testing::TempAppDir;
+using springtest::testing::CardRig;
 
 namespace {
 
 // Card 0 of a servo machine (control mode 1) on the scripted card, with `pidLines` in its PID section.
-struct ServoRig {
-    explicit ServoRig(const QByteArray& pidLines = {}) {
-        FakeCard::reset();
-        dir.write(QStringLiteral("init0.dat"), "[Motor]\nControlMode=1\n[PID]\n" + pidLines);
-        slot.load = std::make_unique<Tload>(dir.path(), 0, driver, &slot);
-        slot.displacement = std::make_unique<TDisplacement>(dir.path(), 0, driver, &slot);
-        slot.motor = std::make_unique<TMotor>(dir.path(), 0, driver, &slot);
-        setPrompts(&prompts);
-    }
-    ~ServoRig() {
-        slot.motor->StopPid();
-        setPrompts(nullptr);
-    }
+struct ServoRig : CardRig {
+    explicit ServoRig(const QByteArray& pidLines = {})
+        : CardRig(Motor::With, "[Motor]\nControlMode=1\n[PID]\n" + pidLines) {}
+    ~ServoRig() { slot.motor->StopPid(); }
     int fileValue(const QString& key) {
         return ProfileFile(dir.file(QStringLiteral("init0.dat"))).readInt(QStringLiteral("PID"), key, -1);
     }
@@ -48,11 +33,6 @@ struct ServoRig {
         const ServoBlock s = slot.motor->servo();
         return {s.dispKp, s.dispKi, s.dispKd, s.loadKp, s.loadKi, s.loadKd};
     }
-
-    TempAppDir dir;
-    CardDriver driver{FakeCard::api()};
-    CardSlot slot;
-    ScriptedPrompts prompts;
 };
 
 QScrollBar* slider(QWidget& window, const QString& name) {

@@ -7,8 +7,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPrinterInfo>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
@@ -22,9 +24,12 @@
 #include "storage/Database.h"
 #include "storage/Schema.h"
 #include "storage/Schemes.h"
+#include "storage/TestOperator.h"
 #include "support/BatchMaker.h"
+#include "support/PdfText.h"
 #include "support/TempAppDir.h"
 #include "support/WorkbookReader.h"
+#include "windows/browser/BatchStatisticsWindow.h"
 #include "windows/browser/ResultChartView.h"
 #include "windows/browser/TF_dp.h"
 #include "windows/common/FindByName.h"
@@ -158,6 +163,7 @@ private slots:
     void deleteBatchFile();
     void savePictureOverwriteAnsweredNo();
     void exportsFromTheMenus();
+    void statisticsAndCsvFromTheMenus();
     void namedReportDescribesTheReplayedTest_data();
     void namedReportDescribesTheReplayedTest();
     void selectPrintTakesOnlyTheOperatorsSelection_data();
@@ -165,6 +171,8 @@ private slots:
     void undoReturnsToTheRangesBeforeTheFirstZoom_data();
     void undoReturnsToTheRangesBeforeTheFirstZoom();
     void pictureRenderedWithoutAWindow();
+    void pdfReportsFromTheMenus_data();
+    void pdfReportsFromTheMenus();
     void screenshot();
 };
 
@@ -197,7 +205,8 @@ void TestResultBrowser::openingRefusedLeavesEveryBatchActionSilent() {
 
     // Nothing that needs a batch says or does anything now.
     rig.prompts.shown.clear();
-    for (const char* name : {"N6", "N7", "N9", "N10", "N15", "N4", "N5", "N8", "N13", "N19"})
+    for (const char* name : {"N6", "N7", "N9", "N10", "N15", "N4", "N5", "N8", "N13", "N19",
+                             "NCertificatePdf", "NSummaryPdf", "N10Pdf"})
         rig.trigger(name);
     rig.button("bsSkinSpeedButton5")->click();
     rig.doubleClickRow(0);
@@ -219,10 +228,13 @@ void TestResultBrowser::openedBatchFillsTheGrids() {
 
     QTableWidget* results = rig.grid("bsSkinDBGrid1");
     QCOMPARE(results->rowCount(), 3);
-    QCOMPARE(results->columnCount(), 25);
+    QCOMPARE(results->columnCount(), 26);
     QCOMPARE(results->horizontalHeaderItem(0)->text(), QString("序号"));
     QCOMPARE(results->horizontalHeaderItem(12)->text(), QString("刚度1"));
     QCOMPARE(results->horizontalHeaderItem(24)->text(), QString("      测试日期      "));
+    // Who ran each test, after the stored fields; a batch from before operators were recorded names none.
+    QCOMPARE(results->horizontalHeaderItem(25)->text(), QString("操作员"));
+    QCOMPARE(results->item(0, 25)->text(), QString());
     QCOMPARE(results->item(1, 0)->text(), QString("2"));
     QCOMPARE(results->item(2, 2)->text(), QString("303"));
     QCOMPARE(results->item(0, 3)->text(), QString("150.5"));
@@ -479,6 +491,51 @@ void TestResultBrowser::exportsFromTheMenus() {
     QCOMPARE(rig.prompts.messages(), QStringList{kNothingSelected.toString()});
 }
 
+// The statistics page over the opened batch, and the CSV files of its results and of the current test's
+// curve, each with the byte order mark spreadsheet programs need for the Chinese titles.
+void TestResultBrowser::statisticsAndCsvFromTheMenus() {
+    BrowserRig rig;
+    QVERIFY(rig.open(rig.makeBatch("B1", "0", {1, 2, 3})));
+
+    int quantities = -1;
+    QString firstMean;
+    QTimer::singleShot(0, [&] {
+        auto* page = qobject_cast<BatchStatisticsWindow*>(QApplication::activeModalWidget());
+        if (!page) return;
+        quantities = page->table()->rowCount();
+        firstMean = page->table()->item(0, 3)->text();
+        page->reject();
+    });
+    rig.trigger("NStatistics");
+    QCOMPARE(quantities, 5);                // 结果1, 结果2, 刚度1, 刚度2, 弹簧高度
+    QCOMPARE(firstMean, QString("203.0"));  // results 103, 203, 303
+
+    const auto csvFiles = [&rig] { return QDir(rig.dir.file("report")).entryList({"*.csv"}, QDir::Files); };
+    const auto lines = [&rig](const QString& name) {
+        QFile f(QDir(rig.dir.file("report")).filePath(name));
+        if (!f.open(QIODevice::ReadOnly)) return QStringList{};
+        const QByteArray bytes = f.readAll();
+        if (!bytes.startsWith("\xEF\xBB\xBF")) return QStringList{"no byte order mark"};
+        return QString::fromUtf8(bytes.mid(3)).split("\r\n", Qt::SkipEmptyParts);
+    };
+    rig.trigger("NResultsCsv");
+    QCOMPARE(csvFiles().size(), 1);
+    const QStringList results = lines(csvFiles().first());
+    QCOMPARE(results.size(), 4);
+    QVERIFY2(results[0].startsWith("序号,结果1 进 (N),"), qPrintable(results[0]));
+    QVERIFY2(results[2].startsWith("2,203,150.5,"), qPrintable(results[2]));
+
+    rig.clickRow(1);
+    rig.trigger("N15Csv");
+    QCOMPARE(csvFiles().size(), 2);
+    const QString curveFile = csvFiles().filter("采集数据_2").value(0);
+    QVERIFY(!curveFile.isEmpty());
+    const QStringList curve = lines(curveFile);
+    QCOMPARE(curve.size(), 6);                              // the titles and five samples
+    QCOMPARE(curve[1].section(',', 1, 1), QString("201"));  // test 2's first load
+    QVERIFY2(rig.prompts.messages().isEmpty(), qPrintable(rig.prompts.messages().join(" | ")));
+}
+
 void TestResultBrowser::namedReportDescribesTheReplayedTest_data() {
     QTest::addColumn<QList<int>>("replayed");  // rows double-clicked, in order
     QTest::addColumn<QString>("serial");       // of the test on the report's data sheet
@@ -625,6 +682,65 @@ void TestResultBrowser::screenshot() {
     if (folder.isEmpty()) QSKIP("SPRINGTEST_SCREENSHOTS names no folder");
     QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
     QVERIFY(rig.window->grab().save(QDir(folder).filePath("result-browser.png")));
+}
+
+void TestResultBrowser::pdfReportsFromTheMenus_data() {
+    QTest::addColumn<QString>("command");  // an action's name, or the print button
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<QString>("file");  // the PDF written under report/, without its time stamp; "" none
+    QTest::addColumn<QString>("text");  // a line the PDF holds
+
+    QTest::newRow("certificate from the report menu") << "NCertificatePdf" << QList<bool>{} << "B1_2_证书"
+                                                      << "序号 Serial 2 操作员 Operator 张工";
+    QTest::newRow("certificate from the results menu") << "N10Pdf" << QList<bool>{} << "B1_2_证书"
+                                                       << "测试点1 进 47 — — 203 — — —";
+    QTest::newRow("batch summary") << "NSummaryPdf" << QList<bool>{} << "B1_汇总"
+                                   << "试验数 Tests 3";
+    QTest::newRow("no printer: the PDF instead") << "bsSkinSpeedButton10" << QList<bool>{true} << "B1_2_证书"
+                                                 << "序号 Serial 2";
+    QTest::newRow("no printer, no PDF wanted") << "bsSkinSpeedButton10" << QList<bool>{false} << ""
+                                               << "";
+}
+
+void TestResultBrowser::pdfReportsFromTheMenus() {
+    QFETCH(QString, command);
+    QFETCH(QList<bool>, answers);
+    QFETCH(QString, file);
+    QFETCH(QString, text);
+    const bool printButton = command.startsWith("bsSkin");
+    if (printButton && !QPrinterInfo::availablePrinterNames().isEmpty()) QSKIP("this machine has a printer");
+    BrowserRig rig;
+    const QString batch = rig.makeBatch("B1", "0", {1, 2, 3});
+    {
+        Database db(batch);
+        QVERIFY(storeTestOperator(db, 2, "张工"));
+    }
+    QVERIFY(rig.open(batch));
+    rig.grid("bsSkinDBGrid1")->setCurrentCell(1, 0);
+    rig.prompts.shown.clear();
+    rig.prompts.answers = answers;
+    if (printButton)
+        rig.button(qPrintable(command))->click();
+    else
+        rig.trigger(qPrintable(command));
+
+    if (printButton)
+        QCOMPARE(rig.prompts.messages(),
+                 QStringList{"没有安装打印机,无法进行打印!!\n是否生成当前试验的PDF证书?"});
+    else
+        QCOMPARE(rig.prompts.messages(), QStringList{});
+    const QStringList pdfs = QDir(rig.dir.file("report")).entryList({"*.pdf"}, QDir::Files);
+    if (file.isEmpty()) {
+        QVERIFY(pdfs.isEmpty());
+        return;
+    }
+    QCOMPARE(pdfs.size(), 1);
+    QVERIFY2(pdfs.first().startsWith(file + "_"), qPrintable(pdfs.first()));
+    const QString path = QDir(rig.dir.file("report")).filePath(pdfs.first());
+    if (!testing::havePdfReader())
+        QSKIP("pdftotext (poppler-utils) is not installed: scripts/install-deps.sh");
+    QCOMPARE(testing::pdfPageCount(path), 1);
+    QVERIFY2(testing::pdfText(path).contains(text), qPrintable(testing::pdfText(path)));
 }
 
 QTEST_MAIN(TestResultBrowser)

@@ -3,11 +3,9 @@
 
 #include <QtTest>
 
-#include "measurement/CardSlot.h"
-#include "measurement/TDisplacement.h"
+#include "CardRig.h"
+
 #include "measurement/TMotor.h"
-#include "measurement/Tload.h"
-#include "platform/CardDriver.h"
 #include "platform/Prompts.h"
 #include "support/FakeCard.h"
 #include "support/TempAppDir.h"
@@ -20,6 +18,7 @@
 #include <QLabel>
 
 using namespace springtest;
+using springtest::testing::CardRig;
 using springtest::testing::FakeCard;
 using springtest::testing::FakeCardState;
 using springtest::testing::TempAppDir;
@@ -27,15 +26,8 @@ using springtest::testing::TempAppDir;
 namespace {
 
 // Card 0 with its three channels on the scripted card.
-struct CardRig {
-    CardRig() {
-        FakeCard::reset();
-        dir.write(QStringLiteral("init0.dat"),
-                  "[Displacement]\npress_save_pulse=700\npull_save_pulse=-300\n");
-        slot.load = std::make_unique<Tload>(dir.path(), 0, driver, &slot);
-        slot.displacement = std::make_unique<TDisplacement>(dir.path(), 0, driver, &slot);
-        slot.motor = std::make_unique<TMotor>(dir.path(), 0, driver, &slot);
-    }
+struct MonitorRig : CardRig {
+    MonitorRig() : CardRig(Motor::With, "[Displacement]\npress_save_pulse=700\npull_save_pulse=-300\n") {}
     // One reading of every channel, as the acquisition loop and the operator-box timer take them.
     void read(int32_t count, int32_t pulses, uint8_t input) {
         FakeCardState& card = FakeCard::state(0);
@@ -46,10 +38,6 @@ struct CardRig {
         slot.displacement->ReadDisplacement();
         slot.motor->PendantTick();
     }
-
-    TempAppDir dir;
-    CardDriver driver{FakeCard::api()};
-    CardSlot slot;
 };
 
 // The monitor's rows: label text → value text.
@@ -112,7 +100,7 @@ void TestServiceWindows::monitorShowsTheChannels() {
     QFETCH(int, pulses);
     QFETCH(int, input);
     QFETCH(QStringList, values);
-    CardRig rig;
+    MonitorRig rig;
     TF_show window(rig.slot, 0);
     rig.read(count, pulses, static_cast<uint8_t>(input));
     window.refresh();
@@ -124,7 +112,7 @@ void TestServiceWindows::monitorShowsTheChannels() {
 }
 
 void TestServiceWindows::monitorRefreshesWhileShownAndStaysOnTop() {
-    CardRig rig;
+    MonitorRig rig;
     auto* window = new TF_show(rig.slot, 2);
     QCOMPARE(window->windowTitle(), QString("信号监视"));
     QCOMPARE(window->cardIndex(), 2);

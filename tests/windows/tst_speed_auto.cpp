@@ -1,5 +1,5 @@
+#include "FindComponent.h"
 #include "WindowRig.h"
-#include "windows/common/FindByName.h"
 #include "windows/setup/TF_testspeed.h"
 #include "windows/setup/Tf_auto.h"
 
@@ -9,6 +9,7 @@
 #include <QtTest>
 
 using namespace springtest;
+using springtest::testing::get;
 using springtest::testing::WindowRig;
 
 namespace {
@@ -16,13 +17,6 @@ namespace {
 struct NoProcedure : SampleProcedure {
     void onSample(int) override {}
 };
-
-template <typename T = QWidget>
-T* get(QWidget* window, const char* name) {
-    T* w = findByName<T>(window, QString::fromLatin1(name));
-    if (!w) qFatal("no component %s", name);
-    return w;
-}
 
 void openScheme(TTestStyle& sequencer) {
     sequencer.InstallProcedure(std::make_shared<NoProcedure>());

@@ -54,6 +54,8 @@ private slots:
     void activation_data();
     void activation();
     void overwrittenCellsKeepTheirFormat();
+    void numbersDatesAndTheirFormats_data();
+    void numbersDatesAndTheirFormats();
     void foreignLayouts_data();
     void foreignLayouts();
     void unreadableFiles_data();
@@ -135,11 +137,10 @@ void TestWorkbook::fillShippedTemplate() {
     QCOMPARE(valueOf(read, "采集数据", "E300"), QStringLiteral("3005"));
 
     // The report sheet is as it was: its formulas, formats and print area, and now the picture at A12.
-    QCOMPARE(valueOf(read, "示例报表", "B4"),
-             QStringLiteral("=IF('数据'!A4=\"\",\"\",IFERROR(VALUE('数据'!A4),'数据'!A4&\"\"))"));
+    QCOMPARE(valueOf(read, "示例报表", "B4"), QStringLiteral("=IF('数据'!A4=\"\",\"\",'数据'!A4)"));
     QVERIFY(cellOf(read, "示例报表", "A3")["bold"].toBool());
     QCOMPARE(cellOf(read, "示例报表", "B4")["border"].toString(), QStringLiteral("thin"));
-    QVERIFY(read["printArea"]["示例报表"].toString().endsWith("$A$1:$G$34"));
+    QVERIFY(read["printArea"]["示例报表"].toString().endsWith("$A$1:$H$34"));
     QCOMPARE(read["pngContentType"].toString(), QStringLiteral("image/png"));
     const QJsonArray pictures = read["images"]["示例报表"].toArray();
     QCOMPARE(pictures.size(), qsizetype(1));
@@ -259,6 +260,70 @@ void TestWorkbook::overwrittenCellsKeepTheirFormat() {
     for (const char* ref : {"C2", "C3", "D1"}) QVERIFY2(cellOf(read, "表", ref)["stored"].isNull(), ref);
     QCOMPARE(valueOf(read, "表", "A2"), QStringLiteral("6"));
     QCOMPARE(cellOf(read, "表", "A2")["color"].toString(), QStringLiteral("FF0000FF"));
+}
+
+void TestWorkbook::numbersDatesAndTheirFormats_data() {
+    QTest::addColumn<bool>("withStyles");
+    QTest::newRow("a workbook with styles") << true;
+    QTest::newRow("a workbook without a styles part") << false;
+}
+
+// Numbers as numbers shown with their decimals, dates as dates; a report sheet's cell that shows one data
+// cell takes its format; the data sheet hidden behind the report.
+void TestWorkbook::numbersDatesAndTheirFormats() {
+    REQUIRE_READER();
+    QFETCH(bool, withStyles);
+    // E1 is bold (format 1 of the styles part) where the workbook has one.
+    const QByteArray report = QByteArray(
+                                  "<row r=\"1\"><c r=\"A1\"><f>IF('数'!A1=\"\",\"\",'数'!A1)</f></c>"
+                                  "<c r=\"B1\"><f>'数'!A1+'数'!B1</f></c><c r=\"C1\"><f>数!$C$1</f></c>"
+                                  "<c r=\"D1\"><f>'别'!A1</f></c><c r=\"E1\"") +
+                              (withStyles ? " s=\"1\"" : "") + "><f>'数'!B1</f></c></row>";
+    TempAppDir dir;
+    WorkbookOptions options;
+    options.withStyles = withStyles;
+    dir.write("in.xlsx", workbookFile({{"数", sheetXml("<row r=\"1\"><c r=\"B1\" s=\"1\"/></row>")},
+                                       {"报", sheetXml(report)},
+                                       {"别", sheetXml("")}},
+                                      options));
+    Workbook book;
+    QCOMPARE(book.open(dir.file("in.xlsx")), QString());
+    QCOMPARE(book.setCellNumber(1, 1, 10.3), QString());
+    QCOMPARE(book.setCellNumberFormat(1, 1, "0.00"), QString());
+    QCOMPARE(book.setCellNumber(1, 2, 7), QString());
+    QCOMPARE(book.setCellNumberFormat(1, 2, "0.000"), QString());
+    QCOMPARE(book.setCellDateTime(1, 3, QDateTime(QDate(2024, 5, 6), QTime(10, 11, 12))), QString());
+    QVERIFY(!book.setCellDateTime(1, 4, QDateTime()).isEmpty());
+    QCOMPARE(book.activateSheet("报"), QString());
+    QCOMPARE(book.carryNumberFormats("数"), QString());
+    QVERIFY(!book.carryNumberFormats("无此表").isEmpty());
+    QCOMPARE(book.setSheetHidden(1, true), QString());
+    QVERIFY(!book.setSheetHidden(2, true).isEmpty());  // the active sheet stays shown
+    QCOMPARE(book.saveAs(dir.file("out.xlsx")), QString());
+
+    const QJsonObject read = readBack(dir.file("out.xlsx"));
+    QVERIFY(!read.isEmpty());
+    const QJsonObject a1 = cellOf(read, "数", "A1");
+    QCOMPARE(a1["t"].toString(), QStringLiteral("n"));
+    QCOMPARE(a1["v"].toString(), QStringLiteral("10.3"));
+    QCOMPARE(a1["format"].toString(), QStringLiteral("0.00"));
+    const QJsonObject b1 = cellOf(read, "数", "B1");
+    QCOMPARE(b1["format"].toString(), QStringLiteral("0.000"));
+    QCOMPARE(b1["bold"].toBool(), withStyles);  // the rest of its format kept
+    const QJsonObject c1 = cellOf(read, "数", "C1");
+    QCOMPARE(c1["t"].toString(), QStringLiteral("d"));
+    QCOMPARE(c1["v"].toString(), QStringLiteral("2024-05-06 10:11:12"));
+    QCOMPARE(c1["format"].toString(), QStringLiteral("yyyy-mm-dd hh:mm:ss"));
+
+    QCOMPARE(cellOf(read, "报", "A1")["format"].toString(), QStringLiteral("0.00"));
+    QCOMPARE(cellOf(read, "报", "B1")["format"].toString(), QStringLiteral("General"));  // two cells
+    QCOMPARE(cellOf(read, "报", "C1")["format"].toString(), QStringLiteral("yyyy-mm-dd hh:mm:ss"));
+    QCOMPARE(cellOf(read, "报", "D1")["format"].toString(), QStringLiteral("General"));  // another sheet
+    QCOMPARE(cellOf(read, "报", "E1")["format"].toString(), QStringLiteral("0.000"));
+    QCOMPARE(cellOf(read, "报", "E1")["bold"].toBool(), withStyles);
+    QCOMPARE(read["sheetStates"]["数"].toString(), QStringLiteral("hidden"));
+    QCOMPARE(read["sheetStates"]["报"].toString(), QStringLiteral("visible"));
+    QCOMPARE(read["active"].toString(), QStringLiteral("报"));
 }
 
 // Files other programs write differently from the shipped template, filled and read back.

@@ -8,14 +8,20 @@
 #include "storage/Database.h"
 #include "storage/Schema.h"
 #include "storage/SchemeCheck.h"
+#include "storage/TestOperator.h"
 
 #include <QDateTime>
-#include <QLocale>
 
 namespace springtest {
 
 QString schemeNumberText(double value) {
     return QString::number(value, 'g', 15);
+}
+
+QString storedTestDate(const QDateTime& when) {
+    // One form whatever the system's locale: reports and exports read it back as a date, and a batch moved
+    // to a machine set up for another country still sorts and reads the same.
+    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 TTestStyle::LoadOutcome loadStandardBatch(TTestStyle& sequencer, ResultGrid* grid, const QString& batchPath,
@@ -91,10 +97,7 @@ TTestStyle::StoreOutcome storeStandardTest(const FinishedTest& test) {
     if (!next) return {false, serialError};
     const int serial = std::max(scheme.xuhao, *next);
 
-    const QLocale locale = QLocale::system();
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString date = locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-                         locale.toString(now.time(), QLocale::LongFormat);
+    const QString date = storedTestDate(QDateTime::currentDateTime());
 
     for (int stroke = 1; stroke <= std::clamp(scheme.scheme_jh, 1, 2); ++stroke) {
         QVariantMap row;
@@ -121,6 +124,7 @@ TTestStyle::StoreOutcome storeStandardTest(const FinishedTest& test) {
         point.insert(QStringLiteral("number"), i + 1);
         if (!db.insertRow(QStringLiteral("test_point"), point)) return {false, db.lastError()};
     }
+    if (!storeTestOperator(db, serial, test.operatorName)) return {false, db.lastError()};
     if (!tx.commit()) return {false, db.lastError()};
     return {true, {}, serial};
 }

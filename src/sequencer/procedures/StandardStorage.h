@@ -2,6 +2,8 @@
 
 #include "sequencer/TTestStyle.h"
 
+class QDateTime;
+
 namespace springtest {
 
 // The storage side of the standard coil-spring machines (types 0, 1, 2, 4, 6).
@@ -22,5 +24,8 @@ void installStandardStorage(TTestStyle& sequencer);
 
 // The general text form of a scheme number as the grid shows it (up to 15 significant digits).
 QString schemeNumberText(double value);
+
+// The date and time a test is stored with, in ISO form: "2024-05-06 10:11:12".
+QString storedTestDate(const QDateTime& when);
 
 }  // namespace springtest

@@ -174,6 +174,9 @@ void StandardTest::forward(const Sample& s) {
         case TestStep::Reverse:
             reverse();
             break;
+        case TestStep::PressToPrecompressionLoad:  // leaf springs only
+        case TestStep::PressToMaximumLoad:
+            break;
     }
 }
 

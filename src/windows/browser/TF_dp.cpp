@@ -9,8 +9,10 @@
 #include <QHash>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinterInfo>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QTabWidget>
@@ -22,12 +24,17 @@
 
 #include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
+#include "results/CsvText.h"
+#include "results/PdfReports.h"
 #include "results/ReportExport.h"
 #include "results/ReportNames.h"
+#include "results/ResultsCsv.h"
 #include "results/Ttest_result.h"
+#include "session/MachineReportContext.h"
 #include "storage/Batch.h"
 #include "storage/BatchFileRefusal.h"
 #include "storage/Schema.h"
+#include "windows/browser/BatchStatisticsWindow.h"
 #include "windows/browser/ResultChartView.h"
 #include "windows/browser/TF_reportnameset.h"
 #include "windows/browser/TFcurve_area.h"
@@ -42,6 +49,7 @@ namespace {
 
 const QString kStartTraversal = QStringLiteral("曲线编历");
 const QString kEndTraversal = QStringLiteral("编历结束");
+const QString kCertificateCommand = QStringLiteral("试验证书(PDF)");
 // This browser reads standard batches, from where every window and command keeps them.
 const QString kBatchFolder = QDir::cleanPath(batchFolder(BatchKind::Standard));
 
@@ -135,6 +143,13 @@ void TF_dp::buildMenus() {
     m_reportMenu = report->addMenu(QStringLiteral("报表打印"));
     m_reportMenu->setObjectName(QStringLiteral("N14Menu"));
     m_reportMenu->menuAction()->setObjectName(QStringLiteral("N14"));
+    report->addSeparator();
+    item(report, "NStatistics", QStringLiteral("批次统计"), &TF_dp::showStatistics);
+    item(report, "NResultsCsv", QStringLiteral("试验结果导出CSV"), &TF_dp::exportResultsCsv);
+    item(report, "NCurveCsv", QStringLiteral("采集数据导出CSV"), &TF_dp::exportCurveCsv);
+    report->addSeparator();
+    item(report, "NCertificatePdf", kCertificateCommand, &TF_dp::exportCertificate);
+    item(report, "NSummaryPdf", QStringLiteral("批次汇总(PDF)"), &TF_dp::exportBatchSummary);
 
     m_resultMenu = new QMenu(this);
     m_resultMenu->setObjectName(QStringLiteral("bsSkinPopupMenu1"));
@@ -145,6 +160,8 @@ void TF_dp::buildMenus() {
     // Only the named reports under "报表打印" export; a single test has no report of its own.
     item(m_resultMenu, "N10", QStringLiteral("单个打印"), nullptr);
     item(m_resultMenu, "N15", QStringLiteral("采集数据导出"), &TF_dp::exportPoints);
+    item(m_resultMenu, "N15Csv", QStringLiteral("采集数据导出CSV"), &TF_dp::exportCurveCsv);
+    item(m_resultMenu, "N10Pdf", kCertificateCommand, &TF_dp::exportCertificate);
 
     m_chartMenu = new QMenu(this);
     m_chartMenu->setObjectName(QStringLiteral("bsSkinPopupMenu2"));
@@ -309,8 +326,8 @@ void TF_dp::setResult(std::unique_ptr<Ttest_result> result) {
 
 void TF_dp::fillGrids() {
     const Ttest_result* r = m_result.get();
-    fillResultGrid(*m_resultGrid, Ttest_result::resultTitles(), r ? static_cast<int>(r->results().size()) : 0,
-                   [r](int row, int column) { return r->resultText(row, column); });
+    fillResultGrid(*m_resultGrid, Ttest_result::gridTitles(), r ? static_cast<int>(r->results().size()) : 0,
+                   [r](int row, int column) { return r->gridText(row, column); });
     fillResultGrid(*m_schemeGrid, Ttest_result::schemeTitles(), r ? static_cast<int>(r->scheme().size()) : 0,
                    [r](int row, int column) { return r->schemeText(row, column); });
     // The first rows are current, not selected: "选择打印" takes only what the operator selects.
@@ -446,14 +463,46 @@ void TF_dp::exportReport(const QString& reportName) {
     const QPixmap picture = m_chartView->picture();
     QApplication::clipboard()->setPixmap(picture);
     // The report describes the test whose curve it shows; before any replay, the first.
-    showOutcome(m_result->ExportReport({m_applicationFolder, QStringLiteral("report.xltx"), &m_opener},
-                                       reportName, m_chartView->png(), m_result->replayedRow().value_or(0)));
+    // The report's own picture shows the curve, not what only the window shows around it.
+    showOutcome(m_result->ExportReport(
+        {m_applicationFolder, QStringLiteral("report.xltx"), &m_opener, m_loadUnits, m_displacementUnits},
+        reportName, ResultChartView::renderPng(reportPicture(m_result->chart()), m_chartView->size()),
+        m_result->replayedRow().value_or(0)));
 }
 
 void TF_dp::exportPoints() {
     if (!m_result) return;
     showOutcome(m_result->ExportPoints({m_applicationFolder, QStringLiteral("report.xltx"), &m_opener},
                                        m_result->resultText(currentResultRow(), 0)));
+}
+
+void TF_dp::showStatistics() {
+    if (!m_result) return;
+    BatchStatisticsWindow window(
+        QFileInfo(m_result->path()).completeBaseName(),
+        standardBatchStatistics(m_result->results(), m_result->scheme(), {m_loadUnits, m_displacementUnits}),
+        this);
+    window.exec();
+}
+
+void TF_dp::exportResultsCsv() {
+    if (!m_result) return;
+    showOutcome(saveCsvReport(
+        resultsCsvRows(m_result->results(), m_result->scheme(), {m_loadUnits, m_displacementUnits}),
+        csvSeparatorFor(QLocale()), {m_applicationFolder, QString(), &m_opener},
+        QFileInfo(m_result->path()).completeBaseName() + QStringLiteral("_结果")));
+}
+
+void TF_dp::exportCurveCsv() {
+    if (!m_result) return;
+    const int serial = m_result->resultText(currentResultRow(), 0).toInt();
+    Database batch(m_result->path(), Database::OpenMode::ExistingMaybeReadOnly);
+    QString error;
+    const auto rows = curveCsvRows(batch, serial, {m_loadUnits, m_displacementUnits}, error);
+    if (!rows) return showOutcome(exportFailed(error));
+    showOutcome(saveCsvReport(*rows, csvSeparatorFor(QLocale()), {m_applicationFolder, QString(), &m_opener},
+                              QFileInfo(m_result->path()).completeBaseName() + QStringLiteral("_采集数据_") +
+                                  QString::number(serial)));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -574,7 +623,27 @@ void TF_dp::saveCurve() {
 }
 
 void TF_dp::printCurve() {
+    // Without a printer the report the operator wanted on paper is offered as a PDF to print elsewhere.
+    if (m_result && QPrinterInfo::availablePrinterNames().isEmpty()) {
+        if (prompts().question(QStringLiteral("没有安装打印机,无法进行打印!!\n是否生成当前试验的PDF证书?"),
+                               kPromptCaption, PromptIcon::Question))
+            exportCertificate();
+        return;
+    }
     previewChartPrint(*m_chartView, this, QStringLiteral("曲线打印"), PreviewMode::Beside);
+}
+
+void TF_dp::exportCertificate() {
+    if (!m_result) return;
+    const int serial = m_result->results().value(currentResultRow()).toInt(QStringLiteral("xuhao"));
+    showOutcome(saveCertificatePdf({m_applicationFolder, QString(), &m_opener}, m_result->path(), serial,
+                                   machineReportContext(m_applicationFolder)));
+}
+
+void TF_dp::exportBatchSummary() {
+    if (!m_result) return;
+    showOutcome(saveBatchSummaryPdf({m_applicationFolder, QString(), &m_opener}, m_result->path(),
+                                    machineReportContext(m_applicationFolder)));
 }
 
 }  // namespace springtest

@@ -49,6 +49,9 @@ public:
     void exportAll();                              // "批量打印"
     void exportReport(const QString& reportName);  // an entry under "报表打印"
     void exportPoints();                           // "采集数据导出"
+    void showStatistics();                         // "批次统计"
+    void exportResultsCsv();                       // "试验结果导出CSV"
+    void exportCurveCsv();                         // "采集数据导出CSV": the current row's test
     void replayCurrent();                          // double-click on the results grid
     void deleteCurrent();                          // "删除数据"
     void deleteAll();                              // "全部删除"
@@ -58,14 +61,16 @@ public:
     void lowerLeftMaximum();
     void raiseBottomMaximum();
     void lowerBottomMaximum();
-    void openCurveArea();    // "曲线范围设置调节"
-    void toggleTraversal();  // "曲线编历" / "编历结束"
-    void pickPoint();        // "取点"
-    void clearPicked();      // "清除"
-    void showTestPoints();   // "显示测试点"
-    void copyCurve();        // "复制曲线"
-    void saveCurve();        // "保存曲线图像"
-    void printCurve();       // "曲线打印"
+    void openCurveArea();       // "曲线范围设置调节"
+    void toggleTraversal();     // "曲线编历" / "编历结束"
+    void pickPoint();           // "取点"
+    void clearPicked();         // "清除"
+    void showTestPoints();      // "显示测试点"
+    void copyCurve();           // "复制曲线"
+    void saveCurve();           // "保存曲线图像"
+    void printCurve();          // "曲线打印"; without a printer it offers the test's PDF certificate
+    void exportCertificate();   // "试验证书(PDF)": the current row's test
+    void exportBatchSummary();  // "批次汇总(PDF)"
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -26,8 +26,8 @@ inline const QString kTestSettingsTitle = QStringLiteral("试验设置");
 inline const QString kAutoRepeatTitle = QStringLiteral("自动试验设置");
 inline const QString kResultBrowserTitle = QStringLiteral("数据处理");
 inline const QString kReportNamesTitle = QStringLiteral("报表设置");
-// A command whose window belongs to a machine type this release does not equip yet (the leaf-spring and
-// lateral machines' own windows) says so rather than doing nothing.
+// A command whose window belongs to a machine type this release does not equip yet (the lateral machine's
+// own windows) says so rather than doing nothing.
 inline const QString kWindowNotInstalled = QStringLiteral("本机型的窗口尚未安装!!");
 
 // Opening and deleting a batch file from the main window or the result browser.

@@ -5,6 +5,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/Prompts.h"
 #include "sequencer/CurveSink.h"
+#include "session/SettingsAuditing.h"
 #include "windows/common/FindByName.h"
 #include "windows/common/WindowTexts.h"
 #include "windows/console/ConsoleContext.h"
@@ -153,13 +154,17 @@ void ControlPidPage::onValveSettings() {
     if (!low) return;
     if (TMotor* m = motor()) m->SetValveSettings(*valveZero, *upper, *low);
     const QString pid = QStringLiteral("pid");
+    const QString file = channelConfigFile(m_ctx.applicationFolder, m_card);
     QString error;
-    if (!ProfileFile(channelConfigFile(m_ctx.applicationFolder, m_card))
-             .writeSettings({{pid, QStringLiteral("fapian"), QString::number(*valveZero)},
-                             {pid, QStringLiteral("upper"), QString::number(*upper)},
-                             {pid, QStringLiteral("low"), QString::number(*low)}},
-                            &error))
-        prompts().message(error, kErrorCaption, PromptIcon::Critical);
+    bool written = true;
+    auditedSave(m_ctx.applicationFolder, file, [&] {
+        written =
+            ProfileFile(file).writeSettings({{pid, QStringLiteral("fapian"), QString::number(*valveZero)},
+                                             {pid, QStringLiteral("upper"), QString::number(*upper)},
+                                             {pid, QStringLiteral("low"), QString::number(*low)}},
+                                            &error);
+    });
+    if (!written) prompts().message(error, kErrorCaption, PromptIcon::Critical);
 }
 
 void ControlPidPage::onCharacteristicCurve() {

@@ -228,7 +228,7 @@ QWidget* TF_control::buildProgramPage() {
     auto* precompressTitle = new QLabel(QStringLiteral("预压次数选择:"), results);
     m_precompress = new QComboBox(results);
     m_precompress->setObjectName(QStringLiteral("test_Cycle_ComboBox"));
-    for (int n = 0; n <= 8; ++n) m_precompress->addItem(QString::number(n));
+    for (int n = 0; n <= kMostPrecompressionsOffered; ++n) m_precompress->addItem(QString::number(n));
     m_precompress->setCurrentIndex(-1);
     auto* precompressUnit = new QLabel(kTimesUnit, results);
     m_precompressRow = {precompressTitle, m_precompress, precompressUnit};
@@ -347,10 +347,13 @@ void TF_control::onTestStart() {
         }
         return;
     }
-    if (m_ctx.machineType == 3 && m_precompress->currentText().isEmpty()) {
-        prompts().message(QStringLiteral("预压次数尚未设置！！"));
-        pressButton(m_testStop);
-        return;
+    if (m_ctx.machineType == 3) {
+        if (m_precompress->currentText().isEmpty()) {
+            prompts().message(kPrecompressionNotSet);
+            pressButton(m_testStop);
+            return;
+        }
+        sequencer.SetPrecompressCount(m_precompress->currentText().toInt());
     }
     sequencer.SetCurveChart(m_ctx.liveCurve);
     sequencer.StartTest(m_card);

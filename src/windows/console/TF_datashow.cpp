@@ -6,11 +6,14 @@
 #include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "sequencer/TTestStyle.h"
+#include "session/CalibrationStatus.h"
+#include "session/SettingsAuditing.h"
 #include "windows/common/WindowTexts.h"
 #include "windows/console/ConsoleContext.h"
 #include "windows/console/PanelWidgets.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -131,6 +134,7 @@ QWidget* TF_datashow::buildLoadBlock() {
     auto* figures = new QHBoxLayout;
     figures->setSpacing(4);
     m_load = figure(frame, "load_label", "0.0000", "figure");
+    m_load->installEventFilter(this);
     figures->addWidget(m_load, 3);
     auto* peakColumn = new QVBoxLayout;
     peakColumn->setSpacing(1);
@@ -282,9 +286,23 @@ void TF_datashow::onGearButton(QToolButton* button) {
 }
 
 void TF_datashow::onClearLoad() {
+    Tload* load = slot().load.get();
+    if (!load) return;
+    // The zero is the first point of every calibration segment: a change of it is a calibration change.
     QString error;
-    if (Tload* load = slot().load.get(); load && !load->ClearLoadZero(&error))
-        prompts().message(error, kErrorCaption, PromptIcon::Critical);
+    bool cleared = true;
+    auditedSave(load->applicationFolder(), load->channelConfigPath(),
+                [&] { cleared = load->ClearLoadZero(&error); });
+    if (!cleared) prompts().message(error, kErrorCaption, PromptIcon::Critical);
+}
+
+bool TF_datashow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_load && event->type() == QEvent::ToolTip) {
+        const Tload* load = slot().load.get();
+        m_load->setToolTip(load ? gearCalibrationText(m_ctx.applicationFolder, m_card, load->currentGear())
+                                : QString());
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TF_datashow::onClearPeak() {

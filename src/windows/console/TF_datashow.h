@@ -39,6 +39,11 @@ public:
     // with the channel's own count; a count outside 1…6 keeps the designed row.
     void layoutGearButtons(int gearCount);
 
+protected:
+    // The load figure's tooltip is the calibration record of the card's current gear, read when it is
+    // asked for: a calibration made meanwhile shows at once.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     CardSlot& slot() const;
     void buildWindow();

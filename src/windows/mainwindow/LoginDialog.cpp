@@ -1,5 +1,6 @@
 #include "windows/mainwindow/LoginDialog.h"
 
+#include "platform/OperatorIdentity.h"
 #include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "session/OperatorLogin.h"
@@ -44,6 +45,8 @@ LoginDialog::LoginDialog(const QString& applicationFolder, QWidget* parent)
 
 void LoginDialog::tryLogin() {
     if (checkOperatorLogin(m_applicationFolder, m_user->text(), m_password->text())) {
+        // From here on the tests run and the settings changed are this account's.
+        setLoggedInOperator(m_user->text());
         accept();
         return;
     }

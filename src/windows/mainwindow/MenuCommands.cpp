@@ -7,11 +7,14 @@
 #include "measurement/Tload.h"
 #include "platform/Prompts.h"
 #include "sequencer/TTestStyle.h"
+#include "session/CalibrationStatus.h"
 #include "windows/browser/DesktopSpreadsheetOpener.h"
 #include "windows/browser/TF_dp.h"
+#include "windows/browser/TF_dp_gbth.h"
 #include "windows/common/WindowTexts.h"
 #include "windows/console/TF_chart.h"
 #include "windows/editor/TFtest_set.h"
+#include "windows/editor/TFtest_set_GBTH.h"
 #include "windows/mainwindow/LoginDialog.h"
 #include "windows/mainwindow/SkinDialog.h"
 #include "windows/mainwindow/Skins.h"
@@ -40,9 +43,14 @@ void Tfmain::createScheme() {
             editor.exec();
             break;
         }
-        case 3:
+        case 3: {
+            if (m_session.cards().count == 0) return;
+            TFtest_set_GBTH editor(m_applicationFolder, m_session.cards().cards[0].load->Units(), this);
+            editor.exec();
+            break;
+        }
         case 5:
-            // The leaf-spring and lateral editors come with their machines' releases.
+            // The lateral editor comes with its machine's release.
             prompts().message(kWindowNotInstalled);
             break;
         default:
@@ -63,9 +71,15 @@ void Tfmain::processResults() {
             browser.exec();
             break;
         }
-        case 3:
+        case 3: {
+            const CardSlot& card = m_session.cards().cards[0];
+            DesktopSpreadsheetOpener opener;
+            TF_dp_gbth browser(m_applicationFolder, card.load ? card.load->Units() : QString(), opener, this);
+            browser.exec();
+            break;
+        }
         case 5:
-            // The leaf-spring and lateral browsers come with their machines' releases.
+            // The lateral browser comes with its machine's release.
             prompts().message(kWindowNotInstalled);
             break;
         default:
@@ -99,7 +113,7 @@ void Tfmain::chooseSkin() {
 }
 
 void Tfmain::showAbout() {
-    TF_about window(this);
+    TF_about window(calibrationRecordLines(m_applicationFolder, gearTotalsOf(m_session.cards())), this);
     window.exec();
 }
 

@@ -6,8 +6,11 @@
 
 #include "measurement/CardSlot.h"
 #include "platform/Prompts.h"
+#include "session/CalibrationStatus.h"
+#include "windows/browser/TF_ReportSet.h"
 #include "windows/common/FindByName.h"
 #include "windows/common/WindowTexts.h"
+#include "windows/setup/TF_audit.h"
 #include "windows/setup/TF_autozero.h"
 #include "windows/setup/TF_bd.h"
 #include "windows/setup/TF_gz.h"
@@ -20,6 +23,8 @@
 #include "windows/setup/TFzero.h"
 
 #include <QAction>
+#include <QDate>
+#include <QLabel>
 #include <QMenu>
 
 namespace springtest {
@@ -107,6 +112,23 @@ void Tfmain::showOverloadLog() {
     window.exec();
 }
 
+void Tfmain::showAuditTrail() {
+    // Read only, and read from the scheme database alone: open to everyone, with or without the machine.
+    TF_audit window(m_applicationFolder, this);
+    window.exec();
+}
+
+void Tfmain::remindOfVerification() {
+    // A note in the strip, not a box: a start under a script must not wait for anyone to answer it.
+    const QString reminder =
+        verificationReminder(m_applicationFolder, gearTotalsOf(m_session.cards()), QDate::currentDate());
+    m_verificationReminder->setText(reminder.isEmpty() ? QString() : QStringLiteral("检定超期"));
+    m_verificationReminder->setToolTip(reminder);
+    m_verificationReminder->setStyleSheet(QStringLiteral("QLabel { color: #b03000; font-weight: bold; }"));
+    m_verificationReminder->setVisible(!reminder.isEmpty());
+    setFixedSize(sizeHint());
+}
+
 void Tfmain::alignPlatens() {
     if (m_startup != Startup::Running || m_alignmentWindow) return;
     // Modal without a loop of its own: the alignment drives card 0 from its timer, so a shutdown must be
@@ -123,8 +145,8 @@ void Tfmain::showLateralWindow() {
 }
 
 void Tfmain::setReports() {
-    // The leaf-spring machine's report settings come with its release.
-    tellNotInstalled();
+    TF_ReportSet window(m_applicationFolder, this);
+    window.exec();
 }
 
 }  // namespace springtest

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QTimer>
 #include <QToolButton>
@@ -106,6 +107,7 @@ void Tfmain::buildStrip() {
     addItem(system, QStringLiteral("N3"), QStringLiteral("硬件设置"), false);
     addItem(system, QStringLiteral("N9"), QStringLiteral("硬件调零"), false);
     addItem(system, QStringLiteral("N22"), QStringLiteral("过载记录查询.."));
+    addItem(system, QStringLiteral("AuditTrail"), QStringLiteral("审计记录"));
     addItem(system, QStringLiteral("N24"), QStringLiteral("硬件状态观察"));
     addItem(system, QStringLiteral("N29"), QStringLiteral("窗口自动调整"));
     addItem(system, QStringLiteral("PID1"), QStringLiteral("PID状态观察"), false);
@@ -139,6 +141,10 @@ void Tfmain::buildStrip() {
     addButton(QStringLiteral("bsSkinSpeedButton4"), kResultBrowserTitle);
     addButton(QStringLiteral("bsSkinSpeedButton1"), QStringLiteral("关于"));
     addButton(QStringLiteral("bsSkinSpeedButton2"), QStringLiteral("退出"));
+    m_verificationReminder = new QLabel(this);
+    m_verificationReminder->setObjectName(QStringLiteral("VerificationReminder"));
+    m_verificationReminder->setVisible(false);
+    strip->addWidget(m_verificationReminder);
     strip->addStretch(1);
     m_powerButton = addButton(QStringLiteral("OpenPowerSpeedButton"), QStringLiteral("电源开"));
     m_powerButton->setStyleSheet(QStringLiteral("QToolButton { font-weight: bold; }"));
@@ -173,6 +179,7 @@ void Tfmain::connectCommands() {
     on("N3", &Tfmain::setHardware);
     on("N9", &Tfmain::zeroHardware);
     on("N22", &Tfmain::showOverloadLog);
+    on("AuditTrail", &Tfmain::showAuditTrail);
     on("N35", &Tfmain::setReports);
     on("N28", &Tfmain::alignPlatens);
     on("N26", &Tfmain::setDisplacementZero);
@@ -225,6 +232,7 @@ void Tfmain::startUp() {
 
     LayoutWindows();
     SetOperatorRights(false);
+    remindOfVerification();
     m_session.startAcquisition(&m_sequencer->sampleSlot());
     m_context->acquisition.watch(m_session.acquisition());
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QToolButton;
 
@@ -116,6 +117,8 @@ private:
     void setHardware();
     void zeroHardware();
     void showOverloadLog();
+    void showAuditTrail();
+    void remindOfVerification();
     void alignPlatens();
     void setDisplacementZero();
     void showLateralWindow();
@@ -144,6 +147,7 @@ private:
 
     QToolButton* m_parameterMenuButton = nullptr;
     QToolButton* m_powerButton = nullptr;
+    QLabel* m_verificationReminder = nullptr;  // empty unless a verification is overdue
 };
 
 }  // namespace springtest

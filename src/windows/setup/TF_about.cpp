@@ -38,7 +38,9 @@ QPixmap springPicture() {
 
 }  // namespace
 
-TF_about::TF_about(QWidget* parent) : QDialog(parent) {
+TF_about::TF_about(QWidget* parent) : TF_about(QStringList{}, parent) {}
+
+TF_about::TF_about(const QStringList& calibrationRecord, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TF_about"));
     setWindowTitle(QStringLiteral("关于"));
 
@@ -63,6 +65,13 @@ TF_about::TF_about(QWidget* parent) : QDialog(parent) {
     layout->addWidget(picture);
     layout->addWidget(name);
     layout->addWidget(version);
+    if (!calibrationRecord.isEmpty()) {
+        auto* record = new QLabel(calibrationRecord.join(QLatin1Char('\n')), this);
+        record->setObjectName(QStringLiteral("CalibrationRecordLabel"));
+        record->setAlignment(Qt::AlignCenter);
+        record->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(record);
+    }
     setFixedSize(sizeHint());
 }
 

@@ -6,6 +6,7 @@
 #include "platform/NumberFormat.h"
 #include "platform/ProfileFile.h"
 #include "platform/Prompts.h"
+#include "session/SettingsAuditing.h"
 #include "windows/common/TypingFilters.h"
 #include "windows/common/WindowTexts.h"
 
@@ -194,7 +195,9 @@ void TF_bd::takePoint(int kind) {
         reference->setFocus();
         return;
     }
-    const Tload::CalibrationOutcome outcome = m_card.load->CalibratePoint(kind, static_cast<float>(*value));
+    Tload::CalibrationOutcome outcome;
+    auditedSave(m_card.load->applicationFolder(), m_card.load->channelConfigPath(),
+                [&] { outcome = m_card.load->CalibratePoint(kind, static_cast<float>(*value)); });
     // A point the channel took is in force even when its file could not be written: show what it uses.
     if (!outcome.coefficient.isEmpty()) {
         m_coefficient[size_t(kind - 1)]->setText(outcome.coefficient);
@@ -219,8 +222,10 @@ void TF_bd::stepCoefficient(int kind, int step) {
         coefficient->setFocus();
         return;
     }
-    const Tload::CalibrationOutcome outcome =
-        m_card.load->AdjustCoefficient(kind, static_cast<int8_t>(step), static_cast<float>(*base));
+    Tload::CalibrationOutcome outcome;
+    auditedSave(m_card.load->applicationFolder(), m_card.load->channelConfigPath(), [&] {
+        outcome = m_card.load->AdjustCoefficient(kind, static_cast<int8_t>(step), static_cast<float>(*base));
+    });
     if (!outcome.coefficient.isEmpty()) coefficient->setText(outcome.coefficient);
     const QString failure = failureText(outcome);
     if (!failure.isEmpty()) prompts().message(failure, kErrorCaption, PromptIcon::Stop);

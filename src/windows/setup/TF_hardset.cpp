@@ -2,6 +2,7 @@
 
 #include "platform/NumberEntry.h"
 #include "platform/Prompts.h"
+#include "session/SettingsAuditing.h"
 #include "windows/common/TypingFilters.h"
 #include "windows/common/WindowTexts.h"
 
@@ -387,7 +388,10 @@ bool TF_hardset::save() {
     }
     if (!prompts().question(kSaveQuestion, kPromptCaption, PromptIcon::Question)) return false;
     QString error;
-    if (!settings.write(m_applicationFolder, &error)) {
+    bool written = false;
+    auditedSave(m_applicationFolder, hardwareSettingsFile(m_applicationFolder),
+                [&] { written = settings.write(m_applicationFolder, &error); });
+    if (!written) {
         // The window stays open with the operator's entries, to be saved once the disk takes them.
         prompts().message(kSaveFailed + QLatin1Char('\n') + error, kPromptCaption, PromptIcon::Stop);
         return false;

@@ -7,6 +7,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/Prompts.h"
 #include "windows/common/WindowTexts.h"
+#include "windows/setup/SettingsChangeWatch.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -37,6 +38,8 @@ TF_pid_adjust::TF_pid_adjust(CardSlot& card, int cardIndex, QWidget* parent) : Q
     const TPassage* channel = card.motor ? static_cast<const TPassage*>(card.motor.get()) : card.load.get();
     m_channelFile = channel ? channel->channelConfigPath() : QString();
     (void)cardIndex;  // the slot is the card; the index only names it to the main window
+    if (channel)
+        m_changes = new SettingsChangeWatch(channel->applicationFolder(), m_channelFile, kPidSection, this);
 
     static const Slider kDisplacement[] = {
         {"ScrollBar_WY_P", "Displacement_P", PidGain::DisplacementP, 10000},
@@ -116,10 +119,11 @@ void TF_pid_adjust::applyGain(const Slider& slider, QLabel& label, int position)
     label.setText(text);
     if (m_card.motor) m_card.motor->SetPidGain(slider.gain, text.toDouble());
     QString error;
-    if (!ProfileFile(m_channelFile).writeInt(kPidSection, QLatin1String(slider.key), position, &error) &&
-        !m_writeFailed) {
+    if (!ProfileFile(m_channelFile).writeInt(kPidSection, QLatin1String(slider.key), position, &error)) {
+        if (!m_writeFailed) prompts().message(error, kErrorCaption, PromptIcon::Stop);
         m_writeFailed = true;
-        prompts().message(error, kErrorCaption, PromptIcon::Stop);
+    } else if (m_changes) {
+        m_changes->changed();
     }
 }
 

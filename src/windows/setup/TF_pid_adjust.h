@@ -12,6 +12,7 @@ namespace springtest {
 
 struct CardSlot;
 enum class PidGain : uint8_t;
+class SettingsChangeWatch;
 
 // "PID调节": the six gains of one card's servo, one slider each (position = gain × 1000). A moved slider
 // acts from the controller's next step and is saved at once; there is no OK button to forget.
@@ -33,6 +34,7 @@ private:
 
     CardSlot& m_card;
     QString m_channelFile;
+    SettingsChangeWatch* m_changes = nullptr;
     bool m_writeFailed = false;  // one message per opening, not one per step of a dragged slider
 };
 

@@ -2,6 +2,8 @@
 
 #include "calibration/CompensationRun.h"
 #include "measurement/CardSlot.h"
+#include "measurement/TDisplacement.h"
+#include "session/SettingsAuditing.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -54,7 +56,11 @@ TF_wybc::TF_wybc(CardSlot& card, int cardIndex, QWidget* parent)
 }
 
 void TF_wybc::compute() {
-    applyCompensation(m_card, m_load->text(), m_deformation->text());
+    const auto apply = [&] { applyCompensation(m_card, m_load->text(), m_deformation->text()); };
+    if (const TDisplacement* channel = m_card.displacement.get())
+        auditedSave(channel->applicationFolder(), channel->channelConfigPath(), apply);
+    else
+        apply();
 }
 
 }  // namespace springtest

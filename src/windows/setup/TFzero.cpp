@@ -3,6 +3,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/Prompts.h"
 #include "session/HardwareSettings.h"
+#include "windows/setup/SettingsChangeWatch.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -52,6 +53,7 @@ TFzero::TFzero(const QString& applicationFolder, QWidget* parent)
     const int stored = ProfileFile(m_settingsFile).readInt(kSection, kKey, kMiddleControl);
     m_control->setValue(stored);
     m_value->setText(QString::number(m_control->value()));
+    m_changes = new SettingsChangeWatch(applicationFolder, m_settingsFile, kSection, this);
     connect(m_control, &QScrollBar::valueChanged, this, &TFzero::store);
 }
 
@@ -62,6 +64,7 @@ void TFzero::store(int value) {
     // A drag moves the bar many times a second: one message per run of failures, not one per step.
     if (!written && !m_lastWriteFailed) prompts().message(error, kPromptCaption, PromptIcon::Stop);
     m_lastWriteFailed = !written;
+    if (written) m_changes->changed();
 }
 
 }  // namespace springtest

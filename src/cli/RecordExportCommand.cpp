@@ -3,6 +3,7 @@
 #include "cli/BatchArgument.h"
 #include "cli/CommandOptions.h"
 #include "cli/ConsoleOutput.h"
+#include "cli/ExportSelection.h"
 #include "measurement/ChannelConfig.h"
 #include "results/LeafTestRecord.h"
 #include "results/Ttest_result_gbth.h"
@@ -25,10 +26,8 @@ int runRecordExport(const QString& applicationFolder, int machineType, const QSt
     if (!opened.result) return operatorError(namingFile(opened.message, batchPath));
     Ttest_result_gbth& browser = *opened.result;
 
-    int row = -1;
-    for (int r = 0; r < browser.results().size() && row < 0; ++r)
-        if (browser.results()[r].toInt(QStringLiteral("xuhao")) == *test) row = r;
-    if (row < 0) return operatorError(QStringLiteral("test %1 is not in this batch").arg(*test));
+    if (const int refused = refuseTestsNotInBatch(browser.results(), {*test})) return refused;
+    const int row = rowsOfTests(browser.results(), {*test}).first();
 
     // The record's picture is the curve the browser would show for this test, its load axis in card 0's unit.
     browser.chart().leftTitle +=
@@ -38,14 +37,7 @@ int runRecordExport(const QString& applicationFolder, int machineType, const QSt
     ExportRequest request;
     request.applicationFolder = applicationFolder;
     request.templateName = kRecordTemplate;
-    const ExportOutcome outcome = browser.ExportRecord(request, row, chartPicture(browser.chart()));
-    if (!outcome.message.isEmpty()) {
-        printErr(outcome.message);
-        if (!outcome.detail.isEmpty()) printErr(outcome.detail);
-        return 1;
-    }
-    printOut(outcome.savedPath);
-    return 0;
+    return printExportOutcome(browser.ExportRecord(request, row, chartPicture(browser.chart())));
 }
 
 }  // namespace springtest

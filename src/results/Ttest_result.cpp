@@ -137,9 +137,7 @@ const QStringList& Ttest_result::schemeTitles() {
     return t;
 }
 
-// A batch on read-only media is browsed and exported all the same.
-Ttest_result::Ttest_result(const QString& path)
-    : m_path(path), m_db(path, Database::OpenMode::ExistingMaybeReadOnly) {}
+Ttest_result::Ttest_result(const QString& path) : BrowsedBatch(path) {}
 
 Ttest_result::OpenOutcome Ttest_result::open(const QString& batchPath) {
     if (!QFileInfo(batchPath).isFile()) return {nullptr, kFileMissing};
@@ -178,13 +176,11 @@ QString Ttest_result::operatorText(int row) const {
 }
 
 QString Ttest_result::resultText(int row, int column) const {
-    if (row < 0 || row >= m_results.size() || column < 0 || column >= resultFields().size()) return {};
-    return m_results[row].text(resultFields()[column]);
+    return cellText(m_results, resultFields(), row, column);
 }
 
 QString Ttest_result::schemeText(int row, int column) const {
-    if (row < 0 || row >= m_scheme.size() || column < 0 || column >= schemeFields().size()) return {};
-    return m_scheme[row].text(schemeFields()[column]);
+    return cellText(m_scheme, schemeFields(), row, column);
 }
 
 void Ttest_result::LoadScheme() {
@@ -196,18 +192,8 @@ void Ttest_result::LoadScheme() {
 QString Ttest_result::ShowCurve(int row) {
     m_chart.series[ResultChart::Picked].clear();
     if (row < 0 || row >= m_results.size()) return {};
-    const int serial = m_results[row].toInt(QStringLiteral("xuhao"));
-    const auto samples =
-        m_db.select(QStringLiteral("select * from test_point where xuhao = ? order by number"), {serial});
-    if (!samples || samples->isEmpty()) return QStringLiteral("当前序号无曲线数据!!");
-    m_loads.clear();
-    m_displacements.clear();
-    m_deformations.clear();
-    for (const DbRow& s : *samples) {
-        m_loads.append(static_cast<float>(s.toDouble(QStringLiteral("load"))));
-        m_displacements.append(static_cast<float>(s.toDouble(QStringLiteral("weiyi"))));
-        m_deformations.append(static_cast<float>(s.toDouble(QStringLiteral("bianxing"))));
-    }
+    if (!readCurve(m_results[row].toInt(QStringLiteral("xuhao"))))
+        return QStringLiteral("当前序号无曲线数据!!");
     DrawCurve(m_style);
     m_replayedRow = row;
     m_chart.title = kReplayedTitle + m_results[row].text(QStringLiteral("xuhao"));
@@ -215,14 +201,7 @@ QString Ttest_result::ShowCurve(int row) {
 }
 
 void Ttest_result::forgetReplayedCurve() {
-    m_replayedRow.reset();
-    m_loads.clear();
-    m_displacements.clear();
-    m_deformations.clear();
-    for (ChartSeriesData& s : m_chart.series) {
-        s.clear();
-        s.visible = false;
-    }
+    forgetCurve();
     m_chart.title.clear();
 }
 
@@ -289,10 +268,6 @@ void Ttest_result::PickPoint(int style) {
     m_chart.series[ResultChart::Picked].add(
         m_traversalPoint, xn + QLatin1Char(':') + shortestText(m_traversalPoint.x(), 3) + QLatin1Char(';') +
                               yn + QLatin1Char(':') + shortestText(m_traversalPoint.y(), 3));
-}
-
-void Ttest_result::ClearPicked() {
-    m_chart.series[ResultChart::Picked].clear();
 }
 
 void Ttest_result::ShowTestPoints(int style, int count, int resultRow, const QString& displacementUnits,

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "results/BrowsedBatch.h"
 #include "results/ReportExport.h"
-#include "results/ResultChart.h"
-#include "storage/Database.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -17,9 +16,9 @@
 namespace springtest {
 
 // The result browser's working object for one opened batch: its results and scheme, the replayed curve, the
-// traversal marker and picked values, and deleting results. It holds the batch open while it exists (so the
-// batch counts as in use). Headless: the window binds its grids to the rows and draws `chart()`.
-class Ttest_result {
+// traversal marker and picked values, and deleting results. Headless: the window binds its grids to the rows
+// and draws `chart()`.
+class Ttest_result : public BrowsedBatch {
 public:
     struct OpenOutcome {
         std::unique_ptr<Ttest_result> result;
@@ -45,43 +44,28 @@ public:
     static QStringList gridFields();  // the stored fields, then "operator_name"
     QString gridText(int row, int column) const;
 
-    const QString& path() const { return m_path; }
-    const QList<DbRow>& results() const { return m_results; }
-    const QList<DbRow>& scheme() const { return m_scheme; }
     // The text a grid shows in a cell.
     QString resultText(int row, int column) const;
     QString schemeText(int row, int column) const;
 
     void LoadScheme();
-    int schemeStyle() const { return m_style; }
-    int testPointCount() const { return m_testPoints; }
 
-    // Loads and draws the curve of the results row; a message when that test has no samples (the curve shown
-    // before stays then).
-    QString ShowCurve(int row);
-    // The results row whose curve the chart shows; none before the first replay and once that test is
-    // deleted.
-    std::optional<int> replayedRow() const { return m_replayedRow; }
+    // Replaying a curve clears the values picked on the one before.
+    QString ShowCurve(int row) override;
     void DrawCurve(int style);
-    int pointCount() const { return static_cast<int>(m_loads.size()); }
 
-    // Curve traversal; x and y are the axis values under the mouse.
     void StartTraversal();
     void EndTraversal();
-    bool traversing() const { return m_traversing; }
-    void TrackCursor(int style, double x, double y);
-    QPointF traversalPoint() const { return m_traversalPoint; }
+    void TrackCursor(int style, double x, double y) override;
     void PickPoint(int style);
-    void ClearPicked();
     void ShowTestPoints(int style, int count, int resultRow, const QString& displacementUnits,
                         const QString& loadUnits);
 
     // Deletes the test of the results row — all its stroke rows and its curve — and renumbers the later tests
     // and their curves in the same transaction. A replayed curve follows its test to its new serial, or
     // leaves the chart with it. A message when there is nothing to delete or it failed.
-    QString DeleteCurrent(int row);
-    // Without a question: the window asks first. A message when there is nothing to delete or it failed.
-    QString DeleteAll();
+    QString DeleteCurrent(int row) override;
+    QString DeleteAll() override;
 
     // The spreadsheet exports. Each fills a copy of the request's template, saves it as a new workbook in the
     // application folder's report folder and hands it to the request's opener; the saved workbook opens on
@@ -105,9 +89,6 @@ public:
     // Sheet 3: the curve samples of one test, one row each, in point order; a progress window meanwhile.
     ExportOutcome ExportPoints(const ExportRequest& request, const QString& testNumber) const;
 
-    ResultChart& chart() { return m_chart; }
-    const ResultChart& chart() const { return m_chart; }
-
 private:
     explicit Ttest_result(const QString& path);
     bool reload();
@@ -119,19 +100,8 @@ private:
     std::optional<int> rowAfterDeleting(int serial, int row) const;
     void forgetReplayedCurve();
 
-    QString m_path;
-    Database m_db;
-    QList<DbRow> m_results;
-    QList<DbRow> m_scheme;
-    int m_style = 0;
-    int m_testPoints = 0;
-    QVector<float> m_loads, m_displacements, m_deformations;
     float m_largestX = 0, m_smallestX = 1000000, m_largestLoad = 0;
-    QPointF m_traversalPoint{0, 0};
-    bool m_traversing = false;
-    std::optional<int> m_replayedRow;
     QHash<int, QString> m_operators;  // by serial
-    ResultChart m_chart;
 };
 
 // A number rounded to `decimals` in its shortest decimal form: 12.30 → "12.3".

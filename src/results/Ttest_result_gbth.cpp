@@ -117,8 +117,7 @@ bool Ttest_result_gbth::schemeColumnHidden(int column) {
     return column >= 0 && column < schemeColumns().hidden.size() && schemeColumns().hidden[column];
 }
 
-Ttest_result_gbth::Ttest_result_gbth(const QString& path)
-    : m_path(path), m_db(path, Database::OpenMode::ExistingMaybeReadOnly) {}
+Ttest_result_gbth::Ttest_result_gbth(const QString& path) : BrowsedBatch(path) {}
 
 Ttest_result_gbth::OpenOutcome Ttest_result_gbth::open(const QString& batchPath) {
     if (!QFileInfo(batchPath).isFile()) return {nullptr, kFileMissing};
@@ -143,29 +142,17 @@ bool Ttest_result_gbth::reload() {
 }
 
 QString Ttest_result_gbth::resultText(int row, int column) const {
-    if (row < 0 || row >= m_results.size() || column < 0 || column >= resultFields().size()) return {};
-    return m_results[row].text(resultFields()[column]);
+    return cellText(m_results, resultFields(), row, column);
 }
 
 QString Ttest_result_gbth::schemeText(int row, int column) const {
-    if (row < 0 || row >= m_scheme.size() || column < 0 || column >= schemeFields().size()) return {};
-    return m_scheme[row].text(schemeFields()[column]);
+    return cellText(m_scheme, schemeFields(), row, column);
 }
 
 QString Ttest_result_gbth::ShowCurve(int row) {
     if (row < 0 || row >= m_results.size()) return {};
-    const int serial = m_results[row].toInt(QStringLiteral("xuhao"));
-    const auto samples =
-        m_db.select(QStringLiteral("select * from test_point where xuhao = ? order by number asc"), {serial});
-    if (!samples || samples->isEmpty()) return QStringLiteral("当前序号无曲线数据!!");
-    m_loads.clear();
-    m_displacements.clear();
-    m_deformations.clear();
-    for (const DbRow& s : *samples) {
-        m_loads.append(static_cast<float>(s.toDouble(QStringLiteral("load"))));
-        m_displacements.append(static_cast<float>(s.toDouble(QStringLiteral("weiyi"))));
-        m_deformations.append(static_cast<float>(s.toDouble(QStringLiteral("bianxing"))));
-    }
+    if (!readCurve(m_results[row].toInt(QStringLiteral("xuhao"))))
+        return QStringLiteral("当前序号无曲线数据!!");
     DrawCurve(m_style);
     m_replayedRow = row;
     return {};
@@ -233,19 +220,8 @@ void Ttest_result_gbth::PickPoint() {
                                             leafMarkerLabel(m_traversalPoint.x(), m_traversalPoint.y()));
 }
 
-void Ttest_result_gbth::ClearPicked() {
-    m_chart.series[ResultChart::Picked].clear();
-}
-
 void Ttest_result_gbth::forgetReplayedCurve() {
-    m_replayedRow.reset();
-    m_loads.clear();
-    m_displacements.clear();
-    m_deformations.clear();
-    for (ChartSeriesData& s : m_chart.series) {
-        s.clear();
-        s.visible = false;
-    }
+    forgetCurve();
     m_traversing = false;
     m_traversalShown = false;
 }

@@ -64,6 +64,22 @@ InitResult initialiseApplicationFolder(const QString& folder, int machineType) {
                                           machineType, &result.error))
             return result;
     }
+    // A new leaf-spring installation presses springs in kilonewtons from its finest gear up, and its
+    // simulated machine holds a leaf spring on its carriage under the crosshead.
+    if (machineType == 3) {
+        if (result.created.contains(QStringLiteral("init0.dat")) &&
+            !ProfileFile(dir.filePath(QStringLiteral("init0.dat")))
+                 .writeString(QStringLiteral("Load"), QStringLiteral("auto_gear"), QStringLiteral("1"),
+                              &result.error))
+            return result;
+        if (result.created.contains(QStringLiteral("simcard.ini")) &&
+            !ProfileFile(dir.filePath(QStringLiteral("simcard.ini")))
+                 .writeSettings(
+                     {{QStringLiteral("card0"), QStringLiteral("specimen"), QStringLiteral("leaf")},
+                      {QStringLiteral("card0"), QStringLiteral("start_position_mm"), QStringLiteral("130")}},
+                     &result.error))
+            return result;
+    }
     // A fresh installation has one account, "admin" with the password "admin", to be changed with
     // `springtest password`; an existing account file is kept as it is.
     const QString login = QString::fromLatin1(kLoginFile);

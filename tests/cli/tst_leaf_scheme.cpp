@@ -5,6 +5,7 @@
 #include "cli/LeafSchemeInput.h"
 #include "cli/SchemeCommand.h"
 #include "cli/SchemeFile.h"
+#include "platform/ProfileFile.h"
 #include "session/ApplicationFolder.h"
 #include "storage/Schema.h"
 #include "storage/Schemes.h"
@@ -38,6 +39,8 @@ private slots:
     void fileIsRead();
     void commandStoresTheEditorsRow_data();
     void commandStoresTheEditorsRow();
+    void newInstallationSuitsItsMachine_data();
+    void newInstallationSuitsItsMachine();
     void machineTypeChoosesTheTable();
 };
 
@@ -210,6 +213,30 @@ void TestLeafScheme::commandStoresTheEditorsRow() {
     // The same name a second time is the editor's refusal, and nothing more is stored.
     QCOMPARE(runSchemeCommand(dir.path(), 3, {"add", "--name", names.first(), "--points", "1"}), 1);
     QCOMPARE(schemeNames(schemeDatabasePath(dir.path()), SchemeTable::LeafSpring).size(), 1);
+}
+
+void TestLeafScheme::newInstallationSuitsItsMachine_data() {
+    QTest::addColumn<int>("machineType");
+    QTest::addColumn<QString>("autoGear");
+    QTest::addColumn<QString>("specimen");
+    QTest::newRow("leaf spring: the gear follows the load, a leaf spring on the carriage") << 3 << "1"
+                                                                                           << "leaf";
+    QTest::newRow("standard machine as shipped") << 0 << "0"
+                                                 << "compression";
+}
+
+void TestLeafScheme::newInstallationSuitsItsMachine() {
+    QFETCH(int, machineType);
+    QFETCH(QString, autoGear);
+    QFETCH(QString, specimen);
+    TempAppDir dir;
+    QCOMPARE(initialiseApplicationFolder(dir.path(), machineType).error, QString());
+    QCOMPARE(ProfileFile(dir.file("init0.dat")).readString("Load", "auto_gear", "?"), autoGear);
+    QCOMPARE(ProfileFile(dir.file("simcard.ini")).readString("card0", "specimen", "coil"), specimen);
+    // A second init keeps what the lab has set since.
+    QVERIFY(ProfileFile(dir.file("simcard.ini")).writeString("card0", "specimen", "ring"));
+    QCOMPARE(initialiseApplicationFolder(dir.path(), machineType).error, QString());
+    QCOMPARE(ProfileFile(dir.file("simcard.ini")).readString("card0", "specimen", "coil"), QString("ring"));
 }
 
 void TestLeafScheme::machineTypeChoosesTheTable() {

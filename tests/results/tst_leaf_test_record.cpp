@@ -68,22 +68,6 @@ struct RecordRows {
     }
 };
 
-// A three-point test: deformations 10/12, 20/22 and 30/32 at 1, 2 and 3 kN, static-load arc heights 49 and
-// 51 at point 2, free arc height 100.40, after pressing 100.10.
-QVariantMap threePoints() {
-    return {{"result1-1", "10"},
-            {"result2-1", "12"},
-            {"result1-2", "20"},
-            {"result2-2", "22"},
-            {"result1-3", "30"},
-            {"result2-3", "32"},
-            {"jingzai_height1-2", "49"},
-            {"jingzai_height2-2", "51"},
-            {"ziyou_height", "100.40"},
-            {"yahou_height", "100.10"},
-            {"date", "2024-05-06 10:11:12.000"}};
-}
-
 QString cellAt(const LeafTestRecord& record, int row, int column) {
     QString text;
     bool found = false;
@@ -148,17 +132,17 @@ void TestLeafTestRecord::judgements_data() {
     const QStringList three{"1", "2", "3"};
     // Single point 2: 2 kN × 1000 / 21 mm = 95.24 N/mm, outside 200 ± 10.
     QTest::newRow("three points, single-point stiffness")
-        << three << threePoints() << 0
+        << three << threePointLeafResult() << 0
         << QStringList{"100.40", "合格", "50.00", "合格", "95.24", "不合格", "0.30", "合格"} << "200±10";
     // Points 1 and 3: (3 − 1) kN × 1000 / (31 − 11) mm = 100 N/mm.
     QTest::newRow("three points, two-point stiffness")
-        << three << threePoints() << 1
+        << three << threePointLeafResult() << 1
         << QStringList{"100.40", "合格", "50.00", "合格", "100.00", "不合格", "0.30", "合格"} << "200±10";
     QTest::newRow("three points, no stiffness")
-        << three << threePoints() << 2
+        << three << threePointLeafResult() << 2
         << QStringList{"100.40", "合格", "50.00", "合格", "/", "/", "0.30", "合格"} << "/";
     QTest::newRow("unknown stiffness method leaves its row")
-        << three << threePoints() << 7
+        << three << threePointLeafResult() << 7
         << QStringList{"100.40", "合格", "50.00", "合格", "", "", "0.30", "合格"} << "<untouched>";
 
     // Five points: static load and single-point stiffness at point 3, two-point between 1 and 5.
@@ -174,19 +158,19 @@ void TestLeafTestRecord::judgements_data() {
         << QStringList{"96", "合格", "52.00", "不合格", "200.00", "合格", "-1.50", "不合格"} << "200±10";
 
     // Four points have no static-load point: nothing there is judged as 0, and row 43 stays as it is.
-    QTest::newRow("four points") << QStringList{"1", "2", "3", "4"} << threePoints() << 0
+    QTest::newRow("four points") << QStringList{"1", "2", "3", "4"} << threePointLeafResult() << 0
                                  << QStringList{"100.40", "合格", "/", "/", "", "", "0.30", "合格"}
                                  << "<untouched>";
     // A test in displacements or loads stores no static-load arc heights; a test without a pressing no arc
     // height after it; a return stroke not measured leaves the stroke mean unknown.
-    QVariantMap unmeasured = threePoints();
+    QVariantMap unmeasured = threePointLeafResult();
     unmeasured.remove("jingzai_height2-2");
     unmeasured.remove("yahou_height");
     unmeasured.remove("result2-2");
     QTest::newRow("values not measured")
         << three << unmeasured << 0 << QStringList{"100.40", "合格", "/", "/", "/", "/", "/", "/"}
         << "200±10";
-    QVariantMap noFreeArc = threePoints();
+    QVariantMap noFreeArc = threePointLeafResult();
     noFreeArc.remove("ziyou_height");
     QTest::newRow("no free arc height")
         << three << noFreeArc << 2 << QStringList{"/", "/", "50.00", "合格", "/", "/", "/", "/"} << "/";
@@ -221,7 +205,7 @@ void TestLeafTestRecord::judgements() {
 }
 
 void TestLeafTestRecord::descriptionAndPoints() {
-    RecordRows rows({"1", "2", "3"}, threePoints());
+    RecordRows rows({"1", "2", "3"}, threePointLeafResult());
     const auto record = makeLeafTestRecord(bands(), rows.scheme, rows.result);
     QVERIFY(record);
     const QList<std::tuple<int, int, QString>> cells{
@@ -238,7 +222,7 @@ void TestLeafTestRecord::descriptionAndPoints() {
 
 void TestLeafTestRecord::tenPointsKeepTheJudgementLine() {
     QStringList loads;
-    QVariantMap values = threePoints();
+    QVariantMap values = threePointLeafResult();
     for (int k = 1; k <= 10; ++k) loads << QString::number(k);
     values.insert("result1-10", "95");
     values.insert("jingzai_height2-10", "61");
@@ -252,7 +236,7 @@ void TestLeafTestRecord::tenPointsKeepTheJudgementLine() {
 }
 
 void TestLeafTestRecord::zeroDeflectionStopsTheRecord() {
-    QVariantMap values = threePoints();
+    QVariantMap values = threePointLeafResult();
     values["result1-2"] = "0";
     values["result2-2"] = "0";
     RecordRows rows({"1", "2", "3"}, values);
@@ -282,13 +266,13 @@ void TestLeafTestRecord::settingsKeptVerbatim() {
     QCOMPARE(ini.readInt("报表设置", "刚度计算方式", -1), 1);
     QCOMPARE(ini.readString("备注", "保留", ""), QString("1"));
     // A tolerance that is no number judges as 0: nothing is inside a band of width 0.
-    RecordRows rows({"1", "2", "3"}, threePoints());
+    RecordRows rows({"1", "2", "3"}, threePointLeafResult());
     QCOMPARE(makeLeafTestRecord(s, rows.scheme, rows.result)->freeArcHeight.verdict, QString("不合格"));
 }
 
 void TestLeafTestRecord::exportReadBackIndependently() {
     if (pythonWithOpenpyxl().isEmpty()) QSKIP("python3 with openpyxl is needed to read the record back");
-    RecordRows rows({"1", "2", "3"}, threePoints());
+    RecordRows rows({"1", "2", "3"}, threePointLeafResult());
     QVERIFY(QFile::copy(SPRINGTEST_RECORD_TEMPLATE, rows.app.file(kRecordTemplate)));
     QVERIFY(writeLeafReportSettings(rows.app.path(), bands(0)));
     NoSpreadsheetOpener opener;
@@ -339,7 +323,7 @@ void TestLeafTestRecord::exportRefusals() {
     TempAppDir app;
     const QString batch = makeLeafBatch(app.path(), leafScheme({"1", "2", "3"}));
     QVERIFY(!batch.isEmpty());
-    if (withResults) QVERIFY(storeLeafTests(batch, {{1, threePoints(), {}}}));
+    if (withResults) QVERIFY(storeLeafTests(batch, {{1, threePointLeafResult(), {}}}));
     if (withTemplate) QVERIFY(QFile::copy(SPRINGTEST_RECORD_TEMPLATE, app.file(kRecordTemplate)));
     const ExportOutcome outcome =
         exportLeafTestRecord({app.path(), kRecordTemplate, nullptr}, batch, serial, {});

@@ -1,4 +1,5 @@
 #include "SequencerRig.h"
+#include "StorageProbes.h"
 #include "platform/ProfileFile.h"
 #include "sequencer/BatchOpening.h"
 #include "sequencer/ResultGrid.h"
@@ -16,16 +17,6 @@ using namespace springtest;
 using namespace springtest::testing;
 
 namespace {
-
-struct GridRecorder : ResultGrid {
-    QList<int> widths;
-    QMap<QPair<int, int>, QString> cells;
-    int rows = 0;
-    void setColumnWidths(const QList<int>& w) override { widths = w; }
-    void setRowCount(int r) override { rows = r; }
-    void setCell(int row, int column, const QString& text) override { cells[{row, column}] = text; }
-    QString cell(int row, int column) const { return cells.value({row, column}); }
-};
 
 LeafSpringScheme leafScheme(const QString& style = "3", int jh = 2) {
     LeafSpringScheme s;
@@ -57,17 +48,6 @@ QString makeLeafBatch(const TempAppDir& dir, const LeafSpringScheme& scheme) {
         return {};
     }
     return batch;
-}
-
-int count(const QString& path, const QString& table) {
-    Database db(path);
-    const auto rows = db.select("select count(*) as n from " + table);
-    return rows && !rows->isEmpty() ? rows->first().toInt("n") : -1;
-}
-
-QList<DbRow> rowsOf(const QString& path, const QString& sql) {
-    Database db(path);
-    return db.select(sql).value_or(QList<DbRow>{});
 }
 
 // A leaf-spring sequencer with its storage, the card's load read with 1 decimal and displacements with 3.

@@ -1,4 +1,5 @@
 #include "SequencerRig.h"
+#include "StorageProbes.h"
 #include "platform/OperatorIdentity.h"
 #include "platform/ProfileFile.h"
 #include "sequencer/BatchOpening.h"
@@ -19,16 +20,6 @@ using namespace springtest::testing;
 
 namespace {
 
-struct GridRecorder : ResultGrid {
-    QList<int> widths;
-    QMap<QPair<int, int>, QString> cells;
-    int rows = 0;
-    void setColumnWidths(const QList<int>& w) override { widths = w; }
-    void setRowCount(int r) override { rows = r; }
-    void setCell(int row, int column, const QString& text) override { cells[{row, column}] = text; }
-    QString cell(int row, int column) const { return cells.value({row, column}); }
-};
-
 StandardScheme threePointScheme(int jh = 1, bool yb = false, const QString& style = "0") {
     StandardScheme s;
     s.scheme_name = "S";
@@ -44,17 +35,6 @@ StandardScheme threePointScheme(int jh = 1, bool yb = false, const QString& styl
     s.scheme_type = true;
     s.scheme_yb = yb;
     return s;
-}
-
-int count(const QString& path, const QString& table) {
-    Database db(path);
-    const auto rows = db.select("select count(*) as n from " + table);
-    return rows && !rows->isEmpty() ? rows->first().toInt("n") : -1;
-}
-
-QList<DbRow> rowsOf(const QString& path, const QString& sql) {
-    Database db(path);
-    return db.select(sql).value_or(QList<DbRow>{});
 }
 
 // A test as the sequencer hands it to storage when it ends on the rig's card.
@@ -132,6 +112,12 @@ void TestStandardStorage::loaderMessages() {
     // The system's words first, the engine's after them.
     QCOMPARE(rig.seq->LoadScheme(&grid, rig.dir.file("junk.mdb"), s).message,
              QString("读取文件错误!! file is not a database"));
+
+    // A batch whose scheme table cannot be read says why, as a file that cannot be opened does.
+    QVERIFY(QFile::copy(databaseTemplatePath(rig.dir.path()), rig.dir.file("noscheme.mdb")));
+    QVERIFY(Database(rig.dir.file("noscheme.mdb")).exec("drop table test_information"));
+    QCOMPARE(rig.seq->LoadScheme(&grid, rig.dir.file("noscheme.mdb"), s).message,
+             QString("读取文件错误!! no such table: test_information"));
 }
 
 void TestStandardStorage::loaderPicksProcedureBySpringKind_data() {

@@ -42,6 +42,22 @@ struct LeafStoredTest {
     QList<QVariantMap> curve;
 };
 
+// A three-point test: deformations 10/12, 20/22 and 30/32 on loading/unloading at the scheme's first three
+// points, static-load arc heights 49 and 51 at point 2, free arc height 100.40, after pressing 100.10.
+inline QVariantMap threePointLeafResult() {
+    return {{"result1-1", "10"},
+            {"result2-1", "12"},
+            {"result1-2", "20"},
+            {"result2-2", "22"},
+            {"result1-3", "30"},
+            {"result2-3", "32"},
+            {"jingzai_height1-2", "49"},
+            {"jingzai_height2-2", "51"},
+            {"ziyou_height", "100.40"},
+            {"yahou_height", "100.10"},
+            {"date", "2024-05-06 10:11:12.000"}};
+}
+
 inline bool storeLeafTests(const QString& batchPath, const QList<LeafStoredTest>& tests) {
     Database db(batchPath);
     for (const LeafStoredTest& t : tests) {

@@ -3,7 +3,7 @@
 #include "storage/Database.h"
 #include "storage/Schema.h"
 #include "storage/Schemes.h"
-#include "support/TempAppDir.h"
+#include "support/SchemeEditorRig.h"
 #include "windows/common/FindByName.h"
 #include "windows/editor/TFtest_set_GBTH.h"
 
@@ -19,7 +19,7 @@
 #include <memory>
 
 using namespace springtest;
-using springtest::testing::TempAppDir;
+using springtest::testing::SchemeEditorRig;
 using State = TFtest_set_GBTH::EditorState;
 
 namespace {
@@ -41,45 +41,17 @@ LeafSpringScheme leafScheme(const QString& name, const QStringList& loads) {
 
 // An application folder of the leaf-spring machine with its scheme database and batch template, and the
 // editor on it; the load channel reads kN.
-struct LeafEditorRig {
-    TempAppDir app;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TFtest_set_GBTH> editor;
+struct LeafEditorRig : SchemeEditorRig<TFtest_set_GBTH, LeafSpringScheme> {
+    explicit LeafEditorRig(const QList<LeafSpringScheme>& schemes = {}) : SchemeEditorRig(3, schemes) {}
 
-    explicit LeafEditorRig(const QList<LeafSpringScheme>& schemes = {}) {
-        setPrompts(&prompts);
-        const DatabaseFilesResult files = ensureDatabaseFiles(app.path(), 3);
-        if (!files.error.isEmpty()) qFatal("%s", qPrintable(files.error));
-        for (const LeafSpringScheme& s : schemes)
-            if (!insertScheme(schemeDatabasePath(app.path()), s)) qFatal("cannot store a scheme");
-        editor = std::make_unique<TFtest_set_GBTH>(app.path(), "kN");
-    }
-    ~LeafEditorRig() {
-        editor.reset();
-        setPrompts(nullptr);
-    }
-
-    template <typename T = QWidget>
-    T* get(const char* name) const {
-        T* w = findByName<T>(editor.get(), QString::fromLatin1(name));
-        if (!w) qFatal("no component %s", name);
-        return w;
-    }
-    void click(const char* name) const { get<QPushButton>(name)->click(); }
-    void setName(const QString& name) const { get<QComboBox>("scheme_name_com")->setEditText(name); }
-    QTableWidget* table() const { return get<QTableWidget>("schemedata_stringgrid"); }
     void fillLoads(const QStringList& cells) const {
         get<QComboBox>("scheme_sum_com")->setEditText(QString::number(cells.size() / 3));
         for (int i = 0; i < cells.size(); ++i) table()->item(i / 3 + 1, i % 3 + 1)->setText(cells[i]);
     }
-    bool tableEditable() const { return table()->editTriggers() != QAbstractItemView::NoEditTriggers; }
     std::optional<LeafSpringScheme> stored(const QString& name) const {
         return loadLeafSpringScheme(schemeDatabasePath(app.path()), name);
     }
-    int storedCount() const {
-        Database db(schemeDatabasePath(app.path()));
-        return db.select("SELECT * FROM GBTH_information")->size();
-    }
+    int storedCount() const { return SchemeEditorRig::storedCount(SchemeTable::LeafSpring); }
 };
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "storage/Database.h"
 #include "storage/Schemes.h"
 #include "support/BatchMaker.h"
+#include "support/LeafBatch.h"
 #include "support/NearCompare.h"
 #include "support/SimulatorLibrary.h"
 #include "support/TempAppDir.h"
@@ -34,6 +35,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -79,6 +81,7 @@ private slots:
     void schemeEditorByMachineType();
     void oneConsolePerMachine();
     void testRunsThroughTheWindows();
+    void leafSpringTestRunsThroughTheWindows();
     // Last: it starts a process, and under ThreadSanitizer no thread may be started after that.
     void consoleNeedsADisplay_data();
     void consoleNeedsADisplay();
@@ -746,4 +749,85 @@ void TestMainWindow::testRunsThroughTheWindows() {
 }
 
 QTEST_MAIN(TestMainWindow)
+void TestMainWindow::leafSpringTestRunsThroughTheWindows() {
+    // A leaf spring on the type-3 machine, its carriage and leaves 80 mm high and its arc 40 mm: the platen
+    // touches at 120 mm, 5 mm under the crosshead. Pressed once before its measuring cycle.
+    writeMachine({{"MachineType", "3"}});
+    QVERIFY(ProfileFile(m_dir->file("init0.dat")).writeString("Load", "auto_gear", "1"));
+    const QList<std::pair<QString, QString>> spring{
+        {"specimen", "leaf"},        {"start_position_mm", "125"}, {"leaf_free_arc_mm", "40"},
+        {"leaf_thickness_mm", "30"}, {"carriage_height_mm", "50"}, {"leaf_rate_n_per_mm", "150"},
+        {"leaf_set_mm", "1.5"},      {"leaf_set_ratio", "0.4"},    {"leaf_set_load_n", "1000"},
+        {"noise_seed", "4711"}};
+    for (const auto& [key, value] : spring) setSim(key, value);
+    LeafSpringScheme scheme;
+    scheme.scheme_name = QStringLiteral("LS");
+    scheme.scheme_style = QStringLiteral("3");
+    scheme.scheme_jh = 2;
+    scheme.scheme_load = QStringLiteral("20");
+    scheme.scheme_sum = QStringLiteral("3");
+    const char* loads[] = {"1000", "2000", "3000"};
+    for (int k = 0; k < 3; ++k) scheme.points[k] = {loads[k], QStringLiteral("0"), QStringLiteral("0")};
+    scheme.scheme_sdload = QStringLiteral("1000");
+    scheme.scheme_th_height = QStringLiteral("30");
+    scheme.scheme_xc_height = QStringLiteral("50");
+    scheme.scheme_xbbj = QStringLiteral("20");
+    scheme.scheme_yyload = QStringLiteral("3000");
+    scheme.scheme_returnLOAD = QStringLiteral("3600");
+    const QString batch = testing::makeLeafBatch(m_dir->path(), scheme, QStringLiteral("L"));
+    QVERIFY(!batch.isEmpty());
+
+    auto w = startMainWindow();
+    QVERIFY(w);
+    CardSlot& card = w->session().cards().cards[0];
+    m_prompts.files = {batch};
+    item(w.get(), "N10")->trigger();
+    QCOMPARE(m_prompts.messages(), QStringList{});
+    card.displacement->SetDisplacement(125.0f);
+    QTimer::singleShot(0, this, [] {
+        QWidget* window = QApplication::activeModalWidget();
+        auto* speed = findByName<QLineEdit>(window, "bsSkinEdit1");
+        auto* ok = findByName<QAbstractButton>(window, "bsSkinButton1");
+        if (speed && ok) {
+            speed->setText("600");
+            ok->click();
+        } else if (window) {
+            window->close();
+        }
+    });
+    item(w.get(), "N17")->trigger();
+    const uint64_t cycles = w->session().acquisition()->cycles();
+    QVERIFY2(waitFor([&] { return w->session().acquisition()->cycles() > cycles + 5; }), "acquisition runs");
+
+    // No start before the operator chose the pre-compressions.
+    auto* start = findByName<QAbstractButton>(w->controlPanel(), "TestStart_SpeedButton");
+    start->click();
+    QCOMPARE(m_prompts.messages(), QStringList{QStringLiteral("预压次数尚未设置！！")});
+    QVERIFY(w->sequencer()->isIdle());
+    auto* precompress = findByName<QComboBox>(w->controlPanel(), "test_Cycle_ComboBox");
+    QVERIFY(precompress && precompress->isVisible());
+    precompress->setCurrentText("0");
+    start->click();
+    QVERIFY2(waitFor([&] { return w->sequencer()->inMeasuringCycle() && w->sequencer()->pointIndex() >= 3; },
+                     60000),
+             "the measuring cycle reaches its points");
+    screenshot("console-leaf-test-running");
+    QVERIFY2(waitFor([&] { return w->sequencer()->state() == TestState::Stored && w->sequencer()->isIdle(); },
+                     60000),
+             "the test is stored");
+
+    // One row: the arc height of the untouched spring under the contact force (150 N/mm), then the arc
+    // height its first pressing left.
+    Database db(batch);
+    const auto rows = db.select("select * from gbth_result");
+    QVERIFY(rows);
+    QCOMPARE(rows->size(), 1);
+    COMPARE_NEAR(rows->first().text("ziyou_height").toDouble(), 40.0 - 20.0 / 150.0, 0.0, 0.05,
+                 "free arc height");
+    const double pressed = rows->first().text("yahou_height").toDouble();
+    QVERIFY2(pressed < 40.0 - 0.3 && pressed > 40.0 - 1.5, qPrintable(QString::number(pressed)));
+    for (int k = 1; k <= 3; ++k)
+        QVERIFY2(!rows->first().text(QString("result1-%1").arg(k)).isEmpty(), qPrintable(QString::number(k)));
+}
+
 #include "tst_mainwindow.moc"

@@ -3,7 +3,7 @@
 #include "storage/Database.h"
 #include "storage/Schema.h"
 #include "storage/Schemes.h"
-#include "support/TempAppDir.h"
+#include "support/SchemeEditorRig.h"
 #include "windows/common/FindByName.h"
 #include "windows/editor/TFtest_set.h"
 
@@ -20,7 +20,7 @@
 #include <memory>
 
 using namespace springtest;
-using springtest::testing::TempAppDir;
+using springtest::testing::SchemeEditorRig;
 using State = TFtest_set::EditorState;
 
 namespace {
@@ -47,33 +47,9 @@ StandardScheme scheme(const QString& name, const QString& style, bool compressio
 }
 
 // An application folder with the scheme database and the batch template, and the editor on it.
-struct EditorRig {
-    TempAppDir app;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TFtest_set> editor;
+struct EditorRig : SchemeEditorRig<TFtest_set, StandardScheme> {
+    explicit EditorRig(const QList<StandardScheme>& schemes = {}) : SchemeEditorRig(0, schemes) {}
 
-    explicit EditorRig(const QList<StandardScheme>& schemes = {}) {
-        setPrompts(&prompts);
-        const DatabaseFilesResult files = ensureDatabaseFiles(app.path(), 0);
-        if (!files.error.isEmpty()) qFatal("%s", qPrintable(files.error));
-        for (const StandardScheme& s : schemes)
-            if (!insertScheme(schemeDatabasePath(app.path()), s)) qFatal("cannot store a scheme");
-        editor = std::make_unique<TFtest_set>(app.path(), "kN");
-    }
-    ~EditorRig() {
-        editor.reset();
-        setPrompts(nullptr);
-    }
-
-    template <typename T = QWidget>
-    T* get(const char* name) const {
-        T* w = findByName<T>(editor.get(), QString::fromLatin1(name));
-        if (!w) qFatal("no component %s", name);
-        return w;
-    }
-    void click(const char* name) const { get<QPushButton>(name)->click(); }
-    void setName(const QString& name) const { get<QComboBox>("scheme_name_com")->setEditText(name); }
-    QTableWidget* table() const { return get<QTableWidget>("schemedata_stringgrid"); }
     void fillPoints(const QList<PointRow>& rows) const {
         get<QComboBox>("scheme_sum_com")->setEditText(QString::number(rows.size()));
         for (int k = 0; k < rows.size(); ++k) {
@@ -82,14 +58,10 @@ struct EditorRig {
             table()->item(k + 1, 3)->setText(rows[k].min);
         }
     }
-    bool tableEditable() const { return table()->editTriggers() != QAbstractItemView::NoEditTriggers; }
     std::optional<StandardScheme> stored(const QString& name) const {
         return loadStandardScheme(schemeDatabasePath(app.path()), name);
     }
-    int storedCount() const {
-        Database db(schemeDatabasePath(app.path()));
-        return db.select("SELECT * FROM test_information")->size();
-    }
+    int storedCount() const { return SchemeEditorRig::storedCount(SchemeTable::Standard); }
 };
 
 }  // namespace

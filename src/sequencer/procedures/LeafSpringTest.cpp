@@ -5,21 +5,7 @@
 #include "sequencer/TTestStyle.h"
 #include "sequencer/procedures/StandardTest.h"
 
-#include <cmath>
-#include <limits>
-
 namespace springtest {
-
-namespace {
-
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-
-float ratio(double numerator, double denominator) {
-    if (denominator == 0.0 || std::isnan(numerator) || std::isnan(denominator)) return kNaN;
-    return static_cast<float>(numerator / denominator);
-}
-
-}  // namespace
 
 float LeafSpringTest::arcHeight(const ttest_info& scheme, float displacement_mm) {
     return static_cast<float>(displacement_mm - scheme.scheme_th_height - scheme.scheme_xc_height);
@@ -91,20 +77,8 @@ void LeafSpringTest::capture(const Sample& s) {
     }
     const SchemeStyle style = scheme.scheme_style;
     const double T = scheme.points[k - 1];
-    bool reached = false;
-    switch (style) {
-        case SchemeStyle::DisplacementLoad:
-            reached = s.D <= T;
-            break;
-        case SchemeStyle::DeformationLoad:
-            reached = s.E >= T;
-            break;
-        case SchemeStyle::LoadDisplacement:
-        case SchemeStyle::LoadDeformation:
-            reached = s.L >= T;
-            break;
-    }
-    if (!reached) {
+    // A leaf spring is pressed: its points are taken as a compression spring's.
+    if (!forwardPointReached(style, true, s, T)) {
         // The maximum test load is never pressed past for a point the spring does not reach under it: the
         // test turns back, and the return stroke takes up the points the forward stroke captured.
         if (scheme.scheme_returnLOAD > 0 && s.L > static_cast<float>(scheme.scheme_returnLOAD)) {
@@ -157,28 +131,15 @@ void LeafSpringTest::returnStroke(const Sample& s) {
     if (scheme.scheme_jh != 2 || k < 1 || k > scheme.points.size()) return;
     const double T = scheme.points[k - 1];
     const SchemeStyle style = scheme.scheme_style;
-    bool reached = false;
-    switch (style) {
-        case SchemeStyle::DisplacementLoad:
-            reached = s.D >= T;
-            break;
-        case SchemeStyle::DeformationLoad:
-            reached = s.E <= T;
-            break;
-        case SchemeStyle::LoadDisplacement:
-        case SchemeStyle::LoadDeformation:
-            reached = s.L <= T;
-            break;
-    }
-    if (!reached) return;
+    if (!returnPointReached(style, true, s, T)) return;
     if (style == SchemeStyle::LoadDeformation) {
         m_seq.setResult(ResultArray::valueIndex(2, k), s.E);
         const float forward = m_seq.results().value(1, k);
-        m_seq.setResult(ResultArray::stiffnessIndex(2, k), ratio(T, (double(s.E) + forward) / 2));
+        m_seq.setResult(ResultArray::stiffnessIndex(2, k), resultRatio(T, (double(s.E) + forward) / 2));
         m_seq.setResult(LeafResultIndex::staticArcHeight(2, k), arcHeight(scheme, s.D));
     } else {
         m_seq.setResult(ResultArray::valueIndex(2, k), style == SchemeStyle::LoadDisplacement ? s.D : s.L);
-        m_seq.setResult(ResultArray::stiffnessIndex(2, k), ratio(s.L, s.E));
+        m_seq.setResult(ResultArray::stiffnessIndex(2, k), resultRatio(s.L, s.E));
     }
     m_seq.setPointIndex(k - 1);
 }

@@ -2,6 +2,7 @@
 
 #include "measurement/SampleSlot.h"
 #include "sequencer/TestTypes.h"
+#include "sequencer/procedures/PointCapture.h"
 
 namespace springtest {
 
@@ -32,9 +33,7 @@ public:
     static float arcHeight(const ttest_info& scheme, float displacement_mm);
 
 private:
-    struct Sample {
-        float L, D, E;
-    };
+    using Sample = PointSample;
     void forward(const Sample& s);
     void capture(const Sample& s);
     void reverse();

@@ -34,11 +34,6 @@ std::optional<size_t> spanStart(const std::vector<float>& deformations, size_t n
     return below;
 }
 
-float ratio(double numerator, double denominator) {
-    if (denominator == 0.0 || std::isnan(numerator) || std::isnan(denominator)) return kNaN;
-    return static_cast<float>(numerator / denominator);
-}
-
 }  // namespace
 
 float StandardTest::forwardStiffness(StandardTestKind kind, SchemeStyle style, int k, const double* T,
@@ -49,13 +44,13 @@ float StandardTest::forwardStiffness(StandardTestKind kind, SchemeStyle style, i
     if (k == 1) {
         switch (style) {
             case SchemeStyle::DisplacementLoad:
-                return tension ? ratio(L, Tk - H) : ratio(L, H - Tk);
+                return tension ? resultRatio(L, Tk - H) : resultRatio(L, H - Tk);
             case SchemeStyle::DeformationLoad:
-                return ratio(L, Tk);
+                return resultRatio(L, Tk);
             case SchemeStyle::LoadDisplacement:
-                return tension ? ratio(Tk, vk - H) : ratio(Tk, H - vk);
+                return tension ? resultRatio(Tk, vk - H) : resultRatio(Tk, H - vk);
             case SchemeStyle::LoadDeformation:
-                return ratio(Tk, vk);
+                return resultRatio(Tk, vk);
         }
         return kNaN;
     }
@@ -63,13 +58,13 @@ float StandardTest::forwardStiffness(StandardTestKind kind, SchemeStyle style, i
     const double vp = value[k - 2];
     switch (style) {
         case SchemeStyle::DisplacementLoad:
-            return tension ? ratio(vk - vp, Tk - Tp) : ratio(vk - vp, Tp - Tk);
+            return tension ? resultRatio(vk - vp, Tk - Tp) : resultRatio(vk - vp, Tp - Tk);
         case SchemeStyle::DeformationLoad:
-            return ratio(vk - vp, Tk - Tp);
+            return resultRatio(vk - vp, Tk - Tp);
         case SchemeStyle::LoadDisplacement:
-            return tension ? ratio(Tk - Tp, vk - vp) : ratio(Tk - Tp, vp - vk);
+            return tension ? resultRatio(Tk - Tp, vk - vp) : resultRatio(Tk - Tp, vp - vk);
         case SchemeStyle::LoadDeformation:
-            return ratio(Tk - Tp, vk - vp);
+            return resultRatio(Tk - Tp, vk - vp);
     }
     return kNaN;
 }
@@ -218,20 +213,7 @@ void StandardTest::points(const Sample& s) {
         if (speed) motor.SetSpeed(*speed);
     }
 
-    bool reached = false;
-    switch (style) {
-        case SchemeStyle::DisplacementLoad:
-            reached = compression ? s.D <= T : s.D >= T;
-            break;
-        case SchemeStyle::DeformationLoad:
-            reached = s.E >= T;
-            break;
-        case SchemeStyle::LoadDisplacement:
-        case SchemeStyle::LoadDeformation:
-            reached = s.L >= T;
-            break;
-    }
-    if (!reached) return;
+    if (!forwardPointReached(style, compression, s, T)) return;
 
     const float value = measured(s);
     m_seq.setResult(ResultArray::valueIndex(1, k), value);
@@ -294,22 +276,9 @@ void StandardTest::returnStroke(const Sample& s) {
     const int k = m_seq.pointIndex();
     if (k < 1 || k > scheme.points.size()) return;
     const double T = scheme.points[k - 1];
-    bool reached = false;
-    switch (scheme.scheme_style) {
-        case SchemeStyle::DisplacementLoad:
-            reached = compression ? s.D >= T : s.D <= T;
-            break;
-        case SchemeStyle::DeformationLoad:
-            reached = s.E <= T;
-            break;
-        case SchemeStyle::LoadDisplacement:
-        case SchemeStyle::LoadDeformation:
-            reached = s.L <= T;
-            break;
-    }
-    if (!reached) return;
+    if (!returnPointReached(scheme.scheme_style, compression, s, T)) return;
     m_seq.setResult(ResultArray::valueIndex(2, k), measured(s));
-    m_seq.setResult(ResultArray::stiffnessIndex(2, k), ratio(s.L, s.E));
+    m_seq.setResult(ResultArray::stiffnessIndex(2, k), resultRatio(s.L, s.E));
     m_seq.setPointIndex(k - 1);
 }
 

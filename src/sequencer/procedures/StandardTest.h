@@ -2,6 +2,7 @@
 
 #include "measurement/SampleSlot.h"
 #include "sequencer/TestTypes.h"
+#include "sequencer/procedures/PointCapture.h"
 
 namespace springtest {
 
@@ -29,9 +30,7 @@ public:
                                   const float* value, float height, float load);
 
 private:
-    struct Sample {
-        float L, D, E;
-    };
+    using Sample = PointSample;
     void forward(const Sample& s);
     void points(const Sample& s);
     void solidSearch(const Sample& s);

@@ -10,26 +10,34 @@ QString limitOrZero(const QString& limit) {
 
 }  // namespace
 
-std::optional<QVariantMap> schemeSaveValues(const SchemeForm& form) {
+std::optional<QVariantMap> commonSchemeSaveValues(const QString& name, int style, const QString& count,
+                                                  const QString& initialForce,
+                                                  const QList<SchemePointText>& rows) {
     bool ok = false;
-    const int count = form.count.trimmed().toInt(&ok);
-    if (!ok || count < 1 || count > kSchemePoints || count > form.rows.size() || form.style < 0)
-        return std::nullopt;
-    QVariantMap values{{QStringLiteral("scheme_name"), form.name},
-                       {QStringLiteral("scheme_style"), QString::number(form.style)},
-                       {QStringLiteral("scheme_jh"), form.returnStroke ? 2 : 1},
-                       {QStringLiteral("scheme_load"), form.initialForce},
-                       {QStringLiteral("scheme_sum"), form.count},
-                       {QStringLiteral("scheme_gangdu_max"), form.stiffnessMax},
-                       {QStringLiteral("scheme_gangdu_min"), form.stiffnessMin},
-                       {QStringLiteral("scheme_type"), form.compression},
-                       {QStringLiteral("scheme_yb"), form.solidHeight}};
-    for (int k = 1; k <= count; ++k) {
-        const SchemePointText& row = form.rows[k - 1];
+    const int points = count.trimmed().toInt(&ok);
+    if (!ok || points < 1 || points > kSchemePoints || points > rows.size() || style < 0) return std::nullopt;
+    QVariantMap values{{QStringLiteral("scheme_name"), name},
+                       {QStringLiteral("scheme_style"), QString::number(style)},
+                       {QStringLiteral("scheme_load"), initialForce},
+                       {QStringLiteral("scheme_sum"), count}};
+    for (int k = 1; k <= points; ++k) {
+        const SchemePointText& row = rows[k - 1];
         values.insert(schemePointColumn(k), row.value);
         values.insert(schemePointMaxColumn(k), limitOrZero(row.upper));
         values.insert(schemePointMinColumn(k), limitOrZero(row.lower));
     }
+    return values;
+}
+
+std::optional<QVariantMap> schemeSaveValues(const SchemeForm& form) {
+    std::optional<QVariantMap> values =
+        commonSchemeSaveValues(form.name, form.style, form.count, form.initialForce, form.rows);
+    if (!values) return std::nullopt;
+    values->insert(QStringLiteral("scheme_jh"), form.returnStroke ? 2 : 1);
+    values->insert(QStringLiteral("scheme_gangdu_max"), form.stiffnessMax);
+    values->insert(QStringLiteral("scheme_gangdu_min"), form.stiffnessMin);
+    values->insert(QStringLiteral("scheme_type"), form.compression);
+    values->insert(QStringLiteral("scheme_yb"), form.solidHeight);
     return values;
 }
 

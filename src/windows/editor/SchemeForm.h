@@ -24,6 +24,14 @@ struct SchemeForm {
     QList<SchemePointText> rows;  // rows 1 … of the point table
 };
 
+// The columns every machine's scheme writes alike: name, style, initial force, the count, and for points 1 to
+// the count the value and each limit, a limit left empty stored as "0". The points past the count are not
+// written, so a changed scheme keeps what they held. Nothing when the form cannot be stored: no scheme style,
+// or a point count that is not a number from 1 to 10 with a row for every point.
+std::optional<QVariantMap> commonSchemeSaveValues(const QString& name, int style, const QString& count,
+                                                  const QString& initialForce,
+                                                  const QList<SchemePointText>& rows);
+
 // The columns a save writes: every field of the form, and for points 1 to the count the value and each
 // limit, a limit left empty stored as "0". The points past the count are not written, so a changed scheme
 // keeps what they held. Nothing when the form cannot be stored: no scheme style, or a point count that is

@@ -37,14 +37,6 @@ QString notStored(const Database& db) {
 
 }  // namespace
 
-QString systemUserName() {
-    for (const char* variable : {"USER", "USERNAME", "LOGNAME"}) {
-        const QString name = qEnvironmentVariable(variable);
-        if (!name.isEmpty()) return name;
-    }
-    return QStringLiteral("unknown");
-}
-
 QString storeVerification(const QString& schemeDatabasePath, const VerificationRecord& record, qint64* id) {
     if (!QFileInfo::exists(schemeDatabasePath))
         return QStringLiteral("the scheme database %1 is missing: make one with springtest init")

@@ -35,7 +35,4 @@ QString storeVerification(const QString& schemeDatabasePath, const VerificationR
 // QGuiApplication (the fonts). Returns an empty text on success, else the operator's message.
 QString writeVerificationReport(const QString& pdfPath, const VerificationRecord& record);
 
-// Who verified when no one logged in: the account the program runs under.
-QString systemUserName();
-
 }  // namespace springtest

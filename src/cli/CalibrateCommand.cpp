@@ -10,6 +10,7 @@
 #include "measurement/CardSlot.h"
 #include "measurement/Tload.h"
 #include "platform/NumberFormat.h"
+#include "platform/OperatorIdentity.h"
 
 #include <optional>
 
@@ -68,7 +69,7 @@ std::optional<Options> readOptions(const QStringList& args, QString& error) {
     if (!points) return std::nullopt;
     opt.points = *points;
     opt.operatorName = o.text(QStringLiteral("operator")).trimmed();
-    if (opt.operatorName.isEmpty()) opt.operatorName = systemUserName();
+    if (opt.operatorName.isEmpty()) opt.operatorName = currentOperatorName();
     opt.assumeYes = o.has(QStringLiteral("yes"));
     return opt;
 }

@@ -10,6 +10,7 @@
 #include "cli/ConsoleOutput.h"
 #include "measurement/CardSlot.h"
 #include "measurement/Tload.h"
+#include "platform/OperatorIdentity.h"
 #include "storage/Schema.h"
 
 #include <QDateTime>
@@ -58,7 +59,7 @@ std::optional<Options> readOptions(const QStringList& args, QString& error) {
     }
     opt.report = o.text(QStringLiteral("report"));
     opt.operatorName = o.text(QStringLiteral("operator")).trimmed();
-    if (opt.operatorName.isEmpty()) opt.operatorName = systemUserName();
+    if (opt.operatorName.isEmpty()) opt.operatorName = currentOperatorName();
     opt.assumeYes = o.has(QStringLiteral("yes"));
     return opt;
 }

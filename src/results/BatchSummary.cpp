@@ -16,10 +16,6 @@ namespace {
 
 constexpr double kTable_pt = 7.5;
 
-QString orDash(const QString& text) {
-    return text.isEmpty() ? QStringLiteral("—") : text;
-}
-
 SummaryLine lineOf(const TestCertificate& judged, const QString& operatorName) {
     SummaryLine line;
     line.serial = judged.serial;
@@ -39,28 +35,18 @@ SummaryLine lineOf(const TestCertificate& judged, const QString& operatorName) {
 }
 
 void drawSummary(PdfPage& page, const BatchSummary& summary) {
-    page.title(QStringLiteral("批次汇总报告  Batch summary"));
-    if (!summary.context.lab.name.isEmpty()) {
-        page.newLine();
-        page.text(summary.context.lab.name, 0, true);
-    }
-    if (!summary.context.lab.address.isEmpty()) {
-        page.newLine();
-        page.text(summary.context.lab.address);
-    }
-    page.newLine(0.6);
-    page.rule();
+    drawReportHeading(page, QStringLiteral("批次汇总报告  Batch summary"), summary.context.lab);
     int passed = 0, failed = 0;
     for (const SummaryLine& t : summary.tests) {
         if (t.verdict == passText()) ++passed;
         if (t.verdict == failText()) ++failed;
     }
     const std::vector<double> pairs{0, 28, 100, 132};
-    page.row({QStringLiteral("设备 Machine"), orDash(summary.context.machine), QStringLiteral("采集卡 Card"),
-              orDash(summary.context.card)},
+    page.row({QStringLiteral("设备 Machine"), textOrDash(summary.context.machine),
+              QStringLiteral("采集卡 Card"), textOrDash(summary.context.card)},
              pairs);
-    page.row({QStringLiteral("方案 Scheme"), orDash(summary.scheme), QStringLiteral("批次 Batch"),
-              orDash(summary.batch)},
+    page.row({QStringLiteral("方案 Scheme"), textOrDash(summary.scheme), QStringLiteral("批次 Batch"),
+              textOrDash(summary.batch)},
              pairs);
     page.row({QStringLiteral("试验数 Tests"), QString::number(summary.tests.size()),
               QStringLiteral("合格/不合格"), QStringLiteral("%1 / %2").arg(passed).arg(failed)},
@@ -100,8 +86,9 @@ void drawSummary(PdfPage& page, const BatchSummary& summary) {
     page.row(titles, columns, true, kTable_pt);
     for (const SummaryLine& t : summary.tests) {
         if (page.ensureRoom(page.lineHeight_mm() * 2)) page.row(titles, columns, true, kTable_pt);
-        page.row({QString::number(t.serial), orDash(t.testedAt), orDash(t.operatorName), orDash(t.height),
-                  orDash(t.solidHeight), QStringLiteral("%1/%2").arg(t.failed).arg(t.judged), t.verdict},
+        page.row({QString::number(t.serial), textOrDash(t.testedAt), textOrDash(t.operatorName),
+                  textOrDash(t.height), textOrDash(t.solidHeight),
+                  QStringLiteral("%1/%2").arg(t.failed).arg(t.judged), t.verdict},
                  columns, false, kTable_pt);
     }
     page.ensureRoom(page.lineHeight_mm() * 4);

@@ -222,4 +222,22 @@ void drawCurvePlot(PdfPage& page, const QRectF& frame_mm, const CurvePlot& plot)
     p.restore();
 }
 
+void drawReportHeading(PdfPage& page, const QString& title, const LabIdentity& lab) {
+    page.title(title);
+    if (!lab.name.isEmpty()) {
+        page.newLine();
+        page.text(lab.name, 0, true);
+    }
+    if (!lab.address.isEmpty()) {
+        page.newLine();
+        page.text(lab.address);
+    }
+    page.newLine(0.6);
+    page.rule();
+}
+
+QString textOrDash(const QString& text) {
+    return text.isEmpty() ? QStringLiteral("—") : text;
+}
+
 }  // namespace springtest

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "results/LabIdentity.h"
+
 #include <QFont>
 #include <QPainter>
 #include <QPdfWriter>
@@ -77,6 +79,12 @@ struct CurvePlot {
 // A curve with more points than the frame has columns at print resolution is drawn as each column's lowest
 // and highest point, which looks the same and keeps the file small.
 void drawCurvePlot(PdfPage& page, const QRectF& frame_mm, const CurvePlot& plot);
+
+// The top of every report: its title, the laboratory's name and address where the settings give them, and a
+// rule beneath.
+void drawReportHeading(PdfPage& page, const QString& title, const LabIdentity& lab);
+// A value the report has none of reads as a dash, so an empty cell is never taken for a missed one.
+QString textOrDash(const QString& text);
 
 // A round step for about `ticks` ticks over `span`: 1, 2 or 5 times a power of ten.
 double niceTickStep(double span, int ticks);

@@ -42,33 +42,20 @@ QString overallVerdict(const TestCertificate& c) {
     return passed && !unmeasured ? passText() : notJudgedText();
 }
 
-QString orDash(const QString& text) {
-    return text.isEmpty() ? QStringLiteral("—") : text;
-}
-
 void drawCertificate(PdfPage& page, const TestCertificate& c) {
-    page.title(QStringLiteral("弹簧试验证书  Spring test certificate"));
-    if (!c.context.lab.name.isEmpty()) {
-        page.newLine();
-        page.text(c.context.lab.name, 0, true);
-    }
-    if (!c.context.lab.address.isEmpty()) {
-        page.newLine();
-        page.text(c.context.lab.address);
-    }
-    page.newLine(0.6);
-    page.rule();
+    drawReportHeading(page, QStringLiteral("弹簧试验证书  Spring test certificate"), c.context.lab);
 
     const std::vector<double> pairs{0, 28, 92, 122};
-    page.row({QStringLiteral("设备 Machine"), orDash(c.context.machine), QStringLiteral("采集卡 Card"),
-              orDash(c.context.card)},
+    page.row({QStringLiteral("设备 Machine"), textOrDash(c.context.machine), QStringLiteral("采集卡 Card"),
+              textOrDash(c.context.card)},
              pairs);
-    page.row({QStringLiteral("方案 Scheme"), orDash(c.scheme), QStringLiteral("批次 Batch"), orDash(c.batch)},
+    page.row({QStringLiteral("方案 Scheme"), textOrDash(c.scheme), QStringLiteral("批次 Batch"),
+              textOrDash(c.batch)},
              pairs);
     page.row({QStringLiteral("序号 Serial"), QString::number(c.serial), QStringLiteral("操作员 Operator"),
-              orDash(c.operatorName)},
+              textOrDash(c.operatorName)},
              pairs);
-    page.row({QStringLiteral("试验时间 Tested"), orDash(c.testedAt), QStringLiteral("出具时间 Issued"),
+    page.row({QStringLiteral("试验时间 Tested"), textOrDash(c.testedAt), QStringLiteral("出具时间 Issued"),
               QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))},
              pairs);
     page.newLine(0.6);
@@ -95,9 +82,10 @@ void drawCertificate(PdfPage& page, const TestCertificate& c) {
     for (qsizetype i = 0; i < c.points.size(); ++i) {
         const JudgedValue& p = c.points[i];
         const JudgedValue stiffness = i < c.stiffness.size() ? c.stiffness[i] : JudgedValue{};
-        page.row({p.name, p.stroke, p.target, orDash(p.upper), orDash(p.lower), orDash(p.measured),
-                  orDash(p.verdict), orDash(stiffness.measured), orDash(stiffness.verdict)},
-                 columns);
+        page.row(
+            {p.name, p.stroke, p.target, textOrDash(p.upper), textOrDash(p.lower), textOrDash(p.measured),
+             textOrDash(p.verdict), textOrDash(stiffness.measured), textOrDash(stiffness.verdict)},
+            columns);
     }
     page.newLine(0.4);
     page.rule();

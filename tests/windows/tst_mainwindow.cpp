@@ -99,6 +99,8 @@ private:
     QString makeBatch(const QString& batch, bool compression, const QStringList& points,
                       const QStringList& upper = {}, const QStringList& lower = {});
     void screenshot(const QString& name);
+    // "试验速度设置" at a constant speed, typed into its dialog as the operator does.
+    void chooseConstantSpeed(Tfmain* w, const QString& speed_mm_per_min);
 
     std::unique_ptr<TempAppDir> m_dir;
     ScriptedPrompts m_prompts;
@@ -155,6 +157,21 @@ QString TestMainWindow::makeBatch(const QString& batch, bool compression, const 
     scheme.scheme_gangdu_max = QStringLiteral("11");
     scheme.scheme_gangdu_min = QStringLiteral("9");
     return testing::makeBatch(m_dir->path(), scheme, batch);
+}
+
+void TestMainWindow::chooseConstantSpeed(Tfmain* w, const QString& speed_mm_per_min) {
+    QTimer::singleShot(0, this, [speed_mm_per_min] {
+        QWidget* window = QApplication::activeModalWidget();
+        auto* speed = findByName<QLineEdit>(window, "bsSkinEdit1");
+        auto* ok = findByName<QAbstractButton>(window, "bsSkinButton1");
+        if (speed && ok) {
+            speed->setText(speed_mm_per_min);
+            ok->click();
+        } else if (window) {
+            window->close();
+        }
+    });
+    item(w, "N17")->trigger();
 }
 
 // Pictures of the console for the README, taken when SPRINGTEST_SCREENSHOTS names a folder and the test runs
@@ -697,19 +714,7 @@ void TestMainWindow::testRunsThroughTheWindows() {
     QCOMPARE(m_prompts.messages(), QStringList{});
     card.displacement->SetDisplacement(62.0f);  // as the data panel's preset does
 
-    // 试验速度设置: 600 mm/min at constant speed.
-    QTimer::singleShot(0, this, [] {
-        QWidget* window = QApplication::activeModalWidget();
-        auto* speed = findByName<QLineEdit>(window, "bsSkinEdit1");
-        auto* ok = findByName<QAbstractButton>(window, "bsSkinButton1");
-        if (speed && ok) {
-            speed->setText("600");
-            ok->click();
-        } else if (window) {
-            window->close();
-        }
-    });
-    item(w.get(), "N17")->trigger();
+    chooseConstantSpeed(w.get(), "600");
     QCOMPARE(w->sequencer()->testSpeed(), 600.0f);
     QCOMPARE(w->sequencer()->speedMode(), SpeedMode::Constant);
 
@@ -784,18 +789,7 @@ void TestMainWindow::leafSpringTestRunsThroughTheWindows() {
     item(w.get(), "N10")->trigger();
     QCOMPARE(m_prompts.messages(), QStringList{});
     card.displacement->SetDisplacement(125.0f);
-    QTimer::singleShot(0, this, [] {
-        QWidget* window = QApplication::activeModalWidget();
-        auto* speed = findByName<QLineEdit>(window, "bsSkinEdit1");
-        auto* ok = findByName<QAbstractButton>(window, "bsSkinButton1");
-        if (speed && ok) {
-            speed->setText("600");
-            ok->click();
-        } else if (window) {
-            window->close();
-        }
-    });
-    item(w.get(), "N17")->trigger();
+    chooseConstantSpeed(w.get(), "600");
     const uint64_t cycles = w->session().acquisition()->cycles();
     QVERIFY2(waitFor([&] { return w->session().acquisition()->cycles() > cycles + 5; }), "acquisition runs");
 

@@ -1,5 +1,5 @@
 // Benchmarks of the spring testing software on the simulated machine. Each prints `name: value unit` lines.
-//   springbench [acquisition|storage|capture|results|console|statistics] [--seconds S]
+//   springbench [acquisition|storage|capture|results|console|statistics|fullrate] [--seconds S]
 
 #include "measurement/TDisplacement.h"
 #include "measurement/Tbankhk.h"
@@ -18,6 +18,8 @@
 #include "ResultsBench.h"
 
 #include "ConsoleBench.h"
+#include "FullRateBench.h"
+#include "LateralBench.h"
 #include "LeafBench.h"
 #include "PdfBench.h"
 #include "StatisticsBench.h"
@@ -261,6 +263,8 @@ int main(int argc, char** argv) {
         {QStringLiteral("statistics"), [] { return benchStatistics(); }},
         {QStringLiteral("certificate"), [] { return benchCertificate(); }},
         {QStringLiteral("leaf"), [] { return benchLeafSpring(); }},
+        {QStringLiteral("fullrate"), [] { return benchFullRate(); }},
+        {QStringLiteral("lateral"), [] { return benchLateral(); }},
     };
     if (args.isEmpty()) {
         for (const auto& [name, run] : benches)

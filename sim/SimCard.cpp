@@ -151,7 +151,9 @@ uint8_t SimCard::limitBitsLocked(double x_mm) const {
 
 SpringLaw::State SimCard::specimenAtLocked(double x_mm) {
     if (!m_cacheValid || m_cacheX_mm != x_mm) {
-        if (leafLocked()) {
+        if (lateralLocked()) {
+            m_cacheState = lateralSpringAt(m_config, x_mm);
+        } else if (leafLocked()) {
             const LeafSpring::State leaf = m_leaf.pressAt(x_mm, m_config.frame_compliance_mm_per_n);
             m_cacheState = {leaf.force_n, leaf.gap_mm, leaf.deflection_mm, leaf.rate_n_per_mm};
         } else {
@@ -175,11 +177,17 @@ double SimCard::rateWhereItStandsLocked(const SpringLaw::State& state) const {
             return m_config.ring_rate_n_per_mm;
         case SpecimenKind::Leaf:
             return m_config.leaf_rate_n_per_mm;
-        case SpecimenKind::None:
         case SpecimenKind::Lateral:
+            return m_config.lateral_rate_n_per_mm;  // pulled out it carries a negative force at the same rate
+        case SpecimenKind::None:
             break;
     }
     return 0.0;
+}
+
+// How far the spring is pressed (or stretched): its engagement, none while the platens are clear of it.
+double SimCard::deflectionLocked(const SpringLaw::State& state) const {
+    return std::max(0.0, state.engagement_mm);
 }
 
 void SimCard::restartConverterLocked(Clock::time_point now) {
@@ -267,11 +275,14 @@ int32_t SimCard::loadGetAd() {
 // Card driver functions
 
 bool SimCard::open(bool allowed) {
+    return open(allowed, Clock::now(), 0.0);
+}
+
+bool SimCard::open(bool allowed, Clock::time_point t, double sensor_offset_mm) {
     std::lock_guard lock(m_mutex);
     if (!allowed || m_failOpen) return false;
-    const Clock::time_point now = Clock::now();
-    advanceLocked(now);
-    m_encoderZero_mm = positionAtLocked(now);
+    advanceLocked(Clock::now());
+    m_encoderZero_mm = positionAtLocked(t) + sensor_offset_mm;
     m_opened = true;
     return true;
 }
@@ -295,17 +306,37 @@ void SimCard::setDeforAmp(int32_t magnification) {
 }
 
 int32_t SimCard::readPulse() {
+    return readPulse(Clock::now(), 0.0);
+}
+
+int32_t SimCard::readPulse(Clock::time_point t, double sensor_offset_mm) {
     std::lock_guard lock(m_mutex);
-    const Clock::time_point now = Clock::now();
-    advanceLocked(now);
-    return toInt32((positionAtLocked(now) - m_encoderZero_mm) / m_config.mm_per_pulse);
+    advanceLocked(Clock::now());
+    return toInt32((positionAtLocked(t) + sensor_offset_mm - m_encoderZero_mm) / m_config.mm_per_pulse);
 }
 
 void SimCard::resetCounter() {
+    resetCounter(Clock::now(), 0.0);
+}
+
+void SimCard::resetCounter(Clock::time_point t, double sensor_offset_mm) {
     std::lock_guard lock(m_mutex);
-    const Clock::time_point now = Clock::now();
-    advanceLocked(now);
-    m_encoderZero_mm = positionAtLocked(now);
+    advanceLocked(Clock::now());
+    m_encoderZero_mm = positionAtLocked(t) + sensor_offset_mm;
+}
+
+AxialOffsetSource SimCard::axialOffsetAt(Clock::time_point t) {
+    std::lock_guard lock(m_mutex);
+    if (m_config.lateral_offset_per_mm == 0.0) return {};  // nothing sideways: no spring to solve
+    advanceLocked(Clock::now());
+    return {deflectionLocked(specimenAtLocked(positionAtLocked(t))), m_config.lateral_offset_per_mm,
+            m_config.lateral_offset_angle_deg};
+}
+
+double SimCard::positionAt(Clock::time_point t) {
+    std::lock_guard lock(m_mutex);
+    advanceLocked(Clock::now());
+    return positionAtLocked(t);
 }
 
 void SimCard::setRate(float rate) {
@@ -425,8 +456,11 @@ double SimCard::get(std::string_view key) {
     if (equalsIgnoreCase(key, "force") || equalsIgnoreCase(key, "cell_force") ||
         equalsIgnoreCase(key, "indicated_force") || equalsIgnoreCase(key, "reference_force") ||
         equalsIgnoreCase(key, "gap_mm") || equalsIgnoreCase(key, "rate_n_per_mm") ||
-        equalsIgnoreCase(key, "engagement_mm")) {
+        equalsIgnoreCase(key, "engagement_mm") || equalsIgnoreCase(key, "deflection_mm") ||
+        equalsIgnoreCase(key, "lateral_force_n")) {
         const SpringLaw::State state = specimenAtLocked(x);
+        if (equalsIgnoreCase(key, "deflection_mm")) return deflectionLocked(state);
+        if (equalsIgnoreCase(key, "lateral_force_n")) return lateralLocked() ? state.force_n : kNaN;
         if (equalsIgnoreCase(key, "force")) return state.force_n;
         if (equalsIgnoreCase(key, "cell_force")) return m_config.load_sign * state.force_n;
         if (equalsIgnoreCase(key, "indicated_force"))

@@ -8,6 +8,7 @@
 #include <random>
 #include <string_view>
 
+#include "LateralMachine.h"
 #include "LeafSpring.h"
 #include "SimConfig.h"
 #include "Specimen.h"
@@ -51,6 +52,17 @@ public:
     void servoData(uint16_t output);
     void daStart();
 
+    // The lateral machine's couplings (see LateralMachine.h). Each takes this card's lock only, so that the
+    // machine reads one card after another and never holds two locks at once. `t` is a moment not in the
+    // future: the encoder readings of the sensor cards and the axial card's deflection are taken at one t.
+    AxialOffsetSource axialOffsetAt(Clock::time_point t);
+    double positionAt(Clock::time_point t);
+    // The encoder of a sensor riding on the axial spring's top reads the crosshead plus where the top stands
+    // sideways (sensor_offset_mm, at t); CardOpen and ResetMainCountor zero it where both stand.
+    bool open(bool allowed, Clock::time_point t, double sensor_offset_mm);
+    int32_t readPulse(Clock::time_point t, double sensor_offset_mm);
+    void resetCounter(Clock::time_point t, double sensor_offset_mm);
+
     // Test access. set() returns false for an unknown key or a value the key cannot take; get() returns NaN
     // for an unknown key.
     bool set(std::string_view key, double value);
@@ -84,6 +96,8 @@ private:
     uint8_t limitBitsLocked(double x_mm) const;
     bool pumpStoppedLocked() const;
     bool leafLocked() const { return m_config.specimenKind() == SpecimenKind::Leaf; }
+    bool lateralLocked() const { return m_config.specimenKind() == SpecimenKind::Lateral; }
+    double deflectionLocked(const SpringLaw::State& state) const;
 
     std::mutex m_mutex;
     CardConfig m_config;
@@ -94,9 +108,9 @@ private:
     size_t m_newest = 0;
     size_t m_filled = 1;
     Drive m_drive = Drive::Direct;
-    int m_direction = 0;  // direct drive: +1 up, -1 down, 0 stopped
-    float m_rate = 0.0f;  // direct drive: last SetRate, scaled by rate_scale when applied
-    double m_encoderZero_mm = 0.0;
+    int m_direction = 0;            // direct drive: +1 up, -1 down, 0 stopped
+    float m_rate = 0.0f;            // direct drive: last SetRate, scaled by rate_scale when applied
+    double m_encoderZero_mm = 0.0;  // what the encoder's sensor stood at when the count was zeroed
 
     // Servo valve
     uint16_t m_servoOutput = 0;

@@ -17,7 +17,7 @@
 //   fail_open     nonzero: CardOpen refuses this card
 //
 // SimGet keys: every simcard.ini key, and the ground truth
-//   force               specimen force, N, >= 0
+//   force               specimen force, N, >= 0 (signed for specimen = lateral)
 //   cell_force          the force as the cell sees it (negative in true tension)
 //   gap_mm              true platen gap (crosshead position plus the frame's deflection)
 //   engagement_mm       compression or extension of the spring
@@ -75,6 +75,28 @@
 //   leaf_contact_mm        the platen gap at which the spring is touched now
 //   leaf_loading_arc_mm    arc height at which it carries leaf_probe_load_n [1000] pressed further
 //   leaf_unloading_arc_mm  the same let up
+// The lateral-stiffness machine (machine type 5): card 0 axial drive, card 1 lateral drive whose encoder is
+// also the Y sensor, card 2 turntable (its "mm" are degrees: mm_per_pulse is degrees per pulse, rate_scale
+// degrees/min per unit of SetRate), card 3 the X sensor. Keys (simcard.ini and SimSet; defaults in brackets):
+//   lateral_offset_per_mm [0]     card 0: mm its spring's top moves sideways per mm it is pressed, 0 … 1
+//   lateral_offset_angle_deg [0]  card 0: direction θ of that offset with the turntable at 0; the offset is
+//                                 r·(−sin θ, −cos θ) in (X, Y), r = lateral_offset_per_mm × deflection_mm;
+//                                 θ = 216.87 for X = 3, Y = 4, 36.87 for X = −3, Y = −4
+//   lateral_rate_n_per_mm [20]    specimen = lateral: the lateral spring's rate, >= 0
+//   lateral_neutral_mm [150]      specimen = lateral: where it carries nothing; force = rate × (neutral −
+//                                 gap), gap = position + frame_compliance_mm_per_n × force: positive
+//                                 (compression counts) pushed in below the neutral, negative pulled out
+// Card 2's angle a turns the direction: θ_now = lateral_offset_angle_deg + a. Card 1's encoder reads its own
+// crosshead plus the offset's Y, card 3's its own plus the X, both at the moment of the reading and zeroed
+// (CardOpen, ResetMainCountor) where both stand then.
+// Its ground truth (SimGet):
+//   deflection_mm       any card: how far its spring is pressed (its engagement, 0 while clear of it)
+//   offset_x_mm, offset_y_mm, offset_mm, offset_angle_deg   card 0 only: the offset now, θ_now in [0, 360)
+//                       (NaN when the offset is 0)
+//   lateral_force_n     the lateral spring's signed force (NaN unless specimen = lateral)
+//   turntable_angle_deg card 2 only: its position in degrees
+//   pulses              on cards 1 and 3 with the offset, as ReadPulse
+//
 // pump_relay [0]: on a hydraulic machine the relay (1…8) that runs the oil pump; while it is off the servo
 // valve moves nothing. 0: no pump.
 //

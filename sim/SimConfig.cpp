@@ -49,6 +49,10 @@ constexpr KeyField kCardKeys[] = {
     {"leaf_set_ratio", &CardConfig::leaf_set_ratio},
     {"leaf_set_load_n", &CardConfig::leaf_set_load_n},
     {"leaf_probe_load_n", &CardConfig::leaf_probe_load_n},
+    {"lateral_offset_per_mm", &CardConfig::lateral_offset_per_mm},
+    {"lateral_offset_angle_deg", &CardConfig::lateral_offset_angle_deg},
+    {"lateral_rate_n_per_mm", &CardConfig::lateral_rate_n_per_mm},
+    {"lateral_neutral_mm", &CardConfig::lateral_neutral_mm},
     {"pump_relay", &CardConfig::pump_relay},
     {"zero_offset_counts", &CardConfig::zero_offset_counts},
     {"counts_per_unit", &CardConfig::counts_per_unit},
@@ -157,6 +161,10 @@ bool validCardConfigValue(std::string_view key, double value) {
           "leaf_stick_rate_n_per_mm", "leaf_set_mm", "leaf_set_load_n", "leaf_probe_load_n"}) {
         if (equalsIgnoreCase(key, nonNegative)) return value >= 0.0;
     }
+    if (equalsIgnoreCase(key, "lateral_rate_n_per_mm")) return value >= 0.0;
+    // The direction of the offset is the angle's business; a top that moved further sideways than the spring
+    // is pressed would have fallen over.
+    if (equalsIgnoreCase(key, "lateral_offset_per_mm")) return value >= 0.0 && value <= 1.0;
     if (equalsIgnoreCase(key, "cell_gain_error")) return value > -0.5;
     if (equalsIgnoreCase(key, "cell_nonlinearity")) return std::fabs(value) <= 0.1;
     return true;

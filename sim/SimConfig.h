@@ -52,6 +52,13 @@ struct CardConfig {
     double leaf_set_ratio = 0.4;            // r: after n pressings the set is leaf_set_mm·(1 − rⁿ)
     double leaf_set_load_n = 1000.0;        // a pressing to at least this force counts
     double leaf_probe_load_n = 1000.0;      // the force the ground truth's arc heights are given at
+    // The lateral machine (see LateralMachine.h). On the axial card: how far its spring's top moves sideways
+    // per mm it is pressed, and in which direction with the turntable at 0. On the lateral card
+    // (specimen = lateral): the spring pushed sideways, carrying nothing at lateral_neutral_mm.
+    double lateral_offset_per_mm = 0.0;
+    double lateral_offset_angle_deg = 0.0;
+    double lateral_rate_n_per_mm = 20.0;
+    double lateral_neutral_mm = 150.0;  // where a card starts by default: it stands unloaded until moved
 
     // Hydraulic machines: the relay (1…8) that runs the oil pump; without it on the servo valve moves
     // nothing. 0: no pump to wait for.

@@ -11,9 +11,12 @@
 #include <cstdlib>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "CrossheadState.h"
+#include "LateralMachine.h"
 #include "SimCard.h"
 #include "SimConfig.h"
 
@@ -42,9 +45,41 @@ public:
 
     bool open(int index) {
         SimCard* c = card(index);
-        const bool opened = c && c->open(index < m_cardCount.load(std::memory_order_relaxed));
+        if (!c) return false;
+        const SimCard::Clock::time_point t = SimCard::Clock::now();
+        const bool opened =
+            c->open(index < m_cardCount.load(std::memory_order_relaxed), t, sensorOffsetAt(index, t));
         if (opened) m_cardOpened.store(true, std::memory_order_relaxed);
         return opened;
+    }
+
+    int32_t readPulse(int index) {
+        SimCard* c = card(index);
+        if (!c) return 0;
+        const SimCard::Clock::time_point t = SimCard::Clock::now();
+        return c->readPulse(t, sensorOffsetAt(index, t));
+    }
+
+    void resetCounter(int index) {
+        SimCard* c = card(index);
+        if (!c) return;
+        const SimCard::Clock::time_point t = SimCard::Clock::now();
+        c->resetCounter(t, sensorOffsetAt(index, t));
+    }
+
+    // The lateral machine's ground truth, for the keys that need more than one card; nullopt for any other.
+    std::optional<double> coupledTruth(int index, std::string_view key) {
+        if (!card(index)) return std::nullopt;
+        if (equalsIgnoreCase(key, "pulses")) return readPulse(index);
+        if (index == kTurntableCard && equalsIgnoreCase(key, "turntable_angle_deg"))
+            return m_cards[static_cast<size_t>(kTurntableCard)].get("position_mm");
+        if (index != kAxialCard) return std::nullopt;
+        const LateralOffset offset = offsetAt(SimCard::Clock::now());
+        if (equalsIgnoreCase(key, "offset_x_mm")) return offset.x_mm;
+        if (equalsIgnoreCase(key, "offset_y_mm")) return offset.y_mm;
+        if (equalsIgnoreCase(key, "offset_mm")) return std::hypot(offset.x_mm, offset.y_mm);
+        if (equalsIgnoreCase(key, "offset_angle_deg")) return offsetAngle_deg(offset);
+        return std::nullopt;
     }
 
     int cardCount() {
@@ -79,6 +114,21 @@ public:
 
 private:
     Machine() = default;
+
+    // Where the axial spring's top stands sideways at t: card 0's deflection, then the turntable's angle,
+    // each under its own card's lock in turn.
+    LateralOffset offsetAt(SimCard::Clock::time_point t) {
+        const AxialOffsetSource axial = m_cards[static_cast<size_t>(kAxialCard)].axialOffsetAt(t);
+        if (axial.offset_per_mm == 0.0 || axial.deflection_mm <= 0.0) return {};
+        return lateralOffset(axial, m_cards[static_cast<size_t>(kTurntableCard)].positionAt(t));
+    }
+
+    // The sensors on the spring's top: card 1's encoder reads Y with the lateral drive, card 3's reads X.
+    double sensorOffsetAt(int index, SimCard::Clock::time_point t) {
+        if (index != kLateralCard && index != kXSensorCard) return 0.0;
+        const LateralOffset offset = offsetAt(t);
+        return index == kLateralCard ? offset.y_mm : offset.x_mm;
+    }
 
     // The program is done with the machine (its library unloaded, or the process ending): the crossheads stay
     // where they are for the next start. A machine the program never opened leaves the file alone, so that a
@@ -158,12 +208,11 @@ SIMCARD_API void SetLoadAmp(int32_t index, int32_t magnification) {
 SIMCARD_API void LoadHardZero(int32_t) {}
 
 SIMCARD_API int32_t ReadPulse(int32_t index) {
-    auto* c = card(index);
-    return c ? c->readPulse() : 0;
+    return Machine::instance().readPulse(index);
 }
 
 SIMCARD_API void ResetMainCountor(int32_t index) {
-    if (auto* c = card(index)) c->resetCounter();
+    Machine::instance().resetCounter(index);
 }
 
 SIMCARD_API void SetRate(int32_t index, float rate) {
@@ -219,6 +268,7 @@ SIMCARD_API int SimSet(int index, const char* key, double value) {
 SIMCARD_API double SimGet(int index, const char* key) {
     if (!key) return std::numeric_limits<double>::quiet_NaN();
     if (springtest::sim::equalsIgnoreCase(key, "cards")) return Machine::instance().cardCount();
+    if (const std::optional<double> truth = Machine::instance().coupledTruth(index, key)) return *truth;
     auto* c = card(index);
     return c ? c->get(key) : std::numeric_limits<double>::quiet_NaN();
 }

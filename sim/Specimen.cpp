@@ -50,8 +50,8 @@ SpringLaw SpringLaw::fromConfig(const CardConfig& config) {
             // A leaf spring has a history and a law of its own (LeafSpring); this law stands for the
             // platens behind it.
         case SpecimenKind::Lateral:
-            // The lateral machine's offsets are not modelled yet: the platens stay empty, which is what a
-            // machine without a specimen shows.
+            // The lateral spring pushes back either way and has a signed law of its own (LateralMachine);
+            // this law stands for the platens behind it.
         case SpecimenKind::None:
             // The bare platens meet, and the frame holds them almost rigidly.
             law.m_reference_mm = config.platen_contact_mm;

@@ -28,7 +28,16 @@ constexpr CommandHelp kCommands[] = {
      "                    on the leaf-spring machine (machine type 3): a leaf-spring scheme, style 3\n"
      "                    (负荷-变形) unless given, both strokes measured; the file's keys are the options'\n"
      "                    names with '_' (set_load =, leaf_thickness =, ...)\n"
-     "  scheme list       the schemes of the machine type's editor (leaf-spring schemes on type 3)\n"},
+     "  scheme add --name NAME --points P1,P2,... [--kind axial|lateral] [--style 0-3] ...\n"
+     "                    on the lateral-stiffness machine (machine type 5): an axial scheme (轴向, the\n"
+     "                    default: forward stroke only) or a lateral one (横向: both strokes, style 1 or 3\n"
+     "                    only); the kind decides the strokes, so --return, --tension and --solid are not\n"
+     "                    taken; the file's key is kind = axial|lateral\n"
+     "  scheme list       the schemes of the machine type's editor (leaf-spring schemes on type 3; on\n"
+     "                    type 5 each name is followed by a tab and its kind, 轴向 or 横向)\n"
+     "  scheme show --name NAME\n"
+     "                    the scheme as a scheme file, which scheme add --file reads back into the same\n"
+     "                    scheme (on another installation of the same machine type)\n"},
     {"batch",
      "  batch new --batch NUMBER --scheme NAME [--overwrite]\n"
      "                    a batch database for the scheme in the machine type's batch folder; an existing\n"
@@ -36,7 +45,7 @@ constexpr CommandHelp kCommands[] = {
      "--overwrite\n"},
     {"run",
      "  run --batch FILE_OR_NUMBER --speed MM_PER_MIN [--variable] [--series N --pause S] [--card N]\n"
-     "      [--displacement MM] [--precompress N] [--timeout S] [--json] [--yes]\n"
+     "      [--displacement MM] [--precompress N] [--rotate] [--full-rate] [--timeout S] [--json] [--yes]\n"
      "                    open the batch, run tests on the machine to their stored rows, print each state "
      "and\n"
      "                    point as it happens, the free height, the solid height and the return stroke, and\n"
@@ -44,7 +53,15 @@ constexpr CommandHelp kCommands[] = {
      "                    (--json: one JSON object per line); exit code 3: stored, but outside the limits\n"
      "                    on the leaf-spring machine (machine type 3) --precompress N (0 to 8) is required:\n"
      "                    the spring is pressed N + 1 times before its measuring cycle; each stored test\n"
-     "                    tells its free arc height, arc height after pressing and at the set load\n"},
+     "                    tells its free arc height, arc height after pressing and at the set load\n"
+     "                    on the lateral-stiffness machine (machine type 5) an axial scheme runs on card 0\n"
+     "                    and a lateral one on card 1; an axial test tells X, Y, the offset at each point\n"
+     "                    and the offset angle, a lateral test both strokes; --rotate turns the turntable\n"
+     "                    after each stored axial test until the offset points to 0° (in a series after\n"
+     "                    its last test; exit code 1 when the axial load kept it from turning)\n"
+     "                    --full-rate keeps every reading of each test's curve (about 1000 a second)\n"
+     "                    besides its 100 ms rows, as the machine's FullRateCurve=1 setting does; the\n"
+     "                    result browser and the PDF certificate draw the curve from them\n"},
     {"export",
      "  export all|selected|report|points --batch FILE_OR_NUMBER [--tests N,M,...] [--name REPORT] [--test "
      "N]\n"
@@ -64,7 +81,13 @@ constexpr CommandHelp kCommands[] = {
      "  export record --batch FILE_OR_NUMBER --test N\n"
      "                    the leaf-spring test record (性能试验记录) of test N with its curve: the sample\n"
      "                    from Report.ini, the points and the judged free arc height, static-load arc\n"
-     "                    height, stiffness and permanent set; written under report/ and its path printed\n"},
+     "                    height, stiffness and permanent set; written under report/ and its path printed\n"
+     "  export report --batch FILE_OR_NUMBER [--test N]\n"
+     "                    on the lateral-stiffness machine (machine type 5): the lateral report\n"
+     "                    (report_HXGD) of test N, default the first, with its load curve: one stroke on\n"
+     "                    worksheet 2, both strokes on worksheet 3, values outside their limits red; all,\n"
+     "                    selected, points and csv there write the lateral results with X, Y, offset, the\n"
+     "                    operator and the offset angle (偏移角度)\n"},
     {"stats",
      "  stats --batch FILE_OR_NUMBER [--json | --csv [--separator comma|semicolon]]\n"
      "                    the batch's statistics per quantity (each point's value and stiffness per stroke,\n"

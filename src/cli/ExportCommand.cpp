@@ -4,6 +4,7 @@
 #include "cli/CommandOptions.h"
 #include "cli/ConsoleOutput.h"
 #include "cli/ExportSelection.h"
+#include "cli/LateralExportCommand.h"
 #include "cli/LeafExportCommand.h"
 #include "cli/PdfExportCommand.h"
 #include "cli/RecordExportCommand.h"
@@ -50,6 +51,9 @@ int runExportCommand(const QString& applicationFolder, int machineType, const QS
                      const ChartPicture& chartPicture) {
     if (!args.isEmpty() && args.first() == QLatin1String("pdf"))
         return runPdfExport(applicationFolder, machineType, args.mid(1));
+    // A lateral batch has tables of its own, the lateral browser's exports and its one report.
+    if (batchKindForMachineType(machineType) == BatchKind::Lateral)
+        return runLateralExport(applicationFolder, machineType, args, chartPicture);
     if (!args.isEmpty() && args.first() == QLatin1String("record"))
         return runRecordExport(applicationFolder, machineType, args.mid(1), chartPicture);
     // A leaf-spring batch has tables of its own and the leaf-spring browser's exports.

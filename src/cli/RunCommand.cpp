@@ -3,6 +3,7 @@
 #include "cli/BatchArgument.h"
 #include "cli/CommandOptions.h"
 #include "cli/ConsoleOutput.h"
+#include "cli/LateralRunCard.h"
 #include "cli/MachineClaim.h"
 #include "cli/RunProgress.h"
 #include "cli/TerminalPrompts.h"
@@ -53,11 +54,14 @@ struct Options {
     SpeedMode speedMode = SpeedMode::NotSet;
     int series = 0;
     int pause_s = 0;
-    int card = 0;
+    std::optional<int> card;  // as given; the lateral-stiffness machine chooses it by the scheme
+    int testCard = 0;         // the card the tests run on
     std::optional<double> displacement;
     std::optional<int> precompress;  // the leaf-spring machine's pre-compressions before the measuring cycle
     bool json = false;
     bool assumeYes = false;
+    bool rotate = false;    // the lateral-stiffness machine's turntable, after each stored axial test
+    bool fullRate = false;  // every reading of each test's curve kept, whatever the machine's setting says
     double timeout_s = 1800;
 };
 
@@ -67,7 +71,8 @@ std::variant<Options, int> readOptions(const QStringList& args) {
                      {QStringLiteral("batch"), QStringLiteral("speed"), QStringLiteral("series"),
                       QStringLiteral("pause"), QStringLiteral("card"), QStringLiteral("displacement"),
                       QStringLiteral("timeout"), QStringLiteral("precompress")},
-                     {QStringLiteral("variable"), QStringLiteral("json"), QStringLiteral("yes")});
+                     {QStringLiteral("variable"), QStringLiteral("json"), QStringLiteral("yes"),
+                      QStringLiteral("rotate"), QStringLiteral("full-rate")});
     Options opt;
     opt.batch = o.text(QStringLiteral("batch"));
     const auto speed = o.number(QStringLiteral("speed"), 0.001, 10000);
@@ -89,9 +94,11 @@ std::variant<Options, int> readOptions(const QStringList& args) {
     opt.speed = static_cast<float>(*speed);
     opt.series = series.value_or(0);
     opt.pause_s = pause.value_or(0);
-    opt.card = card.value_or(0);
+    opt.card = card;
     opt.json = o.has(QStringLiteral("json"));
     opt.assumeYes = o.has(QStringLiteral("yes"));
+    opt.rotate = o.has(QStringLiteral("rotate"));
+    opt.fullRate = o.has(QStringLiteral("full-rate"));
     if (timeout) opt.timeout_s = *timeout;
     return opt;
 }
@@ -106,13 +113,22 @@ bool openBatch(MachineSession& session, TTestStyle& seq, CardSlot& slot, const Q
         printErr(namingFile(opened.message, batchPath));
         return false;
     }
-    slot.displacement->setSide(opened.compression ? 1 : -1);
+    const bool lateralMachine = seq.machineType() == kLateralMachineType;
+    if (lateralMachine && lateralTestCard(seq.scheme().scheme_type) != opt.testCard) {
+        // The batch was given another scheme between the look before the start and its opening.
+        printErr(QStringLiteral("the batch's scheme changed while the machine started; run again"));
+        return false;
+    }
+    // The lateral machine has no spring kind to switch: both its drives test from where they stand.
+    if (!lateralMachine) slot.displacement->setSide(opened.compression ? 1 : -1);
     if (opt.displacement) slot.displacement->SetDisplacement(static_cast<float>(*opt.displacement));
     // The start position is read from the record: let the loop read the new side and preset first.
     const uint64_t cycles = session.acquisition()->cycles();
     waitUntil([&] { return session.acquisition()->cycles() > cycles + 3; }, 5000);
     if (!opt.json) {
         const QString kind = seq.machineType() == 3 ? QStringLiteral("leaf")
+                             : lateralMachine       ? (opened.compression ? QStringLiteral("axial test of a")
+                                                                          : QStringLiteral("lateral test of a"))
                              : opened.compression   ? QStringLiteral("compression")
                                                     : QStringLiteral("tension");
         printOut(QStringLiteral("batch %1: %2 spring, next serial %3")
@@ -136,22 +152,28 @@ bool startTests(TTestStyle& seq, const Options& opt) {
         seq.SetRepeatPause(opt.pause_s);
     }
     seq.SetCurveChart(nullptr);
-    if (const QString refusal = testStartRefusal(seq, opt.card); !refusal.isEmpty()) {
+    if (seq.machineType() == kLateralMachineType) seq.SetAutoRotate(opt.rotate);
+    if (const QString refusal = testStartRefusal(seq, opt.testCard); !refusal.isEmpty()) {
         printErr(refusal);
         return false;
     }
-    seq.StartTest(opt.card);
+    seq.StartTest(opt.testCard);
     return true;
 }
 
-// Waits for the tests to end and stops a test that did not end by itself, saying why.
+// Waits for the tests, and the turntable turned after them, to end; stops what did not end by itself, saying
+// why.
 TestEnd awaitTests(TTestStyle& seq, const Tbankhk& acquisition, const TerminationSignals& termination,
                    const Options& opt) {
-    const TestEnd end =
-        waitForTestEnd([&] { return seq.isIdle(); }, acquisition, [&] { return termination.received() != 0; },
-                       static_cast<int>(opt.timeout_s * 1000));
+    const bool lateralMachine = seq.machineType() == kLateralMachineType;
+    const TestEnd end = waitForTestEnd(
+        [&] { return seq.isIdle() && !(lateralMachine && seq.turntableTimerActive()); }, acquisition,
+        [&] { return termination.received() != 0; }, static_cast<int>(opt.timeout_s * 1000));
     if (end == TestEnd::Idle) return end;
     seq.StopTest();
+    // The test's own drive is stopped with the test; the others (a turntable turning after the test before)
+    // are stopped here.
+    stopAllDrives(seq.cards());
     switch (end) {
         case TestEnd::TimedOut:
             printErr(QStringLiteral("the test did not end within %1 s; stopped").arg(opt.timeout_s));
@@ -171,10 +193,12 @@ TestEnd awaitTests(TTestStyle& seq, const Tbankhk& acquisition, const Terminatio
 // The run on a started machine, from the batch to the summary; the exit code.
 int runOnMachine(MachineSession& session, const QString& batchPath, const Options& opt,
                  const TerminationSignals& termination) {
-    CardSlot& slot = session.cards().cards[static_cast<size_t>(opt.card)];
+    CardSlot& slot = session.cards().cards[static_cast<size_t>(opt.testCard)];
     TTestStyle seq(session.config().machineType, session.cards());
     installProceduresForMachineType(seq);
+    seq.SetFullRate(opt.fullRate || session.config().fullRateCurve);
     RunProgress progress(seq, slot, opt.json);
+    progress.expectTurntablePositioning(opt.rotate);
     WindowTarget panel([&](int) { progress.onTestState(); });
     seq.setPanelTarget(&panel);
     OverloadRecorder overloadLog(session.applicationFolder(), [](const QString& error) { printErr(error); });
@@ -204,7 +228,7 @@ int runOnMachine(MachineSession& session, const QString& batchPath, const Option
 int runTestsCommand(const QString& applicationFolder, const QStringList& args) {
     const std::variant<Options, int> read = readOptions(args);
     if (const int* exitCode = std::get_if<int>(&read)) return *exitCode;
-    const Options& opt = std::get<Options>(read);
+    Options opt = std::get<Options>(read);
 
     SingleInstance lock(applicationFolder);
     if (!claimMachine(applicationFolder, lock)) return 1;
@@ -221,17 +245,41 @@ int runTestsCommand(const QString& applicationFolder, const QStringList& args) {
             QStringLiteral("--precompress is for the leaf-spring machine (machine type 3); this "
                            "one is machine type %1")
                 .arg(machineType));
+    if (machineType != kLateralMachineType && opt.rotate)
+        return usageError(
+            QStringLiteral("--rotate is for the lateral-stiffness machine (machine type 5); this "
+                           "one is machine type %1")
+                .arg(machineType));
     QString error;
     const QString batchPath = resolveBatch(applicationFolder, machineType, opt.batch, error);
     if (!error.isEmpty()) return operatorError(error);
+    opt.testCard = opt.card.value_or(0);
+    if (machineType == kLateralMachineType) {
+        // A batch that cannot be read is refused when it is opened, in the loader's words.
+        if (const std::optional<bool> axial = batchSchemeIsAxial(batchPath)) {
+            opt.testCard = lateralTestCard(*axial);
+            if (opt.card && *opt.card != opt.testCard)
+                return usageError(
+                    QStringLiteral("--card %1: on the lateral-stiffness machine an axial scheme "
+                                   "is tested on card %2 and a lateral one on card %3; this "
+                                   "batch's scheme is %4")
+                        .arg(*opt.card)
+                        .arg(kAxialDriveCard)
+                        .arg(kLateralDriveCard)
+                        .arg(*axial ? QStringLiteral("axial") : QStringLiteral("lateral")));
+            // As the control panel answers "手动旋转" for a lateral scheme.
+            if (opt.rotate && !*axial) return operatorError(QStringLiteral("横向测试不支持角度定位!!"));
+        }
+    }
 
     MachineSession session(applicationFolder);
     TerminalPrompts prompts(opt.assumeYes);
     if (session.start(prompts) != MachineSession::Outcome::Running) return 1;
     TerminationSignals termination({});
-    if (opt.card >= session.cards().count)
-        return operatorError(
-            QStringLiteral("--card %1: the machine has %2 card(s)").arg(opt.card).arg(session.cards().count));
+    if (opt.testCard >= session.cards().count)
+        return operatorError(QStringLiteral("--card %1: the machine has %2 card(s)")
+                                 .arg(opt.testCard)
+                                 .arg(session.cards().count));
 
     const int exitCode = runOnMachine(session, batchPath, opt, termination);
     return termination.received() != 0 ? exitCodeForSignal(termination.received()) : exitCode;

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "cli/RunReport.h"
+#include "sequencer/TTestStyle.h"
 
 #include <QList>
 #include <QString>
 
 namespace springtest {
 
-class TTestStyle;
 struct CardSlot;
 
 // What the operator follows of a run: the control panel's part as it happens (every state, each captured
@@ -22,6 +22,9 @@ public:
     // The load channel's overload message: a running test stops, the motor is already stopped.
     void onOverload();
     bool overloaded() const { return m_overloaded; }
+    // The lateral-stiffness machine turns its turntable after each stored axial test: a refusal makes the
+    // run fail, since the offset was left pointing wherever it pointed.
+    void expectTurntablePositioning(bool on) { m_turntableExpected = on; }
 
     // Prints the summary, each stored test with whether it kept its limits, and returns the run's exit code.
     // `endedByItself` is false when the run was stopped: a timeout, a signal, a failed acquisition.
@@ -34,6 +37,10 @@ private:
     // A further pressing of a leaf spring's test: a pre-compression or its measuring cycle.
     void printPressing();
     void printSummary(const QString& batchPath, int exitCode);
+    // Turntable positioning on the lateral-stiffness machine: started, refused, finished.
+    void printTurntable(TestState state);
+    bool lateralMachine() const;
+    LateralDecimals lateralDecimals() const;
 
     TTestStyle& m_sequencer;
     const CardSlot& m_card;
@@ -42,6 +49,9 @@ private:
     QList<StoredTestReport> m_stored;
     bool m_overloaded = false;
     QString m_lastStoreError;
+    bool m_turntableExpected = false;
+    int m_turntablePositioned = 0;
+    int m_turntableRefused = 0;
 };
 
 }  // namespace springtest

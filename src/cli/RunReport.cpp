@@ -1,5 +1,7 @@
 #include "cli/RunReport.h"
 
+#include "platform/NumberFormat.h"
+#include "sequencer/procedures/LateralTest.h"
 #include "sequencer/procedures/LeafSpringTest.h"
 
 #include <QJsonArray>
@@ -16,6 +18,10 @@ QJsonArray pointsJson(const StoredTestReport& test, const QList<PointReadout>& p
     QJsonArray list;
     for (int k = 1; k <= points.size(); ++k) list.append(pointJson(k, test.target(k), points[k - 1]));
     return list;
+}
+
+QString textOf(int decimals, float value) {
+    return ResultArray::isEmpty(value) ? QString() : FormatByDecimals(decimals, value);
 }
 
 bool isOutside(Verdict verdict) {
@@ -48,6 +54,38 @@ StoredTestReport reportStoredTest(const FinishedTest& test, bool leafSpring) {
     return report;
 }
 
+StoredTestReport reportStoredLateralTest(const FinishedTest& test) {
+    StoredTestReport report = reportStoredTest(test);
+    const LateralDecimals decimals{test.xDecimals, test.yDecimals};
+    const ttest_info& scheme = test.scheme;
+    if (scheme.scheme_type) {
+        LateralOffsets offsets;
+        for (int k = 1; k <= scheme.scheme_sum; ++k)
+            offsets.points << readPointOffset(test.results, k, decimals);
+        offsets.angle_deg = textOf(decimals.y, test.results[LateralResultIndex::angle]);
+        report.offsets = offsets;
+        return report;
+    }
+    report.lateralTest = true;
+    report.freeHeight.clear();
+    report.solidHeight.clear();
+    if (report.returnPoints.isEmpty()) {
+        for (int k = 1; k <= scheme.scheme_sum; ++k) {
+            PointReadout back = readPoint(test.results, scheme, 2, k, test.format);
+            back.valueVerdict = back.stiffnessVerdict = Verdict::None;
+            report.returnPoints << back;
+        }
+    }
+    return report;
+}
+
+PointOffset readPointOffset(const ResultArray& results, int k, const LateralDecimals& decimals) {
+    if (k < 1 || k > kMaxPoints) return {};
+    return PointOffset{textOf(decimals.x, results[LateralResultIndex::x(k)]),
+                       textOf(decimals.y, results[LateralResultIndex::y(k)]),
+                       textOf(decimals.y, results[LateralResultIndex::offset(k)])};
+}
+
 QStringList outOfLimits(const StoredTestReport& test) {
     QStringList outside;
     for (int k = 1; k <= test.points.size(); ++k) {
@@ -69,6 +107,12 @@ QJsonObject pointJson(int k, double target, const PointReadout& point) {
                        {"stiffness_verdict", verdictText(point.stiffnessVerdict)}};
 }
 
+void addOffsetJson(QJsonObject& point, const PointOffset& offset) {
+    point.insert("x", numberOrNull(offset.x));
+    point.insert("y", numberOrNull(offset.y));
+    point.insert("offset", numberOrNull(offset.offset));
+}
+
 QJsonObject storedTestJson(const StoredTestReport& test) {
     const QStringList outside = outOfLimits(test);
     QJsonObject json{{"serial", test.serial},
@@ -83,6 +127,18 @@ QJsonObject storedTestJson(const StoredTestReport& test) {
                     QJsonObject{{"free", numberOrNull(test.arcHeights->free)},
                                 {"after_pressing", numberOrNull(test.arcHeights->afterPressing)},
                                 {"at_set_load", numberOrNull(test.arcHeights->atSetLoad)}});
+    if (test.offsets) {
+        QJsonArray points = json["points"].toArray();
+        for (int k = 1; k <= points.size() && k <= test.offsets->points.size(); ++k) {
+            QJsonObject point = points[k - 1].toObject();
+            addOffsetJson(point, test.offsets->points[k - 1]);
+            points[k - 1] = point;
+        }
+        json.insert("points", points);
+        json.insert("kind", "axial");
+        json.insert("offset_angle", numberOrNull(test.offsets->angle_deg));
+    }
+    if (test.lateralTest) json.insert("kind", "lateral");
     return json;
 }
 

@@ -5,10 +5,13 @@
 #include "cli/ConsoleOutput.h"
 #include "cli/LeafSchemeInput.h"
 #include "cli/SchemeFile.h"
+#include "cli/SchemeFileText.h"
 #include "platform/OperatorTexts.h"
 #include "platform/TextEncoding.h"
 #include "session/PlainName.h"
 #include "storage/Batch.h"
+#include "storage/Database.h"
+#include "storage/LateralSchemeKind.h"
 #include "storage/Schema.h"
 #include "storage/SchemeCheck.h"
 #include "storage/Schemes.h"
@@ -55,12 +58,33 @@ bool isNumber(const QString& text) {
     return ok && std::isfinite(value);
 }
 
-int add(const QString& appFolder, const QStringList& args) {
+// The kind of a scheme on the lateral-stiffness machine, which decides what the standard machines' switches
+// do: axial unless given. Nothing, with the exit code in `refused`, when the input cannot say it.
+std::optional<LateralSchemeKind> lateralKindOf(const SchemeInput& in, int& refused) {
+    if (in.returnStroke || in.tension || in.solid) {
+        refused = usageError(QStringLiteral(
+            "on the lateral-stiffness machine the kind decides the strokes and there is no spring kind or "
+            "solid height: give --kind axial or --kind lateral (kind = in a scheme file), not --return, "
+            "--tension or --solid"));
+        return std::nullopt;
+    }
+    if (in.kind.isEmpty()) return LateralSchemeKind::Axial;
+    const std::optional<LateralSchemeKind> kind = lateralKindFromText(in.kind);
+    if (!kind)
+        refused = usageError(QStringLiteral("--kind must be axial (%1) or lateral (%2), not '%3'")
+                                 .arg(lateralKindCaption(LateralSchemeKind::Axial),
+                                      lateralKindCaption(LateralSchemeKind::Lateral), in.kind));
+    return kind;
+}
+
+// A standard scheme, or on the lateral-stiffness machine an axial or lateral one: the fields of the machine's
+// editor, checked as it checks them and stored as it stores them.
+int add(const QString& appFolder, int machineType, const QStringList& args) {
     CommandOptions o(
         args,
         {QStringLiteral("name"), QStringLiteral("style"), QStringLiteral("points"), QStringLiteral("upper"),
          QStringLiteral("lower"), QStringLiteral("initial-force"), QStringLiteral("stiffness-max"),
-         QStringLiteral("stiffness-min"), QStringLiteral("file")},
+         QStringLiteral("stiffness-min"), QStringLiteral("file"), QStringLiteral("kind")},
         {QStringLiteral("return"), QStringLiteral("solid"), QStringLiteral("tension")});
     if (!o.ok()) return usageError(o.error());
     SchemeInput in;
@@ -79,6 +103,18 @@ int add(const QString& appFolder, const QStringList& args) {
     in.returnStroke = in.returnStroke || o.has(QStringLiteral("return"));
     in.solid = in.solid || o.has(QStringLiteral("solid"));
     in.tension = in.tension || o.has(QStringLiteral("tension"));
+    if (o.has(QStringLiteral("kind"))) in.kind = o.text(QStringLiteral("kind"));
+
+    std::optional<LateralSchemeKind> lateralKind;
+    if (batchKindForMachineType(machineType) == BatchKind::Lateral) {
+        int refused = 0;
+        lateralKind = lateralKindOf(in, refused);
+        if (!lateralKind) return refused;
+    } else if (!in.kind.isEmpty()) {
+        return usageError(QStringLiteral("--kind (kind = in a scheme file) is for the lateral-stiffness "
+                                         "machine (machine type 5), not machine type %1")
+                              .arg(machineType));
+    }
 
     if (in.name.trimmed().isEmpty()) return operatorError(kNoSchemeName);
     if (!isPlainName(in.name))
@@ -97,17 +133,22 @@ int add(const QString& appFolder, const QStringList& args) {
         if (!number.isEmpty() && !isNumber(number))
             return usageError(QStringLiteral("not a number: %1").arg(number));
 
+    if (lateralKind && !lateralKindAllowsStyle(*lateralKind, in.style.toInt()))
+        return operatorError(lateralStyleRefusal());
+
+    // An axial scheme's points are ordered as a compression spring's.
+    const bool compression = lateralKind ? *lateralKind == LateralSchemeKind::Axial : !in.tension;
     QList<SchemePointText> rows;
     for (int k = 0; k < in.points.size(); ++k)
         rows.append({in.points[k], in.upper.value(k), in.lower.value(k)});
     const SchemeCheckResult check =
-        checkSchemePoints(in.style, QString::number(in.points.size()), !in.tension, rows);
+        checkSchemePoints(in.style, QString::number(in.points.size()), compression, rows);
     if (!check.ok) return operatorError(check.message);
 
     StandardScheme scheme;
     scheme.scheme_name = in.name;
     scheme.scheme_style = in.style;
-    scheme.scheme_jh = in.returnStroke ? 2 : 1;
+    scheme.scheme_jh = lateralKind ? lateralKindStrokes(*lateralKind) : in.returnStroke ? 2 : 1;
     scheme.scheme_load = in.initialForce;
     scheme.scheme_sum = QString::number(in.points.size());
     for (int k = 0; k < in.points.size(); ++k) {
@@ -119,8 +160,8 @@ int add(const QString& appFolder, const QStringList& args) {
     }
     scheme.scheme_gangdu_max = in.stiffnessMax;
     scheme.scheme_gangdu_min = in.stiffnessMin;
-    scheme.scheme_type = !in.tension;
-    scheme.scheme_yb = !in.tension && in.solid;
+    scheme.scheme_type = lateralKind ? lateralKindSchemeType(*lateralKind) : !in.tension;
+    scheme.scheme_yb = compression && in.solid;
     if (!insertScheme(db, scheme, &error)) return operatorError(kSchemeNotSaved + QLatin1Char(' ') + error);
     printOut(kSchemeSaved);
     return 0;
@@ -167,19 +208,54 @@ int list(const QString& appFolder, SchemeTable table) {
     return 0;
 }
 
+// The lateral machine's schemes with their kind after a tab, which no scheme name holds.
+int listLateral(const QString& appFolder) {
+    Database db(schemeDatabasePath(appFolder));
+    const auto rows = db.select(QStringLiteral("SELECT scheme_name, scheme_type FROM test_information"));
+    if (!rows) return operatorError(db.lastError());
+    for (const DbRow& row : *rows)
+        printOut(row.text(QStringLiteral("scheme_name")) + QLatin1Char('\t') +
+                 lateralKindCaption(lateralKindOfSchemeType(row.toBool(QStringLiteral("scheme_type")))));
+    return 0;
+}
+
+// The named scheme as a scheme file, for reading or for `scheme add --file` on another installation.
+int show(const QString& appFolder, int machineType, const QStringList& args) {
+    const CommandOptions o(args, {QStringLiteral("name")}, {});
+    if (!o.ok()) return usageError(o.error());
+    if (!o.has(QStringLiteral("name"))) return usageError(QStringLiteral("scheme show needs --name NAME"));
+    const QString name = o.text(QStringLiteral("name"));
+    const QString db = schemeDatabasePath(appFolder);
+    QString error;
+    std::optional<QString> text;
+    if (batchKindForMachineType(machineType) == BatchKind::LeafSpring) {
+        if (const auto scheme = loadLeafSpringScheme(db, name, &error))
+            text = leafSchemeFileText(*scheme, error);
+    } else if (const auto scheme = loadStandardScheme(db, name, &error)) {
+        text = standardSchemeFileText(*scheme, batchKindForMachineType(machineType) == BatchKind::Lateral,
+                                      error);
+    }
+    if (!text) return operatorError(error.isEmpty() ? kNoSuchScheme : error);
+    printOut(text->chopped(1));  // without the last line's end, which printing adds
+    return 0;
+}
+
 }  // namespace
 
 int runSchemeCommand(const QString& applicationFolder, int machineType, const QStringList& args) {
-    if (args.isEmpty()) return usageError(QStringLiteral("scheme needs a subcommand: add or list"));
+    if (args.isEmpty()) return usageError(QStringLiteral("scheme needs a subcommand: add, list or show"));
     const QString sub = args.first();
     const SchemeTable table = schemeTableOf(batchKindForMachineType(machineType));
     if (sub == QLatin1String("add"))
         return table == SchemeTable::LeafSpring ? addLeafSpring(applicationFolder, args.mid(1))
-                                                : add(applicationFolder, args.mid(1));
+                                                : add(applicationFolder, machineType, args.mid(1));
     if (sub == QLatin1String("list")) {
         const CommandOptions o(args.mid(1), {}, {});
-        return o.ok() ? list(applicationFolder, table) : usageError(o.error());
+        if (!o.ok()) return usageError(o.error());
+        return batchKindForMachineType(machineType) == BatchKind::Lateral ? listLateral(applicationFolder)
+                                                                          : list(applicationFolder, table);
     }
+    if (sub == QLatin1String("show")) return show(applicationFolder, machineType, args.mid(1));
     return usageError(QStringLiteral("unknown scheme subcommand: %1").arg(sub));
 }
 

@@ -12,7 +12,7 @@ const QStringList kKeys{
     QStringLiteral("name"),          QStringLiteral("style"),         QStringLiteral("points"),
     QStringLiteral("upper"),         QStringLiteral("lower"),         QStringLiteral("initial_force"),
     QStringLiteral("stiffness_max"), QStringLiteral("stiffness_min"), QStringLiteral("return"),
-    QStringLiteral("solid"),         QStringLiteral("tension")};
+    QStringLiteral("solid"),         QStringLiteral("tension"),       QStringLiteral("kind")};
 
 bool startsComment(const QString& text, qsizetype at) {
     const QChar c = text[at];
@@ -61,6 +61,8 @@ bool assign(const QString& key, const QString& value, SchemeInput& in, QString& 
         in.stiffnessMax = value;
     } else if (key == QLatin1String("stiffness_min")) {
         in.stiffnessMin = value;
+    } else if (key == QLatin1String("kind")) {
+        in.kind = value;
     } else {
         const std::optional<bool> on = switchValue(value);
         if (!on) {

@@ -13,6 +13,7 @@ struct SchemeInput {
     QStringList points, upper, lower;
     QString stiffnessMax = QStringLiteral("0"), stiffnessMin = QStringLiteral("0");
     bool returnStroke = false, solid = false, tension = false;
+    QString kind;  // the lateral machine's "axial" or "lateral", as typed; empty when not given
 };
 
 // Reads the text of a scheme file into `in`: one [scheme] section of "key = value" lines (keys without regard

@@ -13,11 +13,13 @@ public:
 };
 
 // The hand-off between the sequencer and the acquisition loop: the sequencer installs a procedure and
-// sets `running`; the loop reads the three fields once per cycle.
+// sets `running`; the loop reads the fields once per cycle. While running, the recorder (when there is one)
+// sees each cycle before the procedure does.
 struct SampleSlot {
     std::atomic<bool> running{false};
     std::atomic<int> cardIndex{0};
     std::atomic<SampleProcedure*> procedure{nullptr};
+    std::atomic<SampleProcedure*> recorder{nullptr};
 };
 
 }  // namespace springtest

@@ -50,8 +50,11 @@ void Tbankhk::cycle() {
                         std::memory_order_relaxed);
     }
     if (m_sequencer && m_sequencer->running.load(std::memory_order_acquire)) {
+        const int cardIndex = m_sequencer->cardIndex.load(std::memory_order_relaxed);
+        if (SampleProcedure* r = m_sequencer->recorder.load(std::memory_order_acquire))
+            r->onSample(cardIndex);
         if (SampleProcedure* p = m_sequencer->procedure.load(std::memory_order_acquire))
-            p->onSample(m_sequencer->cardIndex.load(std::memory_order_relaxed));
+            p->onSample(cardIndex);
     }
     m_cycles.fetch_add(1, std::memory_order_relaxed);
 }

@@ -1,5 +1,10 @@
 #include "results/BrowsedBatch.h"
 
+#include "results/CurveReduction.h"
+#include "storage/FullRateCurve.h"
+
+#include <cmath>
+
 namespace springtest {
 
 BrowsedBatch::BrowsedBatch(const QString& path)
@@ -12,6 +17,24 @@ void BrowsedBatch::ClearPicked() {
 }
 
 bool BrowsedBatch::readCurve(int serial) {
+    const StoredFullRateCurve full = readFullRateCurve(m_db, serial);
+    m_curveNotice = full.error.isEmpty() ? QString() : withReason(kFullRateCurveUnreadable, full.error);
+    if (full.curve) {
+        const std::vector<int> drawn =
+            columnExtremes(loadCurvePoints(*full.curve, m_style == 1 || m_style == 3), m_curveColumns);
+        if (!drawn.empty()) {
+            m_loads.clear();
+            m_displacements.clear();
+            m_deformations.clear();
+            for (const int i : drawn) {
+                const FullRateReading& r = (*full.curve)[static_cast<size_t>(i)];
+                m_loads.append(std::fabs(r.load));
+                m_displacements.append(r.displacement_mm);
+                m_deformations.append(r.deformation_mm);
+            }
+            return true;
+        }
+    }
     const auto samples =
         m_db.select(QStringLiteral("select * from test_point where xuhao = ? order by number"), {serial});
     if (!samples || samples->isEmpty()) return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/FullRateReplay.h"
 #include "results/ResultChart.h"
 #include "storage/Database.h"
 
@@ -36,6 +37,11 @@ public:
     // deleted.
     std::optional<int> replayedRow() const { return m_replayedRow; }
     int pointCount() const { return static_cast<int>(m_loads.size()); }
+    // How many pixel columns wide the chart is that a full-rate curve is reduced for; from the next replay.
+    void setCurveColumns(int columns) { m_curveColumns = columns > 0 ? columns : kDefaultCurveColumns; }
+    // For the operator beside a replayed curve: why its full-rate recording could not be shown; empty when
+    // there was nothing to say.
+    const QString& curveNotice() const { return m_curveNotice; }
 
     // Curve traversal; x and y are the axis values under the mouse.
     bool traversing() const { return m_traversing; }
@@ -56,8 +62,9 @@ protected:
     // A batch on read-only media is browsed and exported all the same.
     explicit BrowsedBatch(const QString& path);
 
-    // Reads the curve samples of the test `serial`; false, with the samples read before kept, when it has
-    // none.
+    // Reads the curve samples of the test `serial`: its full-rate readings when it has them, reduced to
+    // what a chart of curveColumns pixel columns shows, else its 100 ms rows; false, with the samples read
+    // before kept, when it has none.
     bool readCurve(int serial);
     // No curve replayed any more: its samples go, and every series leaves the chart.
     void forgetCurve();
@@ -75,6 +82,8 @@ protected:
     bool m_traversing = false;
     std::optional<int> m_replayedRow;
     ResultChart m_chart;
+    int m_curveColumns = kDefaultCurveColumns;
+    QString m_curveNotice;
 };
 
 }  // namespace springtest

@@ -1,5 +1,7 @@
 #include "results/PdfPage.h"
 
+#include "results/CurveReduction.h"
+
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPen>
@@ -184,8 +186,8 @@ void drawCurvePlot(PdfPage& page, const QRectF& frame_mm, const CurvePlot& plot)
         plot.xTitle);
     p.drawText(page.at(area.left(), area.top() - 1.2), plot.yTitle);
 
-    // The curve: every point, or each print column's lowest and highest where there are more points than
-    // columns.
+    // The curve: every point, or each print column's extremes in the order measured where there are more
+    // points than columns (a full-rate curve).
     const int columns = std::max(1, static_cast<int>(page.units(area.width())));
     QPolygonF line;
     if (plot.points.size() <= 2 * columns) {
@@ -193,28 +195,9 @@ void drawCurvePlot(PdfPage& page, const QRectF& frame_mm, const CurvePlot& plot)
         for (const QPointF& pt : plot.points)
             if (std::isfinite(pt.x()) && std::isfinite(pt.y())) line << toPage(pt.x(), pt.y());
     } else {
-        int column = -1;
-        QPointF low, high;
-        const auto flush = [&] {
-            if (column < 0) return;
-            line << low;
-            if (high != low) line << high;
-        };
-        for (const QPointF& pt : plot.points) {
-            if (!std::isfinite(pt.x()) || !std::isfinite(pt.y())) continue;
-            const QPointF d = toPage(pt.x(), pt.y());
-            const int c = static_cast<int>(d.x());
-            if (c != column) {
-                flush();
-                column = c;
-                low = high = d;
-            } else {
-                // Device y grows downward: the lowest load is the largest y.
-                if (d.y() > low.y()) low = d;
-                if (d.y() < high.y()) high = d;
-            }
-        }
-        flush();
+        // The points span at most the frame's width, so their own columns are no wider than the print's.
+        for (const int i : columnExtremes(plot.points, columns))
+            line << toPage(plot.points[i].x(), plot.points[i].y());
     }
     p.setClipRect(QRectF(page.at(area.left(), area.top()), page.at(area.right(), area.bottom())));
     p.setPen(QPen(QColor(200, 0, 0), page.units(0.3)));

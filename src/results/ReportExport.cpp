@@ -45,29 +45,33 @@ QString writeRowTexts(Workbook& book, int row, const QStringList& texts) {
     return {};
 }
 
-QString writeStoredRow(Workbook& book, int row, const QStringList& fields, const QStringList& texts) {
+QString writeStoredCell(Workbook& book, int row, int column, const QString& field, const QString& text) {
     // Fields that hold words whatever they look like.
     static const QStringList kTextFields{QStringLiteral("scheme_name"), QStringLiteral("operator_name")};
+    const QString name = field.toLower();
+    bool isNumber = false;
+    const double number = text.trimmed().toDouble(&isNumber);
+    if (name == QLatin1String("date") && storedDateTime(text).isValid())
+        return book.setCellDateTime(row, column, storedDateTime(text));
+    if (!kTextFields.contains(name) && isNumber && std::isfinite(number)) {
+        const int decimals = storedDecimals(text);
+        QString error = book.setCellNumber(row, column, number);
+        if (error.isEmpty())
+            error = book.setCellNumberFormat(row, column,
+                                             decimals > 0
+                                                 ? QStringLiteral("0.") + QString(decimals, QLatin1Char('0'))
+                                                 : QStringLiteral("0"));
+        return error;
+    }
+    return book.setCellText(row, column, text);
+}
+
+QString writeStoredRow(Workbook& book, int row, const QStringList& fields, const QStringList& texts) {
     for (int column = 1; column <= texts.size(); ++column) {
-        const QString& text = texts[column - 1];
-        const QString field = fields.value(column - 1).toLower();
-        QString error;
-        bool isNumber = false;
-        const double number = text.trimmed().toDouble(&isNumber);
-        if (field == QLatin1String("date") && storedDateTime(text).isValid()) {
-            error = book.setCellDateTime(row, column, storedDateTime(text));
-        } else if (!kTextFields.contains(field) && isNumber && std::isfinite(number)) {
-            const int decimals = storedDecimals(text);
-            error = book.setCellNumber(row, column, number);
-            if (error.isEmpty())
-                error = book.setCellNumberFormat(
-                    row, column,
-                    decimals > 0 ? QStringLiteral("0.") + QString(decimals, QLatin1Char('0'))
-                                 : QStringLiteral("0"));
-        } else {
-            error = book.setCellText(row, column, text);
-        }
-        if (!error.isEmpty()) return error;
+        if (const QString error =
+                writeStoredCell(book, row, column, fields.value(column - 1), texts[column - 1]);
+            !error.isEmpty())
+            return error;
     }
     return {};
 }

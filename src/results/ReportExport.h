@@ -49,6 +49,9 @@ QString writeRowTexts(Workbook& book, int row, const QStringList& texts);
 // empty text empties the cell. An error text on failure.
 QString writeStoredRow(Workbook& book, int row, const QStringList& fields, const QStringList& texts);
 
+// One cell of such a row: the stored text of `field` at (row, column) of the active sheet.
+QString writeStoredCell(Workbook& book, int row, int column, const QString& field, const QString& text);
+
 // The outcome of a failed export.
 ExportOutcome exportFailed(const QString& detail);
 

@@ -2,8 +2,10 @@
 
 #include "platform/OperatorTexts.h"
 #include "results/BatchStatistics.h"
+#include "results/FullRateReplay.h"
 #include "results/StoredDate.h"
 #include "storage/Database.h"
+#include "storage/FullRateCurve.h"
 #include "storage/TestOperator.h"
 
 #include <QBuffer>
@@ -215,6 +217,13 @@ std::optional<TestCertificate> readTestCertificate(const QString& batchPath, int
     c.curve.xTitle = (deformation ? kDeformationName : kDisplacementName) + QLatin1Char('(') +
                      context.units.displacement + QLatin1Char(')');
     c.curve.yTitle = kLoadName + QLatin1Char('(') + context.units.load + QLatin1Char(')');
+    // The full-rate recording where the test has one: the print has the resolution to show it.
+    const StoredFullRateCurve full = readFullRateCurve(db, serial);
+    if (!full.error.isEmpty()) return fail(withReason(kFullRateCurveUnreadable, full.error));
+    if (full.curve && !full.curve->empty()) {
+        c.curve.points = loadCurvePoints(*full.curve, deformation);
+        return c;
+    }
     c.curve.points.reserve(samples->size());
     for (const DbRow& sample : *samples) {
         const double x = sample.toDouble(deformation ? QStringLiteral("bianxing") : QStringLiteral("weiyi"),

@@ -1,11 +1,12 @@
 #include "results/Ttest_result.h"
 
 #include "platform/OperatorTexts.h"
-#include "platform/Prompts.h"
+#include "results/CurveSamplesExport.h"
 #include "results/ReportNames.h"
 #include "results/StandardQuantities.h"
 #include "results/StatisticsSheet.h"
 #include "storage/Batch.h"
+#include "storage/FullRateCurve.h"
 #include "storage/Schema.h"
 #include "storage/TestOperator.h"
 #include "workbook/Workbook.h"
@@ -77,30 +78,8 @@ QString exportStem(const QString& batchPath, const QString& what) {
     return QFileInfo(batchPath).completeBaseName() + QLatin1Char('_') + what;
 }
 
-// Keeps the progress window open for exactly as long as the export runs, whichever way it ends.
-class ProgressWindow {
-public:
-    ProgressWindow(Prompts& prompts, int maximum) : m_prompts(prompts) {
-        m_prompts.progressStart(QStringLiteral("数据导出"), QStringLiteral("正在导出数据......"), maximum);
-    }
-    ~ProgressWindow() { m_prompts.progressEnd(); }
-    ProgressWindow(const ProgressWindow&) = delete;
-    ProgressWindow& operator=(const ProgressWindow&) = delete;
-    void step(int value) { m_prompts.progressStep(value); }
-
-private:
-    Prompts& m_prompts;
-};
-
-// A progress window repaints on every step; a few hundred steps move its bar as smoothly as one per sample,
-// and the export of a long curve then stays bound by writing cells rather than by repainting.
-constexpr int kProgressSteps = 200;
-
 // The named report's units, on sheet 1 below the result.
 constexpr int kUnitsRow = 6;
-
-const QStringList kSampleFields{QStringLiteral("number"), QStringLiteral("load"), QStringLiteral("weiyi"),
-                                QStringLiteral("bianxing"), QStringLiteral("jinhuicheng")};
 
 QString xName(int style) {
     if (style == 1 || style == 3) return kDeformationName;
@@ -305,7 +284,8 @@ QString Ttest_result::DeleteCurrent(int row) {
         const bool ok = tx.isActive() &&
                         m_db.exec(QStringLiteral("delete from test_result where xuhao = ?"), {serial}) &&
                         m_db.exec(QStringLiteral("delete from test_point where xuhao = ?"), {serial}) &&
-                        deleteTestOperator(m_db, serial) && closeSerialGap(m_db, serial) && tx.commit();
+                        deleteTestOperator(m_db, serial) && deleteFullRateCurve(m_db, serial) &&
+                        closeSerialGap(m_db, serial) && tx.commit();
         if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
     }
     if (!reload()) {
@@ -336,7 +316,7 @@ QString Ttest_result::DeleteAll() {
     Transaction tx(m_db);
     const bool ok = tx.isActive() && m_db.exec(QStringLiteral("delete from test_point")) &&
                     m_db.exec(QStringLiteral("delete from test_result")) && deleteAllTestOperators(m_db) &&
-                    tx.commit();
+                    deleteAllFullRateCurves(m_db) && tx.commit();
     if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
     reload();
     forgetReplayedCurve();
@@ -460,36 +440,7 @@ ExportOutcome Ttest_result::ExportReport(const ExportRequest& request, const QSt
 
 ExportOutcome Ttest_result::ExportPoints(const ExportRequest& request, const QString& testNumber) const {
     if (m_results.isEmpty()) return {kNoResultsToExport.toString(), {}, {}};
-    Workbook book;
-    QString error = openReportTemplate(book, request);
-    if (error.isEmpty()) error = book.activateSheet(3);
-    if (!error.isEmpty()) return exportFailed(error);
-
-    // A connection of its own: the export only reads, and the browser's connection stays as it is.
-    Database db(m_path, Database::OpenMode::ExistingMaybeReadOnly);
-    bool isNumber = false;
-    const int serial = testNumber.trimmed().toInt(&isNumber);
-    const auto samples = db.select(
-        QStringLiteral("select number, load, weiyi, bianxing, jinhuicheng from test_point where xuhao = ? "
-                       "order by number"),
-        {isNumber ? QVariant(serial) : QVariant(testNumber)});
-    if (!samples) return exportFailed(db.lastError());
-
-    const int count = static_cast<int>(samples->size());
-    ProgressWindow progress(prompts(), count);
-    const int every = std::max(1, count / kProgressSteps);
-    QStringList texts;
-    for (int i = 1; i <= count; ++i) {
-        const DbRow& s = (*samples)[i - 1];
-        texts = {s.text(QStringLiteral("number")), s.text(QStringLiteral("load")),
-                 s.text(QStringLiteral("weiyi")), s.text(QStringLiteral("bianxing")),
-                 s.text(QStringLiteral("jinhuicheng"))};
-        if (error = writeStoredRow(book, i, kSampleFields, texts); !error.isEmpty())
-            return exportFailed(error);
-        if (i % every == 0 || i == count) progress.step(i);
-    }
-    // Saving a long curve takes a moment too: the window stays until the workbook is handed over.
-    return saveAndShowReport(book, request, exportStem(m_path, QStringLiteral("采集数据_") + testNumber));
+    return exportCurveSamples(request, m_path, testNumber);
 }
 
 }  // namespace springtest

@@ -4,6 +4,7 @@
 #include "platform/Prompts.h"
 #include "results/LeafTestRecord.h"
 #include "results/Ttest_result.h"
+#include "storage/FullRateCurve.h"
 #include "storage/Schema.h"
 #include "workbook/Workbook.h"
 
@@ -236,9 +237,10 @@ QString Ttest_result_gbth::DeleteCurrent(int row) {
         // Its curve goes with it: the next test stored may take the freed serial, and must not inherit
         // these samples.
         Transaction tx(m_db);
-        const bool ok =
-            tx.isActive() && m_db.exec(QStringLiteral("delete from gbth_result where xuhao = ?"), {serial}) &&
-            m_db.exec(QStringLiteral("delete from test_point where xuhao = ?"), {serial}) && tx.commit();
+        const bool ok = tx.isActive() &&
+                        m_db.exec(QStringLiteral("delete from gbth_result where xuhao = ?"), {serial}) &&
+                        m_db.exec(QStringLiteral("delete from test_point where xuhao = ?"), {serial}) &&
+                        deleteFullRateCurve(m_db, serial) && tx.commit();
         if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
     }
     if (!reload()) {
@@ -259,7 +261,8 @@ QString Ttest_result_gbth::DeleteAll() {
     if (m_results.isEmpty()) return kNoResults;
     Transaction tx(m_db);
     const bool ok = tx.isActive() && m_db.exec(QStringLiteral("delete from test_point")) &&
-                    m_db.exec(QStringLiteral("delete from gbth_result")) && tx.commit();
+                    m_db.exec(QStringLiteral("delete from gbth_result")) && deleteAllFullRateCurves(m_db) &&
+                    tx.commit();
     if (!ok) return QStringLiteral("删除数据失败!!") + QLatin1Char(' ') + m_db.lastError();
     reload();
     forgetReplayedCurve();

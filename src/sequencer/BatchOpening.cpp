@@ -1,6 +1,7 @@
 #include "sequencer/BatchOpening.h"
 
 #include "platform/OperatorTexts.h"
+#include "sequencer/procedures/LateralStorage.h"
 #include "sequencer/procedures/LeafSpringStorage.h"
 #include "sequencer/procedures/StandardStorage.h"
 #include "storage/BatchHold.h"
@@ -23,10 +24,7 @@ void installProceduresForMachineType(TTestStyle& sequencer) {
             installLeafSpringStorage(sequencer);
             break;
         case 5:
-            sequencer.setSchemeLoader([](TTestStyle&, ResultGrid*, const QString&, ttest_info&) {
-                return TTestStyle::LoadOutcome{
-                    false, QStringLiteral("本机型的试验程序尚未安装，无法打开试验方案!!")};
-            });
+            installLateralStorage(sequencer);
             break;
         default:
             break;

@@ -5,8 +5,8 @@
 namespace springtest {
 
 // Fits the scheme loader and the test storer of a machine type into the sequencer: the standard ones for the
-// coil-spring machines (0, 1, 2, 4, 6, 7); a loader that refuses with a message on the machines whose test
-// procedures this release does not have (3, 5); nothing for unknown types.
+// coil-spring machines (0, 1, 2, 4, 6, 7), the leaf-spring ones (3), the lateral ones (5); nothing for
+// unknown types.
 void installProceduresForMachineType(TTestStyle& sequencer);
 
 struct OpenBatchOutcome {

@@ -48,6 +48,10 @@ PointReadout readPoint(const ResultArray& results, const ttest_info& scheme, int
     return point;
 }
 
+QString resultText(int decimals, float value) {
+    return textOf(decimals, value);
+}
+
 QString heightText(float height_mm, const ReadoutFormat& format) {
     return textOf(format.displacementDecimals, height_mm);
 }

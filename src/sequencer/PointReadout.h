@@ -38,4 +38,8 @@ PointReadout readPoint(const ResultArray& results, const ttest_info& scheme, int
 // A height (the spring's, the solid one) as shown and stored; empty when it was not measured.
 QString heightText(float height_mm, const ReadoutFormat& format);
 
+// Any result slot as shown and stored, with the decimals of the channel that measured it; empty when it was
+// not measured.
+QString resultText(int decimals, float value);
+
 }  // namespace springtest

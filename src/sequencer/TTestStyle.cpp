@@ -7,6 +7,7 @@
 #include "platform/OperatorIdentity.h"
 #include "platform/WindowTarget.h"
 #include "sequencer/CurveSink.h"
+#include "sequencer/PathSink.h"
 #include "sequencer/PointReadout.h"
 
 #include <QTimer>
@@ -28,6 +29,11 @@ TTestStyle::TTestStyle(int machineType, CardTables& cards, QObject* parent)
     m_saveTimer->setSingleShot(true);
     m_saveTimer->setInterval(500);
     connect(m_saveTimer, &QTimer::timeout, this, &TTestStyle::OnSaveTimer);
+    if (m_machineType == 5) {
+        m_turntableTimer = new QTimer(this);
+        m_turntableTimer->setInterval(100);
+        connect(m_turntableTimer, &QTimer::timeout, this, &TTestStyle::OnTurntableTimer);
+    }
 }
 
 TTestStyle::~TTestStyle() {
@@ -107,6 +113,17 @@ void TTestStyle::beginRun(int cardIndex, bool newTest) {
             m_sink->clearCurve();
             m_sink->setAxes(0, 0, 0, 0);
         }
+        m_xHalfSpan = 0;
+        m_yHalfSpan = 0;
+        if (m_machineType == 5 && m_pathSink) {
+            m_pathSink->clearPath();
+            m_pathSink->setPathAxes(0, 0, 0, 0);
+        }
+    }
+    // A lateral run zeroes the turntable's deformation; its angle (the displacement), from which positioning
+    // measures every turn, stays as it stands.
+    if (m_machineType == 5 && !m_scheme.scheme_type && m_cards.count > 2) {
+        if (TDisplacement* turntable = m_cards.cards[2].displacement.get()) turntable->MarkDeformationZero();
     }
     if (newTest) {
         {
@@ -129,6 +146,11 @@ void TTestStyle::beginRun(int cardIndex, bool newTest) {
     m_meanStiffness = 0.0f;
     m_solidLoads.clear();
     m_solidDeformations.clear();
+    // Nothing of a stopped test or of the pressing before stays with this one. Set before `running`: the
+    // loop calls the recorder only once it sees the test running (a next pressing is begun on its thread).
+    const bool fullRate = this->fullRate();
+    m_fullRateRecorder.begin(fullRate ? FullRateRecorder::kReservedReadings : 0);
+    m_sampleSlot.recorder.store(fullRate ? &m_fullRateRecorder : nullptr, std::memory_order_release);
     m_sampleSlot.running.store(true, std::memory_order_release);
 
     SetState(TestState::Started);
@@ -189,13 +211,19 @@ void TTestStyle::SetCurveChart(CurveSink* sink) {
 }
 
 void TTestStyle::StartCurveTimer() {
+    m_fullRateRecorder.startRecording();
     m_curveTimer.start();
 }
 void TTestStyle::StopCurveTimer() {
+    m_fullRateRecorder.stopRecording();
     m_curveTimer.stop();
 }
 
 void TTestStyle::ChartFeed() {
+    if (m_machineType == 5) {
+        lateralChartFeed();
+        return;
+    }
     const int card = cardIndex();
     CardSlot& slot = m_cards.cards[static_cast<size_t>(card)];
     const float L = std::fabs(slot.record.load.load(std::memory_order_relaxed));
@@ -238,7 +266,12 @@ void TTestStyle::FinishTest() {
         m_curveOpen = false;
         waiting.test.curve = m_curve;
     }
+    waiting.test.fullRate = m_fullRateRecorder.take();
     waiting.test.format = readoutFormat(m_cards.cards[static_cast<size_t>(cardIndex())]);
+    if (m_machineType == 5 && m_cards.count > 3) {
+        waiting.test.xDecimals = readoutFormat(m_cards.cards[3]).displacementDecimals;
+        waiting.test.yDecimals = readoutFormat(m_cards.cards[1]).displacementDecimals;
+    }
     waiting.test.operatorName = currentOperatorName();
     waiting.runsStarted = m_runsStarted.load(std::memory_order_relaxed);
     waiting.series = m_series.load(std::memory_order_relaxed);
@@ -327,6 +360,10 @@ void TTestStyle::storeNext() {
                 else
                     endSeries();
             }
+            // Not between the tests of a series: the next spring would be turned under the crosshead.
+            if (m_machineType == 5 && m_storing.scheme.scheme_type && autoRotate() &&
+                !m_repeatTimer->isActive())
+                StartTurntablePositioning();
         } else {
             // The serial is free again, unless a test started since already runs under the next one.
             if (runsStarted == m_runsStarted.load(std::memory_order_relaxed))

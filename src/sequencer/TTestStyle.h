@@ -4,6 +4,7 @@
 #include "measurement/SampleSlot.h"
 #include "platform/PeriodicTimer.h"
 #include "sequencer/FinishedTest.h"
+#include "sequencer/FullRateRecorder.h"
 #include "sequencer/TestTypes.h"
 
 #include "platform/WindowTarget.h"
@@ -23,6 +24,7 @@ class QTimer;
 namespace springtest {
 
 class CurveSink;
+class PathSink;
 class ResultGrid;
 class WindowTarget;
 
@@ -50,6 +52,7 @@ enum class TestStep : int {
     Reverse,
     PressToPrecompressionLoad,  // leaf spring, pre-compression: on to the pre-compression load
     PressToMaximumLoad,         // leaf spring: on until the maximum test load, then back
+    ReturnToFreeHeight,         // lateral spring: back to where the drive carries nothing, after a stroke
 };
 
 // The most pre-compressions a leaf-spring test takes: its cycles are counted in a byte.
@@ -160,6 +163,23 @@ public:
     bool curveTimerActive() const { return m_curveTimer.isActive(); }
     // One tick of the curve timer; public so tests can feed by hand.
     void ChartFeed();
+    // Whether the tests started from now on keep every reading of their curve besides the 100 ms rows.
+    void SetFullRate(bool on) { m_fullRate.store(on, std::memory_order_relaxed); }
+    bool fullRate() const { return m_fullRate.load(std::memory_order_relaxed); }
+
+    // --- the lateral machine (type 5) ---
+    // Where an axial test's sideways path goes; a null sink keeps the previous one.
+    void SetLateralChart(PathSink* sink);
+    // Turn the turntable by itself after each stored axial test.
+    void SetAutoRotate(bool on) { m_autoRotate.store(on, std::memory_order_relaxed); }
+    bool autoRotate() const { return m_autoRotate.load(std::memory_order_relaxed); }
+    // Turns the turntable so that the offset of the test stored last points to 0°. Only right after a test
+    // was stored (state Stored, or TurntableRefused to try again), and only with the axial drive unloaded:
+    // otherwise TurntableRefused and no motion. Nothing for an offset without direction. GUI thread.
+    void StartTurntablePositioning();
+    // One tick of the turntable timer (100 ms, GUI thread); public so tests can drive it by hand.
+    void OnTurntableTimer();
+    bool turntableTimerActive() const;
 
     // The end of a test that is to be stored (acquisition thread): stops the curve, hands the test with its
     // serial to the save queue, stops the test and arms the save timer. The next test may start at once.
@@ -202,6 +222,7 @@ private:
     void beginRun(int cardIndex, bool newTest);
     void endSeries();
     void storeNext();
+    void lateralChartFeed();
     bool store(FinishedTest& test);
 
     const int m_machineType;
@@ -248,6 +269,8 @@ private:
     bool m_curveOpen = false;  // closed when the finished test takes its curve
     double m_bottomMax = 0, m_leftMax = 0;
     PeriodicTimer m_curveTimer;
+    std::atomic<bool> m_fullRate{false};
+    FullRateRecorder m_fullRateRecorder{m_cards, m_stroke};
 
     // Finished tests in the order they ended, each with the count of runs started when it ended: a serial
     // whose store failed is given back only when no later test has been started under the next one.
@@ -260,6 +283,17 @@ private:
     std::deque<WaitingTest> m_waiting;
     FinishedTest m_storing;
     bool m_storeUnderWay = false;
+
+    // The lateral machine's X–Y path; guarded by m_curveMutex as the curve is.
+    PathSink* m_pathSink = nullptr;
+    double m_xHalfSpan = 0, m_yHalfSpan = 0;
+
+    // Turntable positioning (GUI thread only): the angle reading where the turn started and the signed turn
+    // still to make from there, in degrees.
+    std::atomic<bool> m_autoRotate{false};
+    QTimer* m_turntableTimer = nullptr;
+    float m_turnStart_deg = 0.0f;
+    float m_turn_deg = 0.0f;
 
     QString m_lastStoreError;
     QTimer* m_saveTimer = nullptr;

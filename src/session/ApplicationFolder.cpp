@@ -3,6 +3,7 @@
 #include "measurement/ChannelConfig.h"
 #include "platform/ProfileFile.h"
 #include "results/ReportNames.h"
+#include "session/LateralInstallation.h"
 #include "session/MachineConfig.h"
 #include "session/OperatorLogin.h"
 #include "storage/Schema.h"
@@ -25,6 +26,7 @@ constexpr Shipped kShipped[] = {
     {":/springtest/simcard.ini", "simcard.ini"},
     {":/springtest/report.xltx", "report.xltx"},
     {":/springtest/性能试验记录.xltx", "性能试验记录.xltx"},
+    {":/springtest/report_HXGD.xltx", "report_HXGD.xltx"},
 };
 
 }  // namespace
@@ -80,6 +82,8 @@ InitResult initialiseApplicationFolder(const QString& folder, int machineType) {
                      &result.error))
             return result;
     }
+    // A new lateral-stiffness installation drives four cards, and its simulated machine couples them.
+    if (machineType == 5 && !layOutLateralInstallation(folder, result)) return result;
     // A fresh installation has one account, "admin" with the password "admin", to be changed with
     // `springtest password`; an existing account file is kept as it is.
     const QString login = QString::fromLatin1(kLoginFile);

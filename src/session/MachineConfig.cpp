@@ -21,7 +21,18 @@ MachineConfig MachineConfig::read(const QString& applicationFolder) {
     c.logoPath = ini.readString(section, QStringLiteral("LogoAdd"), QString());
     c.verificationIntervalMonths = verificationIntervalFromText(
         ini.readString(section, QStringLiteral("VerificationIntervalMonths"), {}));
+    c.fullRateCurve = fullRateCurveFromText(ini.readString(section, QStringLiteral("FullRateCurve"), {}));
     return c;
+}
+
+bool fullRateCurveFromText(const QString& text) {
+    // Only what the program writes: the profile's number rules would read "1.5" or "1x" as 1.
+    return text.trimmed() == QLatin1String("1");
+}
+
+bool writeFullRateCurve(const QString& applicationFolder, bool on, QString* error) {
+    return ProfileFile(machineConfigFile(applicationFolder))
+        .writeInt(QStringLiteral("system"), QStringLiteral("FullRateCurve"), on ? 1 : 0, error);
 }
 
 }  // namespace springtest

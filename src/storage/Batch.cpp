@@ -9,7 +9,9 @@
 
 #include "platform/OperatorTexts.h"
 #include "storage/BatchHold.h"
+#include "storage/FullRateCurve.h"
 #include "storage/Schema.h"
+#include "storage/TestOffsetAngle.h"
 #include "storage/TestOperator.h"
 
 namespace springtest {
@@ -279,7 +281,8 @@ bool closeSerialGap(Database& batch, int deletedSerial) {
     }
     return batch.exec(QStringLiteral("UPDATE test_point SET xuhao = xuhao - 1 WHERE xuhao > ?"),
                       {deletedSerial}) &&
-           closeOperatorGap(batch, deletedSerial);
+           closeOperatorGap(batch, deletedSerial) && closeFullRateGap(batch, deletedSerial) &&
+           closeOffsetAngleGap(batch, deletedSerial);
 }
 
 }  // namespace springtest

@@ -2,6 +2,7 @@
 // JSON a program reads, and the exit code that sums the run up.
 
 #include "cli/RunReport.h"
+#include "sequencer/procedures/LateralTest.h"
 
 #include <QtTest>
 
@@ -38,6 +39,24 @@ FinishedTest storedSpring() {
     return t;
 }
 
+// An axial test on the lateral-stiffness machine: the spring's top moved sideways by X = 0.3k, Y = 0.4k at
+// point k, so its offset is 0.5k; its last offset points at θ = 216.87°.
+FinishedTest storedAxialTest() {
+    FinishedTest t = storedSpring();
+    t.scheme.scheme_jh = 1;
+    t.scheme.scheme_yb = false;
+    for (int k = 1; k <= 3; ++k) {
+        t.results[LateralResultIndex::x(k)] = 0.3f * k;
+        t.results[LateralResultIndex::y(k)] = 0.4f * k;
+        t.results[LateralResultIndex::offset(k)] = 0.5f * k;
+    }
+    t.results[LateralResultIndex::angle] = 216.8699f;
+    // X read by a sensor of 3 decimals, Y by one of 2.
+    t.xDecimals = 3;
+    t.yDecimals = 2;
+    return t;
+}
+
 }  // namespace
 
 class TestRunReport : public QObject {
@@ -49,6 +68,10 @@ private slots:
     void exitCode();
     void heightsAndReturnStroke();
     void jsonCarriesNumbers();
+    void axialTestTellsItsOffsets_data();
+    void axialTestTellsItsOffsets();
+    void lateralTestTellsBothStrokes_data();
+    void lateralTestTellsBothStrokes();
 };
 
 void TestRunReport::judgesTheLoadingStroke_data() {
@@ -148,6 +171,80 @@ void TestRunReport::jsonCarriesNumbers() {
     QCOMPARE(json["return_points"][2]["verdict"].toString(), QString());  // not judged
     QCOMPARE(json["within_limits"].toBool(), false);
     QCOMPARE(json["out_of_limits"].toArray(), QJsonArray{"point 2 强"});
+}
+
+void TestRunReport::axialTestTellsItsOffsets_data() {
+    QTest::addColumn<float>("angle");
+    QTest::addColumn<QString>("angleText");
+    QTest::newRow("an offset") << 216.8699f << "216.87";
+    // X = Y = 0: the spring's top did not move, so there is no direction and the turntable stays.
+    QTest::newRow("no offset") << std::numeric_limits<float>::quiet_NaN() << "";
+}
+
+void TestRunReport::axialTestTellsItsOffsets() {
+    QFETCH(float, angle);
+    QFETCH(QString, angleText);
+    FinishedTest test = storedAxialTest();
+    test.results[LateralResultIndex::angle] = angle;
+    // Point 3 was not reached: its offsets are empty, not zero.
+    test.results[LateralResultIndex::x(3)] = std::numeric_limits<float>::quiet_NaN();
+    test.results[LateralResultIndex::y(3)] = std::numeric_limits<float>::quiet_NaN();
+    test.results[LateralResultIndex::offset(3)] = std::numeric_limits<float>::quiet_NaN();
+    const StoredTestReport report = reportStoredLateralTest(test);
+    QVERIFY(report.offsets);
+    QVERIFY(!report.lateralTest);
+    QCOMPARE(report.freeHeight, QString("59.95"));
+    QCOMPARE(report.offsets->points.size(), 3);
+    QCOMPARE(report.offsets->points[1].x, QString("0.600"));
+    QCOMPARE(report.offsets->points[1].y, QString("0.80"));
+    QCOMPARE(report.offsets->points[1].offset, QString("1.00"));
+    QVERIFY(report.offsets->points[2].x.isEmpty());
+    QCOMPARE(report.offsets->angle_deg, angleText);
+
+    const QJsonObject json = storedTestJson(report);
+    QCOMPARE(json["kind"].toString(), QString("axial"));
+    QCOMPARE(json["points"][0]["x"].toDouble(), 0.3);
+    QCOMPARE(json["points"][0]["y"].toDouble(), 0.4);
+    QCOMPARE(json["points"][0]["offset"].toDouble(), 0.5);
+    QCOMPARE(json["points"][0]["value"].toDouble(), 50.0);  // the point itself as on every machine
+    QVERIFY(json["points"][2]["offset"].isNull());
+    if (angleText.isEmpty())
+        QVERIFY(json["offset_angle"].isNull());
+    else
+        QCOMPARE(json["offset_angle"].toDouble(), angleText.toDouble());
+}
+
+void TestRunReport::lateralTestTellsBothStrokes_data() {
+    QTest::addColumn<int>("strokesStored");
+    // A lateral test is pushed both ways whatever its scheme stores.
+    QTest::newRow("forward row stored") << 1;
+    QTest::newRow("both rows stored") << 2;
+}
+
+void TestRunReport::lateralTestTellsBothStrokes() {
+    QFETCH(int, strokesStored);
+    FinishedTest test = storedSpring();
+    test.scheme.scheme_type = false;
+    test.scheme.scheme_jh = strokesStored;
+    test.scheme.scheme_yb = false;
+    for (int k = 1; k <= 3; ++k) test.results[ResultArray::stiffnessIndex(2, k)] = 12.0f;
+    const StoredTestReport report = reportStoredLateralTest(test);
+    QVERIFY(report.lateralTest);
+    QVERIFY(!report.offsets);
+    // Whatever the result array holds there, a lateral test does not measure the spring's height.
+    QVERIFY(report.freeHeight.isEmpty());
+    QCOMPARE(report.points.size(), 3);
+    QCOMPARE(report.returnPoints.size(), 3);
+    QCOMPARE(report.returnPoints[0].value, QString("49.00"));
+    QCOMPARE(report.returnPoints[0].stiffness, QString("12.00"));
+    QCOMPARE(report.returnPoints[0].valueVerdict, Verdict::None);
+
+    const QJsonObject json = storedTestJson(report);
+    QCOMPARE(json["kind"].toString(), QString("lateral"));
+    QVERIFY(json["free_height"].isNull());
+    QCOMPARE(json["return_points"].toArray().size(), 3);
+    QCOMPARE(json["return_points"][1]["stiffness"].toDouble(), 12.0);
+    QVERIFY(!json.contains("offset_angle"));
 }
 
 QTEST_GUILESS_MAIN(TestRunReport)

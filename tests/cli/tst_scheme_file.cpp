@@ -71,12 +71,12 @@ void TestSchemeFile::refused_data() {
     QTest::newRow("unknown key")
         << "[scheme]\nname = S\nstifness_max = 11\n"
         << "line 3: unknown key 'stifness_max' (the keys are name, style, points, upper, "
-           "lower, initial_force, stiffness_max, stiffness_min, return, solid, tension)";
+           "lower, initial_force, stiffness_max, stiffness_min, return, solid, tension, kind)";
     QTest::newRow("option spelling instead of key")
         << "[scheme]\ninitial-force = 1\n"
         << "line 2: unknown key 'initial-force' (the keys are name, style, points, upper, lower, "
            "initial_force, "
-           "stiffness_max, stiffness_min, return, solid, tension)";
+           "stiffness_max, stiffness_min, return, solid, tension, kind)";
     QTest::newRow("key given twice") << "[scheme]\nname = A\nNAME = B\n"
                                      << "line 3: 'name' is given twice";
     QTest::newRow("switch that is no switch") << "[scheme]\nsolid = maybe\n"

@@ -24,6 +24,18 @@ struct CountingProcedure : SampleProcedure {
     }
 };
 
+// Writes its name and the card's displacement into a log shared with another procedure.
+struct LoggingProcedure : SampleProcedure {
+    LoggingProcedure(QString n, CardTables& c, QStringList& l) : name(std::move(n)), cards(&c), log(&l) {}
+    QString name;
+    CardTables* cards;
+    QStringList* log;
+    void onSample(int card) override {
+        *log << name + ' ' +
+                    QString::number(cards->cards[static_cast<size_t>(card)].record.displacement.load());
+    }
+};
+
 // Two cards on the scripted driver, the loop driven cycle by cycle.
 struct LoopRig {
     TempAppDir dir;
@@ -59,6 +71,7 @@ private slots:
     void gearChangeFromGear1IsReportedOnceByTheLoop();
     void loadKeepsItsValueForOneCycleAfterAGearChange();
     void sequencerRunsOnlyWhileRunning();
+    void recorderSeesEachReadingBeforeTheProcedure();
     void threadStopsEveryMotorOnItsWayOut();
 };
 
@@ -141,6 +154,29 @@ void TestTbankhk::sequencerRunsOnlyWhileRunning() {
     QCOMPARE(procedure.lastCard, 1);
     // Idle, nothing but the records moves: no motion commands were sent.
     QVERIFY(FakeCard::state(0).moves.empty());
+}
+
+void TestTbankhk::recorderSeesEachReadingBeforeTheProcedure() {
+    // A test that ends on a reading must have that reading recorded before it hands its readings over.
+    LoopRig rig;
+    QStringList log;
+    LoggingProcedure recorder("recorder", rig.cards, log);
+    LoggingProcedure procedure("procedure", rig.cards, log);
+    rig.sequencer.recorder = &recorder;
+    rig.sequencer.procedure = &procedure;
+    Tbankhk loop(rig.cards, &rig.sequencer);
+    loop.cycle();
+    QVERIFY(log.isEmpty());
+    rig.sequencer.running = true;
+    FakeCard::state(0).pulses = 1000;
+    loop.cycle();
+    const QString first = QString::number(rig.cards.cards[0].record.displacement.load());
+    FakeCard::state(0).pulses = 3000;
+    loop.cycle();
+    const QString second = QString::number(rig.cards.cards[0].record.displacement.load());
+    QVERIFY(first != second);
+    QCOMPARE(log, (QStringList{"recorder " + first, "procedure " + first, "recorder " + second,
+                               "procedure " + second}));
 }
 
 void TestTbankhk::threadStopsEveryMotorOnItsWayOut() {

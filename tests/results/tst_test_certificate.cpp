@@ -1,6 +1,8 @@
+#include "results/FullRateReplay.h"
 #include "results/StoredDate.h"
 #include "results/TestCertificate.h"
 #include "storage/Database.h"
+#include "storage/FullRateCurve.h"
 #include "storage/Schemes.h"
 #include "storage/TestOperator.h"
 #include "support/BatchMaker.h"
@@ -66,6 +68,8 @@ private slots:
     void pdfReadsBack_data();
     void pdfReadsBack();
     void fullSchemeStaysOnOnePage();
+    void fullRateCurveIsPrinted_data();
+    void fullRateCurveIsPrinted();
     void refusals();
     void storedDates_data();
     void storedDates();
@@ -213,6 +217,45 @@ void TestTestCertificate::fullSchemeStaysOnOnePage() {
     const QString text = pdfText(file);
     QVERIFY(text.contains(QStringLiteral("测试点10 回 5 560 540 550.00 合格 10.00 合格")));
     QVERIFY(text.contains(QStringLiteral("检验 Tested by")));
+}
+
+void TestTestCertificate::fullRateCurveIsPrinted_data() {
+    QTest::addColumn<QString>("blob");  // "curve", "damaged"
+    QTest::newRow("a minute of readings") << "curve";
+    QTest::newRow("a damaged recording") << "damaged";
+}
+
+void TestTestCertificate::fullRateCurveIsPrinted() {
+    QFETCH(QString, blob);
+    TempAppDir dir;
+    const QString batch = makeBatch(dir, limitedScheme());
+    QVERIFY(storeTests(batch, {storedTest(1, {"100", "150"}, {"10", "10"})}));
+    {
+        FullRateCurve curve;
+        for (int i = 0; i < 60000; ++i)
+            curve.push_back({i * 0.001f, -(i * 0.01f + (i % 7) * 0.3f), 60 - i * 0.0005f, i * 0.0005f, 1});
+        Database db(batch);
+        QVERIFY(storeFullRateCurve(db, 1, curve));
+        if (blob == "damaged") QVERIFY(db.exec("UPDATE test_fullrate SET curve = substr(curve, 1, 100)"));
+    }
+    QString error;
+    const auto certificate = readTestCertificate(batch, 1, context(), &error);
+    if (blob == "damaged") {
+        // Said, not passed over: the certificate would otherwise show a coarser curve than the test recorded.
+        QVERIFY(!certificate);
+        QVERIFY2(error.startsWith(kFullRateCurveUnreadable), qPrintable(error));
+        return;
+    }
+    QVERIFY2(certificate, qPrintable(error));
+    // Every reading, not the 5 rows of 100 ms; the load by its magnitude, as the rows hold it.
+    QCOMPARE(certificate->curve.points.size(), 60000);
+    QCOMPARE(certificate->curve.points[7], QPointF(60 - 7 * 0.0005f, 7 * 0.01f));
+    const QByteArray pdf = certificatePdf(*certificate, &error);
+    QVERIFY2(!pdf.isEmpty(), qPrintable(error));
+    QVERIFY2(pdf.size() < 400 * 1024, qPrintable(QString::number(pdf.size())));
+    const QString file = dir.file("full.pdf");
+    QCOMPARE(writePdfFile(file, pdf), QString());
+    QCOMPARE(pdfPageCount(file), 1);
 }
 
 void TestTestCertificate::refusals() {

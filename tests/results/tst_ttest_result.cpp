@@ -1,5 +1,6 @@
 #include "results/Ttest_result.h"
 #include "storage/Database.h"
+#include "storage/FullRateCurve.h"
 #include "storage/Schemes.h"
 #include "storage/TestOperator.h"
 #include "support/BatchMaker.h"
@@ -38,6 +39,17 @@ QString makeBatch(const TempAppDir& dir, const QString& style, const QList<int>&
     return !batch.isEmpty() && storeTests(batch, tests) ? batch : QString();
 }
 
+// A full-rate recording of `count` readings: displacement down from 4000 and deformation up from 0 by
+// 1/16 a reading, the load as much (signed negative, as a pulling cell reads) with one spike of −10000 in
+// the middle. Values that a float and the chart's four decimals hold exactly.
+FullRateCurve recording(int count) {
+    FullRateCurve curve;
+    for (int i = 0; i < count; ++i)
+        curve.push_back(
+            {i / 1000.0f, i == count / 2 ? -10000.0f : -i / 16.0f, 4000.0f - i / 16.0f, i / 16.0f, 1});
+    return curve;
+}
+
 }  // namespace
 
 class TestTtestResult : public QObject {
@@ -63,6 +75,9 @@ private slots:
     void openBatchIsInUse();
     void operatorsFollowTheirTests_data();
     void operatorsFollowTheirTests();
+    void fullRateReplay_data();
+    void fullRateReplay();
+    void fullRateCurvesFollowTheirTests();
 };
 
 void TestTtestResult::openMessages() {
@@ -365,6 +380,80 @@ void TestTtestResult::operatorsFollowTheirTests() {
     for (int serial = 1; serial <= shown.size(); ++serial) inFile << stored->value(serial);
     QCOMPARE(inFile, shown);
     QVERIFY(!stored->contains(shown.size() + 1));
+}
+
+void TestTtestResult::fullRateReplay_data() {
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QString>("blob");  // "curve", "none" (no table), "damaged"
+    QTest::addColumn<QPointF>("first");
+    QTest::addColumn<QPointF>("last");
+    QTest::addColumn<double>("largestLoad");
+    const double end = 59999 / 16.0;
+    QTest::newRow("displacement style") << "0"
+                                        << "curve" << QPointF(4000, 0) << QPointF(4000 - end, end) << 10000.0;
+    QTest::newRow("deformation style") << "1"
+                                       << "curve" << QPointF(0, 0) << QPointF(end, end) << 10000.0;
+    // The 100 ms rows of test 1 (see serialCurve): loads 101 … 105.
+    QTest::newRow("batch without full-rate curves")
+        << "0"
+        << "none" << QPointF(49, 101) << QPointF(45, 105) << 105.0;
+    QTest::newRow("damaged full-rate curve") << "0"
+                                             << "damaged" << QPointF(49, 101) << QPointF(45, 105) << 105.0;
+}
+
+void TestTtestResult::fullRateReplay() {
+    QFETCH(QString, style);
+    QFETCH(QString, blob);
+    QFETCH(QPointF, first);
+    QFETCH(QPointF, last);
+    QFETCH(double, largestLoad);
+    TempAppDir dir;
+    const QString path = makeBatch(dir, style, {1});
+    if (blob != "none") {
+        Database db(path);
+        QVERIFY(storeFullRateCurve(db, 1, recording(60000)));
+        if (blob == "damaged") QVERIFY(db.exec("UPDATE test_fullrate SET curve = substr(curve, 1, 100)"));
+    }
+    auto r = Ttest_result::open(path).result;
+    QVERIFY(r);
+    r->setCurveColumns(1000);
+    QVERIFY(r->ShowCurve(0).isEmpty());
+    QCOMPARE(r->curveNotice().isEmpty(), blob != "damaged");
+
+    const QList<QPointF>& drawn = r->chart().series[ResultChart::Curve].points;
+    if (blob == "curve") {
+        // A few points per pixel column, not 60,000.
+        QVERIFY2(drawn.size() > 1000 && drawn.size() <= 4000, qPrintable(QString::number(drawn.size())));
+    }
+    QCOMPARE(drawn.first(), first);
+    QCOMPARE(drawn.last(), last);
+    // The spike lies between two readings of its column: it is that column's extreme, so it is drawn, and
+    // the load axis makes room for it.
+    QVERIFY(qAbs(r->chart().left.max - 1.1 * largestLoad) < 1e-3);
+}
+
+void TestTtestResult::fullRateCurvesFollowTheirTests() {
+    // Deleting a test takes its full-rate curve too; later tests move down with theirs, as with the rows.
+    TempAppDir dir;
+    const QString path = makeBatch(dir, "0", {1, 2, 3});
+    {
+        Database db(path);
+        for (int serial = 1; serial <= 3; ++serial)
+            QVERIFY(storeFullRateCurve(db, serial, recording(serial * 10)));
+    }
+    auto r = Ttest_result::open(path).result;
+    QVERIFY(r->DeleteCurrent(1).isEmpty());
+    {
+        Database db(path);
+        QCOMPARE(readFullRateCurve(db, 1).curve, std::optional(recording(10)));
+        QCOMPARE(readFullRateCurve(db, 2).curve, std::optional(recording(30)));
+        QVERIFY(!readFullRateCurve(db, 3).curve);
+    }
+    QVERIFY(r->DeleteAll().isEmpty());
+    r.reset();
+    Database db(path);
+    QVERIFY(!readFullRateCurve(db, 1).curve);
+    QVERIFY(!readFullRateCurve(db, 2).curve);
 }
 
 QTEST_GUILESS_MAIN(TestTtestResult)

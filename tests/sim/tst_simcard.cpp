@@ -425,6 +425,21 @@ void TestSimCard::calibrationKeyValues_data() {
     QTest::newRow("bow that turns back")
         << QByteArray("cell_nonlinearity") << 0.2 << QByteArray("0.2") << false;
     QTest::newRow("no full scale") << QByteArray("cell_full_scale_n") << 0.0 << QByteArray("0") << false;
+    QTest::newRow("lateral spring by name") << QByteArray("specimen") << 4.0 << QByteArray("lateral") << true;
+    QTest::newRow("lateral offset") << QByteArray("lateral_offset_per_mm") << 0.05 << QByteArray("0.05")
+                                    << true;
+    QTest::newRow("lateral offset against its angle")
+        << QByteArray("lateral_offset_per_mm") << -0.05 << QByteArray("-0.05") << false;
+    QTest::newRow("top moving further than pressed")
+        << QByteArray("lateral_offset_per_mm") << 1.5 << QByteArray("1.5") << false;
+    QTest::newRow("offset angle below zero")
+        << QByteArray("lateral_offset_angle_deg") << -30.0 << QByteArray("-30") << true;
+    QTest::newRow("offset angle nan")
+        << QByteArray("lateral_offset_angle_deg") << qQNaN() << QByteArray("nan") << false;
+    QTest::newRow("negative lateral rate")
+        << QByteArray("lateral_rate_n_per_mm") << -20.0 << QByteArray("-20") << false;
+    QTest::newRow("lateral neutral below zero")
+        << QByteArray("lateral_neutral_mm") << -5.0 << QByteArray("-5") << true;
 }
 
 // The new keys are checked as every other key: a value the machine cannot take is refused by SimSet and

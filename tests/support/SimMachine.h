@@ -24,8 +24,9 @@ namespace springtest::testing {
 // then.
 class SimMachine {
 public:
-    SimMachine() {
-        m_error = initialiseApplicationFolder(m_dir.path()).error;
+    // machineType as `springtest init --machine-type`; -1 the shipped machine.
+    explicit SimMachine(int machineType = -1) {
+        m_error = initialiseApplicationFolder(m_dir.path(), machineType).error;
         QDir::setCurrent(m_dir.path());
     }
     ~SimMachine() {

@@ -14,6 +14,7 @@
 #include "storage/Database.h"
 #include "storage/Schemes.h"
 #include "support/BatchMaker.h"
+#include "support/LateralBatch.h"
 #include "support/LeafBatch.h"
 #include "support/NearCompare.h"
 #include "support/SimulatorLibrary.h"
@@ -22,7 +23,9 @@
 #include "windows/browser/TF_dp.h"
 #include "windows/common/FindByName.h"
 #include "windows/console/ConsoleContext.h"
+#include "windows/console/CurvePage.h"
 #include "windows/console/TF_chart.h"
+#include "windows/console/TF_chart_HXGD.h"
 #include "windows/console/TF_control.h"
 #include "windows/console/TF_datashow.h"
 #include "windows/editor/TFtest_set.h"
@@ -30,12 +33,16 @@
 #include "windows/mainwindow/Tfmain.h"
 #include "windows/mainwindow/WindowLayout.h"
 
+#include <qcustomplot.h>
+
 #include <QtTest>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -46,6 +53,7 @@
 
 #include <cmath>
 #include <functional>
+#include <numbers>
 
 using namespace springtest;
 using springtest::testing::SimulatorLibrary;
@@ -82,6 +90,9 @@ private slots:
     void oneConsolePerMachine();
     void testRunsThroughTheWindows();
     void leafSpringTestRunsThroughTheWindows();
+    void lateralMachineConsole_data();
+    void lateralMachineConsole();
+    void lateralAxialTestRunsThroughTheWindows();
     // Last: it starts a process, and under ThreadSanitizer no thread may be started after that.
     void consoleNeedsADisplay_data();
     void consoleNeedsADisplay();
@@ -99,6 +110,12 @@ private:
     QString makeBatch(const QString& batch, bool compression, const QStringList& points,
                       const QStringList& upper = {}, const QStringList& lower = {});
     void screenshot(const QString& name);
+    // The test's folder laid out afresh as a new lateral-stiffness installation.
+    void useLateralMachine() {
+        m_dir = std::make_unique<TempAppDir>();
+        QVERIFY(initialiseApplicationFolder(m_dir->path(), 5).error.isEmpty());
+        QDir::setCurrent(m_dir->path());
+    }
     // "试验速度设置" at a constant speed, typed into its dialog as the operator does.
     void chooseConstantSpeed(Tfmain* w, const QString& speed_mm_per_min);
 
@@ -822,6 +839,122 @@ void TestMainWindow::leafSpringTestRunsThroughTheWindows() {
     QVERIFY2(pressed < 40.0 - 0.3 && pressed > 40.0 - 1.5, qPrintable(QString::number(pressed)));
     for (int k = 1; k <= 3; ++k)
         QVERIFY2(!rows->first().text(QString("result1-%1").arg(k)).isEmpty(), qPrintable(QString::number(k)));
+}
+
+void TestMainWindow::lateralMachineConsole_data() {
+    QTest::addColumn<bool>("axial");
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("axial batch") << true << "轴向";
+    QTest::newRow("lateral batch") << false << "横向";
+}
+
+void TestMainWindow::lateralMachineConsole() {
+    QFETCH(bool, axial);
+    QFETCH(QString, kind);
+    useLateralMachine();
+    const QString batch = testing::makeLateralBatch(m_dir->path(), testing::lateralScheme(axial, 1));
+    QVERIFY(!batch.isEmpty());
+    auto w = startMainWindow();
+    QVERIFY(w && w->startupState() == Tfmain::Startup::Running);
+    QCOMPARE(w->dataPanel()->metaObject()->className(), "springtest::TF_datashow_ZXGD");
+    QCOMPARE(w->curveWindow()->metaObject()->className(), "springtest::TF_chart_HXGD");
+    QCOMPARE(w->controlPanel()->metaObject()->className(), "springtest::TF_control_HXGD");
+    QVERIFY(findByName(w->curveWindow(), "Chart2"));
+    QVERIFY(item(w.get(), "N33")->isVisible());
+
+    // "横向窗口显示": one lateral data panel at a time; closing it lets the next command make a new one.
+    QVERIFY(!w->lateralDataPanel());
+    item(w.get(), "N33")->trigger();
+    QPointer<TF_datashow> lateral = w->lateralDataPanel();
+    QVERIFY(lateral && lateral->isVisible());
+    QCOMPARE(lateral->card(), 1);
+    item(w.get(), "N33")->trigger();
+    QCOMPARE(w->lateralDataPanel(), lateral.data());
+    lateral->close();
+    QVERIFY(waitFor([&] { return lateral.isNull(); }));
+    QVERIFY(!w->lateralDataPanel());
+    item(w.get(), "N33")->trigger();
+    QVERIFY(w->lateralDataPanel() && w->lateralDataPanel()->isVisible());
+
+    // Opening a batch sets the kind of test by its scheme and shows the program page.
+    m_prompts.files = {batch};
+    item(w.get(), "N10")->trigger();
+    QCOMPARE(m_prompts.messages(), QStringList{});
+    QCOMPARE(findByName<QTabWidget>(w->controlPanel(), "bsSkinPageControl1")->currentIndex(), 1);
+    for (QAbstractButton* radio :
+         findByName(w->controlPanel(), "bsSkinRadioGroup1")->findChildren<QAbstractButton*>())
+        QCOMPARE(radio->isChecked(), radio->text() == kind);
+}
+
+void TestMainWindow::lateralAxialTestRunsThroughTheWindows() {
+    // An axial spring of 10 N/mm, 60 mm free, whose top moves 0.05 mm sideways per mm pressed, towards 30°.
+    useLateralMachine();
+    const QList<std::pair<QString, QString>> spring{
+        {"start_position_mm", "62"},       {"free_height_mm", "60"},           {"rate_n_per_mm", "10"},
+        {"lateral_offset_per_mm", "0.05"}, {"lateral_offset_angle_deg", "30"}, {"noise_seed", "4711"}};
+    for (const auto& [key, value] : spring) setSim(key, value);
+    StandardScheme scheme = testing::lateralScheme(true, 1, 3);
+    scheme.scheme_style = QStringLiteral("0");  // displacement - load
+    scheme.scheme_height = QStringLiteral("60");
+    scheme.scheme_load = QStringLiteral("0.5");
+    const char* points[] = {"55", "50", "45"};
+    for (int k = 0; k < 3; ++k) scheme.points[static_cast<size_t>(k)] = {points[k], "0", "0"};
+    const QString batch = testing::makeLateralBatch(m_dir->path(), scheme);
+    QVERIFY(!batch.isEmpty());
+
+    auto w = startMainWindow();
+    QVERIFY(w && w->startupState() == Tfmain::Startup::Running);
+    m_prompts.files = {batch};
+    item(w.get(), "N10")->trigger();
+    QCOMPARE(m_prompts.messages(), QStringList{});
+    // The crosshead's reading where the simulated crosshead stands, 2 mm above the spring.
+    w->session().cards().cards[0].displacement->SetDisplacement(62.0f);
+    chooseConstantSpeed(w.get(), "300");
+    const uint64_t cycles = w->session().acquisition()->cycles();
+    QVERIFY2(waitFor([&] { return w->session().acquisition()->cycles() > cycles + 5; }), "acquisition runs");
+    findByName<QCheckBox>(w->controlPanel(), "bsSkinCheckRadioBox1")->click();  // turn after the test
+
+    findByName<QAbstractButton>(w->controlPanel(), "bsSkinSpeedButton25")->click();
+    QCOMPARE(m_prompts.messages(), QStringList{});
+    auto* grid = findByName<QTableWidget>(w->controlPanel(), "bsSkinStringGrid1");
+    const auto cell = [grid](int row, int column) {
+        const QTableWidgetItem* it = grid->item(row, column);
+        return it ? it->text() : QString();
+    };
+    QVERIFY2(waitFor([&] { return !cell(2, 8).isEmpty(); }, 60000), "the second point shows its offset");
+    screenshot("console-lateral-panel");
+    QVERIFY2(waitFor(
+                 [&] {
+                     return w->sequencer()->state() == TestState::TurntablePositioned &&
+                            w->sequencer()->isIdle();
+                 },
+                 120000),
+             qPrintable(QStringLiteral("the test is stored and the turntable turned; state %1, %2; said: %3")
+                            .arg(int(w->sequencer()->state()))
+                            .arg(findByName<QLabel>(w->controlPanel(), "bsSkinStatusPanel2")->text(),
+                                 m_prompts.messages().join(" | "))));
+
+    // The last point stands 15 mm pressed: 0.75 mm off towards 30°, as the panel shows it.
+    const double offset_mm = 0.05 * 15.0;
+    COMPARE_NEAR(cell(3, 8).toDouble(), offset_mm, 0.0, 0.02, "offset of the last point");
+    const auto shown = [&](const char* name) {
+        return findByName<QLabel>(w->controlPanel(), QString::fromLatin1(name))->text().toDouble();
+    };
+    COMPARE_NEAR(shown("PIANYILIANG_Label"), offset_mm, 0.0, 0.02, "final offset");
+    COMPARE_NEAR(shown("X_Label"), -offset_mm * std::sin(30.0 * std::numbers::pi / 180.0), 0.0, 0.02,
+                 "final X");
+    COMPARE_NEAR(shown("Y_Label"), -offset_mm * std::cos(30.0 * std::numbers::pi / 180.0), 0.0, 0.02,
+                 "final Y");
+    COMPARE_NEAR(shown("PIANYIJIAODU_Label"), 30.0, 0.0, 0.5, "final angle");
+    QCOMPARE(findByName<QLabel>(w->controlPanel(), "bsSkinStatusPanel2")->text(),
+             QString("试验状态：定位停止"));
+
+    // The path was drawn on the curve window's second page.
+    auto* charts = qobject_cast<TF_chart_HXGD*>(w->curveWindow());
+    QVERIFY(charts);
+    QVERIFY(waitFor([&] { return charts->page(2)->series(0)->dataCount() > 3; }));
+    findByName<QTabWidget>(charts, "bsSkinPageControl1")->setCurrentIndex(1);
+    screenshot("console-lateral-xy");
 }
 
 #include "tst_mainwindow.moc"

@@ -160,9 +160,7 @@ void TestMainWindowMenus::everyItemOnEveryMachineType() {
     QVERIFY(w);
     w->SetOperatorRights(true);  // as after a login: the settings are open
 
-    const Outcome notInstalled = QStringLiteral("message:") + kWindowNotInstalled;
     const bool standard = type == 0 || type == 2 || type == 6;
-    const bool ownRelease = type == 5;  // lateral: its windows come later
     const bool pid = type == 2 || type == 3;
     // An item with card sub-items is taken through its last card; every other one serves card 0.
     const auto onCard = [&](const QString& window, bool perCard) {
@@ -173,7 +171,8 @@ void TestMainWindowMenus::everyItemOnEveryMachineType() {
         Outcome outcome;
     };
     const Case table[] = {
-        {"N33", notInstalled},
+        // The lateral data panel, for card 1: only the lateral machine has one.
+        {"N33", type == 5 ? "window:TF_datashow_HXGD tag 1" : ""},
         {"N3", "modal:TF_hardset"},
         {"N9", "modal:TFzero"},
         {"N22", "modal:TF_gz"},
@@ -184,10 +183,10 @@ void TestMainWindowMenus::everyItemOnEveryMachineType() {
         {"N16", "modal:SkinDialog"},
         {"N10", "open"},
         {"N11", "open"},
-        {"N12", standard     ? "modal:TFtest_set"
-                : type == 3  ? "modal:TFtest_set_GBTH"
-                : ownRelease ? notInstalled
-                             : ""},
+        {"N12", standard    ? "modal:TFtest_set"
+                : type == 3 ? "modal:TFtest_set_GBTH"
+                : type == 5 ? "modal:TFtest_set_HXGD"
+                            : ""},
         {"N17", "modal:TF_testspeed"},
         {"N13", "modal:Tf_auto"},
         {"N35", "modal:TF_ReportSet"},
@@ -196,10 +195,10 @@ void TestMainWindowMenus::everyItemOnEveryMachineType() {
         {"N8", onCard("TF_wybc", type == 5)},
         {"N26", onCard("TFwyzero_set", false)},
         {"PID2", pid ? onCard("TF_pid_adjust", false) : ""},
-        {"bsSkinSpeedButton4", standard     ? "modal:TF_dp"
-                               : type == 3  ? "modal:TF_dp_gbth"
-                               : ownRelease ? notInstalled
-                                            : ""},
+        {"bsSkinSpeedButton4", standard    ? "modal:TF_dp"
+                               : type == 3 ? "modal:TF_dp_gbth"
+                               : type == 5 ? "modal:TF_dp_HXGD"
+                                           : ""},
         {"bsSkinSpeedButton1", "modal:TF_about"},
         {"N1", "modal:LoginDialog"},  // last: leaving it without logging in takes the rights away
     };

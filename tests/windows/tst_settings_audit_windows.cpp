@@ -12,9 +12,11 @@
 #include "windows/setup/TF_bd.h"
 #include "windows/setup/TF_hardset.h"
 #include "windows/setup/TF_pid_adjust.h"
+#include "windows/setup/TF_testspeed.h"
 #include "windows/setup/TF_wybc.h"
 #include "windows/setup/TFzero.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QToolButton>
@@ -106,6 +108,10 @@ void saveIn(const QString& window, Rig& rig) {
         get<QLineEdit>(w, "ed_load_gz")->setText("1.05");
         rig.prompts.answers = {true};
         QVERIFY(w.save());
+    } else if (window == "速度设置, 全速率曲线") {
+        TF_testspeed w(*rig.sequencer, rig.dir.path());
+        get<QCheckBox>(w, "FullRateCheckBox")->setChecked(true);
+        w.confirm();
     } else if (window == "闭环阀门设置") {
         ControlPidPage page(*rig.context, 0);
         get<QLineEdit>(page, "fapian_Edit")->setText("2050");
@@ -154,6 +160,8 @@ void TestSettingsAuditWindows::aSaveEndsUpInTheTrail_data() {
     QTest::newRow("PID gain, one drag") << "PID调节" << QStringList{"init0.dat [PID] Load_I: 0 → 2500"};
     QTest::newRow("hardware settings")
         << "硬件设置" << QStringList{"init.ini [load] Overload_proportion: 1.03 → 1.05"};
+    QTest::newRow("full-rate curve switched on")
+        << "速度设置, 全速率曲线" << QStringList{"init0.dat [system] FullRateCurve:  → 1"};
     QTest::newRow("servo valve settings")
         << "闭环阀门设置"
         << QStringList{"init0.dat [PID] FAPIAN: 2048 → 2050", "init0.dat [PID] Low: -500 → -400"};

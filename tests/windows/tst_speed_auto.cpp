@@ -1,8 +1,12 @@
 #include "FindComponent.h"
 #include "WindowRig.h"
+#include "session/MachineConfig.h"
+#include "storage/Schema.h"
 #include "windows/setup/TF_testspeed.h"
 #include "windows/setup/Tf_auto.h"
 
+#include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -31,6 +35,8 @@ private slots:
     void speedConfirm_data();
     void speedConfirm();
     void speedCancelChangesNothing();
+    void fullRateSwitch_data();
+    void fullRateSwitch();
     void autoWithoutSchemeSaysSo();
     void autoWithSchemeSetsTheSeries();
     void autoBadCountKeepsThePreviousValue();
@@ -104,6 +110,57 @@ void TestSpeedAuto::speedCancelChangesNothing() {
     QCOMPARE(w.result(), int(QDialog::Rejected));
     QCOMPARE(rig.sequencer.speedMode(), SpeedMode::NotSet);
     QCOMPARE(rig.sequencer.testSpeed(), 0.0f);
+}
+
+void TestSpeedAuto::fullRateSwitch_data() {
+    QTest::addColumn<bool>("startOn");   // the machine's setting as the program started
+    QTest::addColumn<bool>("tick");      // the check box as confirmed
+    QTest::addColumn<bool>("folder");    // the window knows the application folder
+    QTest::addColumn<QString>("speed");  // typed for "匀速"
+    QTest::addColumn<bool>("blocked");   // the configuration file cannot be written
+    QTest::addColumn<bool>("on");        // the sequencer's setting afterwards
+    QTest::addColumn<bool>("kept");      // the configuration's afterwards
+    QTest::addColumn<int>("messages");
+    QTest::newRow("switched on, kept for the next start")
+        << false << true << true << "80" << false << true << true << 0;
+    QTest::newRow("switched off") << true << false << true << "80" << false << false << false << 0;
+    QTest::newRow("left as it was") << true << true << true << "80" << false << true << true << 0;
+    QTest::newRow("without a folder: this run only")
+        << false << true << false << "80" << false << true << false << 0;
+    QTest::newRow("a speed that is no number changes neither")
+        << false << true << true << "8O" << false << false << false << 1;
+    QTest::newRow("a configuration that cannot be written changes neither")
+        << false << true << true << "80" << true << false << false << 1;
+}
+
+void TestSpeedAuto::fullRateSwitch() {
+    QFETCH(bool, startOn);
+    QFETCH(bool, tick);
+    QFETCH(bool, folder);
+    QFETCH(QString, speed);
+    QFETCH(bool, blocked);
+    QFETCH(bool, on);
+    QFETCH(bool, kept);
+    QFETCH(int, messages);
+    WindowRig rig;
+    // The trail of settings changes, as an installation has it.
+    QVERIFY(createSchemeDatabase(schemeDatabasePath(rig.dir.path())));
+    if (startOn) QVERIFY(writeFullRateCurve(rig.dir.path(), true));
+    if (blocked) QVERIFY(QDir(rig.dir.path()).mkdir("init0.dat"));
+    rig.sequencer.SetFullRate(MachineConfig::read(rig.dir.path()).fullRateCurve);
+
+    TF_testspeed w(rig.sequencer, folder ? rig.dir.path() : QString());
+    w.open();
+    QCOMPARE(get<QCheckBox>(&w, "FullRateCheckBox")->isChecked(), startOn);
+    get<QCheckBox>(&w, "FullRateCheckBox")->setChecked(tick);
+    get<QLineEdit>(&w, "bsSkinEdit1")->setText(speed);
+    get<QPushButton>(&w, "bsSkinButton1")->click();
+    QCOMPARE(rig.prompts.messages().size(), messages);
+    QCOMPARE(rig.sequencer.fullRate(), on);
+    QCOMPARE(MachineConfig::read(rig.dir.path()).fullRateCurve, kept);
+    // Refused, the window stays for another try and the speed is not taken either.
+    QCOMPARE(w.isVisible(), messages > 0);
+    QCOMPARE(rig.sequencer.speedMode(), messages > 0 ? SpeedMode::NotSet : SpeedMode::Constant);
 }
 
 void TestSpeedAuto::autoWithoutSchemeSaysSo() {

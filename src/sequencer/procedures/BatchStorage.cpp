@@ -3,6 +3,7 @@
 #include "platform/OperatorTexts.h"
 #include "sequencer/ResultGrid.h"
 #include "sequencer/procedures/StandardStorage.h"
+#include "storage/FullRateCurve.h"
 #include "storage/Schema.h"
 #include "storage/SchemeCheck.h"
 #include "storage/TestOperator.h"
@@ -91,9 +92,14 @@ TTestStyle::StoreOutcome storeInBatch(const FinishedTest& test, ResultTable resu
         point.insert(QStringLiteral("bianxing"), curve.deformation.value(i));
         point.insert(QStringLiteral("jinhuicheng"), curve.stroke.value(i));
         point.insert(QStringLiteral("number"), i + 1);
+        // The lateral machine's axial test follows its spring's top sideways; other curves have no path.
+        if (i < curve.x.size()) point.insert(QStringLiteral("X"), curve.x.value(i));
+        if (i < curve.y.size()) point.insert(QStringLiteral("Y"), curve.y.value(i));
         if (!db.insertRow(QStringLiteral("test_point"), point)) return {false, db.lastError()};
     }
     if (!storeTestOperator(db, serial, test.operatorName)) return {false, db.lastError()};
+    if (!test.fullRate.empty() && !storeFullRateCurve(db, serial, test.fullRate))
+        return {false, db.lastError()};
     if (!tx.commit()) return {false, db.lastError()};
     return {true, {}, serial};
 }

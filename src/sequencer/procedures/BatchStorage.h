@@ -31,7 +31,8 @@ void layOutResultGrid(ResultGrid& grid, const ttest_info& scheme, const QList<in
 
 // Stores a finished test into its batch in one transaction: numbered above every serial already in the file
 // (under its own number when that is still above them), its result rows as `writeResults` writes them under
-// that serial, a `test_point` row per curve sample, and who ran it. False from `writeResults` undoes it all.
+// that serial, a `test_point` row per curve sample, who ran it, and its full-rate curve when it has one.
+// False from `writeResults` undoes it all.
 TTestStyle::StoreOutcome storeInBatch(const FinishedTest& test, ResultTable resultTable,
                                       const std::function<bool(Database&, int serial)>& writeResults);
 

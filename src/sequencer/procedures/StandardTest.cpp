@@ -4,6 +4,7 @@
 #include "measurement/TMotor.h"
 #include "sequencer/SlowApproach.h"
 #include "sequencer/TTestStyle.h"
+#include "sequencer/procedures/LateralTest.h"
 
 #include <cmath>
 #include <limits>
@@ -38,7 +39,7 @@ std::optional<size_t> spanStart(const std::vector<float>& deformations, size_t n
 
 float StandardTest::forwardStiffness(StandardTestKind kind, SchemeStyle style, int k, const double* T,
                                      const float* value, float H, float L) {
-    const bool tension = kind != StandardTestKind::Compression;
+    const bool tension = !compresses(kind);
     const double Tk = T[k - 1];
     const double vk = value[k - 1];
     if (k == 1) {
@@ -117,14 +118,14 @@ void StandardTest::forward(const Sample& s) {
     const float F0 = static_cast<float>(scheme.scheme_load);
     const float v = m_seq.testSpeed();
     const float start = m_seq.startPosition();
-    const bool compression = m_kind == StandardTestKind::Compression;
+    const bool compression = compresses(m_kind);
 
     switch (m_seq.step()) {
         case TestStep::SeekInitialForce: {
             // A spring that is never felt sends the test straight into its return stroke.
-            const bool beyondSearch = m_kind == StandardTestKind::Compression ? s.D <= 0.6f * start
-                                      : m_kind == StandardTestKind::Tension   ? s.D >= 1.3f * start
-                                                                              : false;
+            const bool beyondSearch = compression                           ? s.D <= 0.6f * start
+                                      : m_kind == StandardTestKind::Tension ? s.D >= 1.3f * start
+                                                                            : false;
             if (beyondSearch) {
                 motor.CommandStop();
                 m_seq.setStroke(2);
@@ -151,6 +152,7 @@ void StandardTest::forward(const Sample& s) {
                 motor.CommandStop();
                 m_seq.setResult(0, s.D);
                 slot.displacement->MarkDeformationZero();
+                if (m_kind == StandardTestKind::Axial) clearOffsetSensors(m_seq);
                 motor.SetSpeed(v);
                 towardSpring();
                 m_seq.StartCurveTimer();
@@ -171,6 +173,7 @@ void StandardTest::forward(const Sample& s) {
             break;
         case TestStep::PressToPrecompressionLoad:  // leaf springs only
         case TestStep::PressToMaximumLoad:
+        case TestStep::ReturnToFreeHeight:  // lateral springs only
             break;
     }
 }
@@ -179,7 +182,7 @@ void StandardTest::reverse() {
     TMotor& motor = *m_seq.cards().cards[static_cast<size_t>(m_seq.cardIndex())].motor;
     if (m_seq.procedureScheme().scheme_jh == 1) m_seq.StopCurveTimer();
     const float v = m_seq.testSpeed();
-    if (m_kind == StandardTestKind::Compression) {
+    if (compresses(m_kind)) {
         m_seq.setStroke(2);
         awayFromSpring();
         motor.SetSpeed(v);
@@ -198,7 +201,7 @@ void StandardTest::points(const Sample& s) {
     if (k < 1 || k > scheme.points.size()) return;
     const double T = scheme.points[k - 1];
     const float v = m_seq.testSpeed();
-    const bool compression = m_kind == StandardTestKind::Compression;
+    const bool compression = compresses(m_kind);
 
     if (m_seq.speedMode() == SpeedMode::Variable) {
         std::optional<float> speed;
@@ -228,11 +231,15 @@ void StandardTest::points(const Sample& s) {
             k == 1 || std::isnan(m_seq.meanStiffness()) ? stiff : (m_seq.meanStiffness() + stiff) / 2);
     else if (compression && k == 1)
         m_seq.setMeanStiffness(kNaN);
+    if (m_kind == StandardTestKind::Axial) captureOffset(m_seq, k);
 
     m_seq.SetState(TestState::PointCaptured);
 
     if (k < scheme.scheme_sum) {
         m_seq.setPointIndex(k + 1);
+    } else if (m_kind == StandardTestKind::Axial) {
+        motor.SetSpeed(20.0f);
+        m_seq.setStep(TestStep::Reverse);
     } else if (compression && scheme.scheme_yb) {
         motor.SetSpeed(v);
         m_seq.setStep(TestStep::SolidSearch);
@@ -264,10 +271,11 @@ void StandardTest::solidSearch(const Sample& s) {
 
 void StandardTest::returnStroke(const Sample& s) {
     const ttest_info& scheme = m_seq.procedureScheme();
-    const bool compression = m_kind == StandardTestKind::Compression;
+    const bool compression = compresses(m_kind);
     const float start = m_seq.startPosition();
 
     if (compression ? s.D >= start : s.D <= start) {
+        if (m_kind == StandardTestKind::Axial) recordOffsetAngle(m_seq);
         m_seq.FinishTest();
         return;
     }

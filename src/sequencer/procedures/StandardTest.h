@@ -13,7 +13,13 @@ enum class StandardTestKind {
     Tension,       // tension spring, machine types 0, 1, 2, 4: moving down stretches it
     TensionType6,  // tension spring on machine type 6: moving up stretches it, the load is read as a
                    // magnitude
+    Axial,         // compression spring on the lateral machine (type 5), following its top's sideways offset
+                   // (see LateralTest.h); no solid-height search
 };
+
+inline bool compresses(StandardTestKind kind) {
+    return kind == StandardTestKind::Compression || kind == StandardTestKind::Axial;
+}
 
 // The coil-spring test, one acquisition sample at a time: seek the initial force, back off, approach slowly
 // and take the height, capture the scheme's points with their stiffness, optionally search the solid height,

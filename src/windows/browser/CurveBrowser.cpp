@@ -80,7 +80,7 @@ void CurveBrowser::layOutGridsAndChart(ToolBarLook look) {
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(buildGrids());
-    splitter->addWidget(buildChartPanel(look));
+    splitter->addWidget(placeChartPanel(buildChartPanel(look)));
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 5);
     static_cast<QVBoxLayout*>(layout())->addWidget(splitter, 1);
@@ -245,12 +245,15 @@ void CurveBrowser::resultGridMenu(const QPoint& at) {
 
 void CurveBrowser::replayCurrent() {
     if (!m_batch) return;
+    // A full-rate curve is drawn as the chart's pixel columns show it, not point by point.
+    m_batch->setCurveColumns(m_chartView->width());
     const QString message = m_batch->ShowCurve(currentResultRow());
     // A new curve comes with axes of its own; a test without samples leaves the curve, and its zooms, as
     // they were.
     if (message.isEmpty()) m_zoomUndo.forget();
     redraw();
     if (!message.isEmpty()) prompts().message(message);
+    if (message.isEmpty() && !m_batch->curveNotice().isEmpty()) prompts().message(m_batch->curveNotice());
 }
 
 void CurveBrowser::deleteCurrent() {

@@ -59,6 +59,9 @@ protected:
                  QWidget* parent);
     // Below the menu bar the browser has made: the grids over the curve panel.
     void layOutGridsAndChart(ToolBarLook look);
+    // Where the curve panel goes below the grids: the panel itself, or a widget that holds it beside other
+    // charts (a page of tabs).
+    virtual QWidget* placeChartPanel(QWidget* panel) { return panel; }
 
     // The batch file the operator chooses to open; empty when cancelled or when it is gone (said then).
     QString chooseBatchToOpen();
@@ -73,7 +76,8 @@ protected:
     // The settings a new showing reads again: the axis steps and the load axis's title.
     void readChartSettings();
     ResultChart& currentChart();
-    void redraw();
+    // Draws everything the browser shows of the batch; a browser with more than one chart draws them all.
+    virtual void redraw();
     void redrawAxes();
     void showOutcome(const ExportOutcome& outcome);
     int currentResultRow() const;

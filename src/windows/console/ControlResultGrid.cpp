@@ -99,11 +99,11 @@ private:
 
 }  // namespace
 
-ControlResultGrid::ControlResultGrid(TTestStyle& sequencer, QWidget* parent)
-    : QTableWidget(parent), m_sequencer(sequencer) {
+ControlResultGrid::ControlResultGrid(TTestStyle& sequencer, QWidget* parent, int shownColumns)
+    : QTableWidget(parent), m_sequencer(sequencer), m_shownColumns(shownColumns) {
     setObjectName(QStringLiteral("bsSkinStringGrid1"));
-    setColumnCount(kShownColumns + 1);
-    setColumnHidden(kVerdictColumn, true);
+    setColumnCount(m_shownColumns + 1);
+    setColumnHidden(m_shownColumns, true);
     horizontalHeader()->hide();
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     verticalHeader()->hide();
@@ -112,17 +112,21 @@ ControlResultGrid::ControlResultGrid(TTestStyle& sequencer, QWidget* parent)
     setSelectionMode(QAbstractItemView::NoSelection);
     setFocusPolicy(Qt::NoFocus);
     setItemDelegate(new ResultCellDelegate(this));
-    setColumnWidths({30, 60, 60, 60, 50, 50});
+    QList<int> widths{30, 60, 60, 60, 50, 50};
+    while (widths.size() < m_shownColumns) widths << 50;
+    setColumnWidths(widths);
 
     // Until a scheme is opened: the header of the commonest scheme over ten empty points.
     setRowCount(11);
     QStringList headers = pointTableHeaders(0);
     headers << kMeasuredValueName << kStiffnessName;
+    if (m_shownColumns == kLateralShownColumns)
+        headers << QStringLiteral("X值") << QStringLiteral("Y值") << QStringLiteral("偏移量");
     for (int c = 0; c < headers.size(); ++c) setCell(0, c, headers[c]);
 }
 
 void ControlResultGrid::setColumnWidths(const QList<int>& widths) {
-    m_designWidths = widths.mid(0, kShownColumns);
+    m_designWidths = widths.mid(0, m_shownColumns);
     fitColumns();
 }
 
@@ -137,7 +141,7 @@ void ControlResultGrid::setCell(int row, int column, const QString& text) {
         existing->setText(text);
     else
         setItem(row, column, new QTableWidgetItem(text));
-    if (column < kShownColumns) fitColumns();
+    if (column < m_shownColumns) fitColumns();
 }
 
 QString ControlResultGrid::cell(int row, int column) const {
@@ -169,7 +173,7 @@ void ControlResultGrid::fitColumns() {
     QList<int> widths = m_designWidths;
     if (available < design) {
         for (int& w : widths) w = w * available / design;
-    } else if (columns == kShownColumns) {
+    } else if (columns == m_shownColumns) {
         widths[4] += (available - design) / 2;
         widths[5] += (available - design) - (available - design) / 2;
     }

@@ -19,14 +19,18 @@ std::optional<QColor> resultCellColour(int column, const QString& text, const QS
                                        const QString& lowerText, double stiffnessMax, double stiffnessMin);
 
 // The control panel's result grid (`bsSkinStringGrid1`): row 0 is the header row the scheme loader writes,
-// row k point k. Six columns are shown; a seventh, hidden, keeps each point's verdict.
+// row k point k. Six columns are shown (nine on the lateral machine, with X, Y and the offset); one more,
+// hidden, keeps each point's verdict.
 class ControlResultGrid : public QTableWidget, public ResultGrid {
     Q_OBJECT
 public:
     static constexpr int kShownColumns = 6;
     static constexpr int kVerdictColumn = 6;
 
-    ControlResultGrid(TTestStyle& sequencer, QWidget* parent = nullptr);
+    static constexpr int kLateralShownColumns = 9;
+
+    explicit ControlResultGrid(TTestStyle& sequencer, QWidget* parent = nullptr,
+                               int shownColumns = kShownColumns);
 
     void setColumnWidths(const QList<int>& widths) override;
     void setRowCount(int rows) override;
@@ -44,6 +48,7 @@ private:
     void fitColumns();
 
     TTestStyle& m_sequencer;
+    const int m_shownColumns;
     QList<int> m_designWidths;
 };
 

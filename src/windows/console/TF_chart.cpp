@@ -2,20 +2,17 @@
 
 #include "measurement/TDisplacement.h"
 #include "measurement/Tload.h"
-#include "platform/OperatorTexts.h"
 #include "windows/common/WindowTexts.h"
 #include "windows/console/ConsoleContext.h"
-#include "windows/console/PlotPicture.h"
-#include "windows/console/PlotScale.h"
+#include "windows/console/CurvePage.h"
 
 #include <qcustomplot.h>
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace springtest {
@@ -30,9 +27,27 @@ QString channelTitle(const TPassage& channel) {
     return channel.Name() + QStringLiteral("  (") + channel.Units() + QLatin1Char(')');
 }
 
+// The component names of each chart's page: the test's chart keeps the names it has always had, the path's
+// page numbers its toolbar buttons on from 2.
+CurvePage::Names pageNames(int number) {
+    const auto names = [](std::initializer_list<int> numbers) {
+        std::array<QString, 9> tools;
+        int i = 0;
+        for (int n : numbers) tools[static_cast<size_t>(i++)] = QStringLiteral("bsSkinSpeedButton%1").arg(n);
+        return tools;
+    };
+    if (number == 1)
+        return {QStringLiteral("Chart1"), QStringLiteral("bsSkinToolBar1"), QStringLiteral("bsSkinLabel8"),
+                names({10, 11, 15, 16, 17, 18, 19, 20, 1})};
+    return {QStringLiteral("Chart%1").arg(number), QStringLiteral("bsSkinToolBar%1").arg(number),
+            QStringLiteral("CHART_SHOW%1").arg(number), names({2, 3, 4, 5, 6, 7, 8, 9, 12})};
+}
+
 }  // namespace
 
-TF_chart::TF_chart(ConsoleContext& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
+TF_chart::TF_chart(ConsoleContext& ctx, QWidget* parent) : TF_chart(ctx, Charts::Test, parent) {}
+
+TF_chart::TF_chart(ConsoleContext& ctx, Charts charts, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("TF_chart"));
     setWindowTitle(kCurveWindowCaption);
 
@@ -41,13 +56,6 @@ TF_chart::TF_chart(ConsoleContext& ctx, QWidget* parent) : QWidget(parent), m_ct
     QFont titleFont = m_title->font();
     titleFont.setBold(true);
     m_title->setFont(titleFont);
-
-    m_readout = new QLabel(this);
-    m_readout->setObjectName(QStringLiteral("bsSkinLabel8"));
-    m_readout->setMinimumWidth(230);
-
-    buildChart();
-    buildToolBar();
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("bsSkinStatusBar1"));
@@ -62,19 +70,39 @@ TF_chart::TF_chart(ConsoleContext& ctx, QWidget* parent) : QWidget(parent), m_ct
     m_statusBar->addWidget(m_statusPanel1);
     m_statusBar->addWidget(m_statusPanel3, 1);
 
-    auto* top = new QHBoxLayout;
-    top->setContentsMargins(6, 0, 6, 0);
-    top->addWidget(m_title);
-    top->addSpacing(12);
-    top->addWidget(m_toolBar);
-    top->addStretch(1);
-    top->addWidget(m_readout);
-
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 0);
     layout->setSpacing(2);
-    layout->addLayout(top);
-    layout->addWidget(m_chart, 1);
+    if (charts == Charts::Test) {
+        CurvePage* page = addPage(1, true, this);
+        page->topRow()->insertWidget(0, m_title);
+        page->topRow()->insertSpacing(1, 12);
+        layout->addWidget(page, 1);
+    } else {
+        auto* tabs = new QTabWidget(this);
+        tabs->setObjectName(QStringLiteral("bsSkinPageControl1"));
+        const QString captions[] = {QStringLiteral("性能测试曲线"), QStringLiteral("X轴-Y轴曲线")};
+        for (int number = 1; number <= 2; ++number) {
+            auto* sheet = new QWidget(tabs);
+            sheet->setObjectName(QStringLiteral("bsSkinTabSheet%1").arg(number));
+            auto* sheetLayout = new QVBoxLayout(sheet);
+            sheetLayout->setContentsMargins(0, 2, 0, 0);
+            sheetLayout->addWidget(addPage(number, false, sheet));
+            tabs->addTab(sheet, captions[number - 1]);
+        }
+        // The selected tab in bold, the others underlined, as on the lateral control panel.
+        tabs->setStyleSheet(
+            QStringLiteral("QTabBar::tab { padding: 3px 8px; color: black; "
+                           "text-decoration: underline; }"
+                           "QTabBar::tab:selected { font-weight: bold; "
+                           "text-decoration: none; }"));
+        auto* titleRow = new QHBoxLayout;
+        titleRow->setContentsMargins(6, 0, 6, 0);
+        titleRow->addWidget(m_title);
+        titleRow->addStretch(1);
+        layout->addLayout(titleRow);
+        layout->addWidget(tabs, 1);
+    }
     layout->addWidget(m_statusBar);
 
     setFixedWidth(kNarrowWidth_px);
@@ -88,119 +116,48 @@ TF_chart::TF_chart(ConsoleContext& ctx, QWidget* parent) : QWidget(parent), m_ct
 
 TF_chart::~TF_chart() = default;
 
-void TF_chart::buildChart() {
-    m_chart = new QCustomPlot(this);
-    m_chart->setObjectName(QStringLiteral("Chart1"));
-    m_chart->setMinimumHeight(200);
-
-    struct SeriesLook {
-        const char* name;
-        QString title;
-        QColor colour;
-    };
-    const SeriesLook looks[LiveCurveSink::kSeries] = {{"Series1", QStringLiteral("进程"), Qt::red},
-                                                      {"Series2", QStringLiteral("回程"), Qt::black},
-                                                      {"Series3", QStringLiteral("特征曲线"), Qt::darkGreen}};
-    for (const SeriesLook& look : looks) {
-        // A curve keeps its points in arrival order: the return stroke runs back over the forward one.
-        auto* curve = new QCPCurve(m_chart->xAxis, m_chart->yAxis);
-        curve->setObjectName(QString::fromLatin1(look.name));
-        curve->setName(look.title);
-        curve->setPen(QPen(look.colour, 1.5));
-    }
-
-    m_chart->xAxis->setLabel(QStringLiteral("位移(mm)"));
-    m_chart->yAxis->setLabel(kLoadName);
-    for (QCPAxis* axis : {m_chart->xAxis, m_chart->yAxis}) useStepTicker(axis);
-    m_chart->axisRect()->setBackground(Qt::white);
-
-    // The legend sits above the plot, in one row.
-    m_chart->legend->setVisible(true);
-    m_chart->legend->setFillOrder(QCPLegend::foColumnsFirst);
-    m_chart->legend->setBorderPen(Qt::NoPen);
-    m_chart->legend->setBrush(Qt::NoBrush);
-    m_chart->axisRect()->insetLayout()->take(m_chart->legend);
-    auto* legendRow = new QCPLayoutGrid;
-    m_chart->plotLayout()->insertRow(0);
-    m_chart->plotLayout()->addElement(0, 0, legendRow);
-    m_chart->plotLayout()->setRowStretchFactor(0, 0.001);
-    legendRow->setMargins(QMargins(0, 2, 0, 0));
-    legendRow->addElement(0, 0, new QCPLayoutElement(m_chart));
-    legendRow->addElement(0, 1, m_chart->legend);
-    legendRow->addElement(0, 2, new QCPLayoutElement(m_chart));
-    legendRow->setColumnStretchFactors({1.0, 0.001, 1.0});
-
-    m_chart->setSelectionRectMode(QCP::srmCustom);
-    connect(m_chart->selectionRect(), &QCPSelectionRect::accepted, this, &TF_chart::onRectangle);
-    connect(m_chart, &QCustomPlot::mouseMove, this, &TF_chart::updateReadout);
-    showAxes();
+CurvePage* TF_chart::addPage(int number, bool characteristicCurve, QWidget* parent) {
+    QList<CurvePage::SeriesLook> looks = {{QStringLiteral("Series1"), QStringLiteral("进程"), Qt::red},
+                                          {QStringLiteral("Series2"), QStringLiteral("回程"), Qt::black}};
+    if (characteristicCurve)
+        looks.append({QStringLiteral("Series3"), QStringLiteral("特征曲线"), Qt::darkGreen});
+    auto* page = new CurvePage(pageNames(number), looks, m_ctx.applicationFolder, parent);
+    connect(page, &CurvePage::widthToggleRequested, this, &TF_chart::toggleWidth);
+    m_pages.push_back(page);
+    return page;
 }
 
-QToolButton* TF_chart::addTool(const QString& name, const QString& hint, ChartTool icon,
-                               void (TF_chart::*command)()) {
-    auto* button = new QToolButton(m_toolBar);
-    button->setObjectName(name);
-    button->setToolTip(hint);
-    button->setIcon(chartToolIcon(icon));
-    button->setAutoRaise(true);
-    connect(button, &QToolButton::clicked, this, command);
-    m_toolBar->addWidget(button);
-    return button;
+CurvePage* TF_chart::curvePage(int number) const {
+    if (number < 1 || number > static_cast<int>(m_pages.size())) return nullptr;
+    return m_pages[static_cast<size_t>(number - 1)];
 }
 
-void TF_chart::buildToolBar() {
-    m_toolBar = new QToolBar(this);
-    m_toolBar->setObjectName(QStringLiteral("bsSkinToolBar1"));
-    m_toolBar->setIconSize(QSize(24, 24));
-    addTool(QStringLiteral("bsSkinSpeedButton10"), kZoomInTool, ChartTool::ZoomIn, &TF_chart::zoomIn);
-    addTool(QStringLiteral("bsSkinSpeedButton11"), kZoomOutTool, ChartTool::ZoomOut, &TF_chart::zoomOut);
-    m_toolBar->addSeparator();
-    addTool(QStringLiteral("bsSkinSpeedButton15"), kStretchYTool, ChartTool::StretchY,
-            &TF_chart::stretchLeftAxis);
-    addTool(QStringLiteral("bsSkinSpeedButton16"), kShrinkYTool, ChartTool::ShrinkY,
-            &TF_chart::shrinkLeftAxis);
-    addTool(QStringLiteral("bsSkinSpeedButton17"), kShrinkXTool, ChartTool::ShrinkX,
-            &TF_chart::shrinkBottomAxis);
-    addTool(QStringLiteral("bsSkinSpeedButton18"), kStretchXTool, ChartTool::StretchX,
-            &TF_chart::stretchBottomAxis);
-    m_toolBar->addSeparator();
-    addTool(QStringLiteral("bsSkinSpeedButton19"), kSaveCurveTool, ChartTool::Save, &TF_chart::savePicture);
-    addTool(QStringLiteral("bsSkinSpeedButton20"), QStringLiteral("曲线图像打印"), ChartTool::Print,
-            &TF_chart::printPreview);
-    m_toolBar->addSeparator();
-    m_widthButton = addTool(QStringLiteral("bsSkinSpeedButton1"), QStringLiteral("窗口放大"),
-                            ChartTool::Widen, &TF_chart::toggleWidth);
+QCustomPlot* TF_chart::chart() const {
+    return m_pages.front()->chart();
 }
 
 QCPCurve* TF_chart::series(int index) const {
-    return qobject_cast<QCPCurve*>(m_chart->plottable(index));
+    return m_pages.front()->series(index);
 }
 
+AxisScale TF_chart::bottomAxis() const {
+    return m_pages.front()->bottomAxis();
+}
+AxisScale TF_chart::leftAxis() const {
+    return m_pages.front()->leftAxis();
+}
 void TF_chart::setBottomAxis(const AxisScale& scale) {
-    m_bottom = scale;
-    showAxes();
+    m_pages.front()->setBottomAxis(scale);
 }
-
 void TF_chart::setLeftAxis(const AxisScale& scale) {
-    m_left = scale;
-    showAxes();
-}
-
-void TF_chart::showAxes() {
-    showAxisScale(m_chart->xAxis, m_bottom);
-    showAxisScale(m_chart->yAxis, m_left);
-    m_chart->replot(QCustomPlot::rpQueuedReplot);
+    m_pages.front()->setLeftAxis(scale);
 }
 
 void TF_chart::drawPendingCurve() {
     LiveCurveSink::Batch batch = m_sink.take();
     if (batch.isEmpty()) return;
-    if (batch.cleared) {
-        for (int i = 0; i < LiveCurveSink::kSeries; ++i) series(i)->data()->clear();
-        m_bottom = {};
-        m_left = {};
-        m_zoomUndo.forget();
-    }
+    CurvePage* page = m_pages.front();
+    if (batch.cleared) page->startCurve({}, {});
     for (int i = 0; i < LiveCurveSink::kSeries; ++i) {
         const auto& points = batch.series[static_cast<size_t>(i)];
         if (points.empty()) continue;
@@ -211,100 +168,63 @@ void TF_chart::drawPendingCurve() {
             xs << p.x;
             loads << p.load;
         }
-        series(i)->addData(xs, loads);
+        page->addPoints(i, xs, loads);
     }
-    if (batch.axes) {
-        // The feed widens the maxima only; where the operator moved a minimum, it stays.
-        m_bottom.maximum = batch.axes->bottomMax;
-        m_bottom.step = batch.axes->bottomStep;
-        m_left.maximum = batch.axes->leftMax;
-        m_left.step = batch.axes->leftStep;
-    }
-    showAxes();
+    // The feed widens the maxima only; where the operator moved a minimum, it stays.
+    if (batch.axes)
+        page->widenTo(batch.axes->bottomMax, batch.axes->bottomStep, batch.axes->leftMax,
+                      batch.axes->leftStep);
 }
 
 void TF_chart::zoomIn() {
-    m_zoomUndo.remember(m_bottom, m_left);
-    m_bottom = zoomedIn(m_bottom);
-    m_left = zoomedIn(m_left);
-    showAxes();
+    m_pages.front()->zoomIn();
 }
-
 void TF_chart::zoomOut() {
-    m_zoomUndo.remember(m_bottom, m_left);
-    m_bottom = zoomedOut(m_bottom);
-    m_left = zoomedOut(m_left);
-    showAxes();
+    m_pages.front()->zoomOut();
 }
-
 void TF_chart::stretchLeftAxis() {
-    setLeftAxis(stretched(m_left));
+    m_pages.front()->stretchLeftAxis();
 }
 void TF_chart::shrinkLeftAxis() {
-    setLeftAxis(shrunk(m_left));
+    m_pages.front()->shrinkLeftAxis();
 }
 void TF_chart::stretchBottomAxis() {
-    setBottomAxis(stretched(m_bottom));
+    m_pages.front()->stretchBottomAxis();
 }
 void TF_chart::shrinkBottomAxis() {
-    setBottomAxis(shrunk(m_bottom));
+    m_pages.front()->shrinkBottomAxis();
 }
-
-void TF_chart::onRectangle(const QRect& rect, QMouseEvent*) {
-    const DraggedRectangle dragged = readDraggedRectangle(*m_chart, rect);
-    if (dragged.meaning == DraggedRectangle::Meaning::Undo)
-        undoZoom();
-    else if (dragged.meaning == DraggedRectangle::Meaning::Zoom)
-        zoomToRectangle(rect.normalized());
-}
-
 void TF_chart::zoomToRectangle(const QRect& pixels) {
-    const DraggedRectangle dragged = readDraggedRectangle(*m_chart, pixels);
-    if (dragged.meaning != DraggedRectangle::Meaning::Zoom) return;
-    m_zoomUndo.remember(m_bottom, m_left);
-    m_bottom = dragged.bottom;
-    m_left = dragged.left;
-    showAxes();
+    m_pages.front()->zoomToRectangle(pixels);
 }
-
 void TF_chart::undoZoom() {
-    const auto before = m_zoomUndo.take();
-    if (!before) return;
-    m_bottom = before->first;
-    m_left = before->second;
-    showAxes();
+    m_pages.front()->undoZoom();
 }
-
-void TF_chart::updateReadout(QMouseEvent* event) {
-    const double x = m_chart->xAxis->pixelToCoord(event->position().x());
-    const double y = m_chart->yAxis->pixelToCoord(event->position().y());
-    m_readout->setText(kCurveReadoutPrefix + QString::number(x, 'f', 3) + QStringLiteral(" Y:") +
-                       QString::number(y, 'f', 3));
-}
-
 void TF_chart::savePicture() {
-    saveChartBitmap(*m_chart, m_ctx.applicationFolder);
+    m_pages.front()->savePicture();
 }
-
 void TF_chart::printPreview() {
-    previewChartPrint(*m_chart, this, QStringLiteral("曲线图像打印"), PreviewMode::Blocking);
+    m_pages.front()->printPreview();
 }
 
 void TF_chart::toggleWidth() {
+    // One state for the window, whichever page's button asked.
     m_wide = !m_wide;
-    m_widthButton->setIcon(chartToolIcon(m_wide ? ChartTool::Narrow : ChartTool::Widen));
-    m_widthButton->setToolTip(m_wide ? kNarrowHint : kWidenHint);
+    for (CurvePage* page : m_pages) page->showWidth(m_wide, m_wide ? kNarrowHint : kWidenHint);
     setFixedWidth(m_wide ? kWideWidth_px : kNarrowWidth_px);
 }
 
 void TF_chart::showEvent(QShowEvent* event) {
-    series(2)->setVisible(false);
-    series(2)->removeFromLegend();
-    m_chart->setBackground(palette().color(QPalette::Button));
+    if (QCPCurve* characteristic = series(2)) {
+        characteristic->setVisible(false);
+        characteristic->removeFromLegend();
+    }
+    for (CurvePage* page : m_pages) page->chart()->setBackground(palette().color(QPalette::Button));
     const CardSlot& card = m_ctx.cards.cards[0];
-    if (card.load) m_chart->yAxis->setLabel(channelTitle(*card.load));
-    if (card.displacement) m_chart->xAxis->setLabel(channelTitle(*card.displacement));
-    m_chart->replot(QCustomPlot::rpQueuedReplot);
+    QCustomPlot* plot = chart();
+    if (card.load) plot->yAxis->setLabel(channelTitle(*card.load));
+    if (card.displacement) plot->xAxis->setLabel(channelTitle(*card.displacement));
+    plot->replot(QCustomPlot::rpQueuedReplot);
     QWidget::showEvent(event);
 }
 

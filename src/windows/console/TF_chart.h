@@ -1,25 +1,22 @@
 #pragma once
 
 #include "windows/console/AxisStepping.h"
-#include "windows/console/ChartToolIcons.h"
 #include "windows/console/LiveCurveSink.h"
-#include "windows/console/PlotScale.h"
 
 #include <QWidget>
 
+#include <vector>
+
 class QCustomPlot;
 class QCPCurve;
-class QCPAxis;
 class QLabel;
-class QMouseEvent;
 class QStatusBar;
 class QTimer;
-class QToolBar;
-class QToolButton;
 
 namespace springtest {
 
 struct ConsoleContext;
+class CurvePage;
 
 // The live curve window: load against displacement or deformation of the running test, the forward stroke
 // in red and the return stroke in black, with zoom, axis stretching, a cursor read-out, printing, saving as a
@@ -38,12 +35,13 @@ public:
 
     // What the sequencer draws into; safe to call from any thread. Lives as long as the window.
     CurveSink* curveSink() { return &m_sink; }
-    // The chart, also found by its name "Chart1": series 0 forward, 1 return, 2 characteristic curve.
-    QCustomPlot* chart() const { return m_chart; }
+    // The test's chart, also found by its name "Chart1": series 0 forward, 1 return, 2 characteristic curve
+    // (the lateral machine's chart has no third).
+    QCustomPlot* chart() const;
     QCPCurve* series(int index) const;
 
-    AxisScale bottomAxis() const { return m_bottom; }
-    AxisScale leftAxis() const { return m_left; }
+    AxisScale bottomAxis() const;
+    AxisScale leftAxis() const;
     void setBottomAxis(const AxisScale& scale);
     void setLeftAxis(const AxisScale& scale);
     bool isWide() const { return m_wide; }
@@ -51,7 +49,7 @@ public:
     // Draws what the sink has queued since the last draw; the draw timer calls it.
     void drawPendingCurve();
 
-    // The toolbar's commands.
+    // The toolbar's commands, on the test's chart.
     void zoomIn();
     void zoomOut();
     void stretchLeftAxis();
@@ -67,30 +65,27 @@ public:
     void undoZoom();
 
 protected:
+    // The lateral machine's window has a second chart, on a page of its own beside the test's.
+    enum class Charts { Test, TestAndPath };
+    TF_chart(ConsoleContext& ctx, Charts charts, QWidget* parent);
+
+    // Chart `number` (1 the test's, 2 the path's when there is one).
+    CurvePage* curvePage(int number) const;
+    ConsoleContext& context() const { return m_ctx; }
+    QTimer* drawTimer() const { return m_drawTimer; }
+
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildChart();
-    void buildToolBar();
-    QToolButton* addTool(const QString& name, const QString& hint, ChartTool icon,
-                         void (TF_chart::*command)());
-    void showAxes();
-    void updateReadout(QMouseEvent* event);
-    void onRectangle(const QRect& rect, QMouseEvent* event);
+    CurvePage* addPage(int number, bool characteristicCurve, QWidget* parent);
 
     ConsoleContext& m_ctx;
     LiveCurveSink m_sink;
-    AxisScale m_bottom{0.0, 25.0, 2.5};
-    AxisScale m_left{0.0, 50.0, 5.0};
-    ZoomUndo m_zoomUndo;
     bool m_wide = false;
 
-    QCustomPlot* m_chart = nullptr;
-    QToolBar* m_toolBar = nullptr;
-    QToolButton* m_widthButton = nullptr;
+    std::vector<CurvePage*> m_pages;
     QLabel* m_title = nullptr;
-    QLabel* m_readout = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_statusPanel1 = nullptr;
     QLabel* m_statusPanel3 = nullptr;

@@ -71,7 +71,7 @@ QToolButton* bigButton(QToolButton* button) {
 }  // namespace
 
 TF_control::TF_control(ConsoleContext& ctx, int card, QWidget* parent)
-    : QWidget(parent), m_ctx(ctx), m_card(card) {
+    : ControlPanel(parent), m_ctx(ctx), m_card(card) {
     m_overloadLog = new OverloadRecorder(
         ctx.applicationFolder,
         [](const QString& error) { prompts().message(error, kPromptCaption, PromptIcon::Stop); }, this);

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "platform/WindowTarget.h"
-
-#include <QWidget>
+#include "windows/console/ControlPanel.h"
 
 #include <array>
 
@@ -30,7 +29,7 @@ class ResultGrid;
 // starts and stops tests and shows each captured point with its verdict, reports the motor state and the
 // test state, and carries the machine type's extra pages (hydraulics and closed loop on types 2 and 3, the
 // fatigue test on type 6).
-class TF_control : public QWidget {
+class TF_control : public ControlPanel {
     Q_OBJECT
 public:
     TF_control(ConsoleContext& ctx, int card, QWidget* parent = nullptr);
@@ -38,11 +37,11 @@ public:
 
     // Receive the load channel's overload message, the motor channel's state message and the sequencer's
     // test-state message.
-    WindowTarget* overloadTarget() { return &m_overloadTarget; }
-    WindowTarget* motorStateTarget() { return &m_motorStateTarget; }
-    WindowTarget* testStateTarget() { return &m_testStateTarget; }
+    WindowTarget* overloadTarget() override { return &m_overloadTarget; }
+    WindowTarget* motorStateTarget() override { return &m_motorStateTarget; }
+    WindowTarget* testStateTarget() override { return &m_testStateTarget; }
     // The grid the scheme loader lays out (`bsSkinStringGrid1`).
-    ResultGrid* resultGrid();
+    ResultGrid* resultGrid() override;
     int card() const { return m_card; }
 
 private:

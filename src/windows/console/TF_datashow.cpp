@@ -15,6 +15,7 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTimer>
@@ -26,6 +27,8 @@ namespace springtest {
 namespace {
 
 constexpr int kRefreshInterval_ms = 100;
+constexpr int kConsoleWidth_px = 1056;
+constexpr int kLateralConsoleWidth_px = kConsoleWidth_px + 90;
 constexpr int kGearPanelWidth_px = 372;
 constexpr int kGearPanelHeight_px = 26;
 
@@ -38,6 +41,9 @@ QFrame#DataBlock { background: #f4f7fa; border: 1px solid #8da2b8; border-radius
 QLabel[role="title"] { color: #1d3550; font-size: 11pt; font-weight: bold; }
 QLabel[role="figure"] { background: #0b1a0b; color: #32ff5a; border: 2px inset #5a6b7c; border-radius: 3px;
                         font-family: "DejaVu Sans Mono"; font-size: 24pt; font-weight: bold; padding: 0 8px; }
+QLabel[role="rowTitle"] { color: #1d3550; font-size: 9pt; font-weight: bold; }
+QLabel[role="rowFigure"] { background: #0b1a0b; color: #32ff5a; border: 1px inset #5a6b7c; border-radius: 2px;
+                           font-family: "DejaVu Sans Mono"; font-size: 13pt; font-weight: bold; padding: 0 6px; }
 QLabel[role="peak"] { background: #0b1a0b; color: #ffd23c; border: 2px inset #5a6b7c; border-radius: 3px;
                       font-family: "DejaVu Sans Mono"; font-size: 14pt; font-weight: bold; padding: 0 6px; }
 QToolButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfdfd, stop:1 #d6dee7);
@@ -73,8 +79,13 @@ QString channelTitle(const QString& name, const QString& units) {
 }  // namespace
 
 TF_datashow::TF_datashow(ConsoleContext& ctx, int card, QWidget* parent)
-    : QWidget(parent), m_ctx(ctx), m_card(card) {
-    setWindowFlag(Qt::FramelessWindowHint);
+    : TF_datashow(ctx, card, Variant::Standard, parent) {}
+
+TF_datashow::TF_datashow(ConsoleContext& ctx, int card, Variant variant, QWidget* parent)
+    : QWidget(parent), m_ctx(ctx), m_card(card), m_variant(variant) {
+    setProperty("tag", card);
+    // The lateral panel is opened and closed by the operator; the others sit fixed under the strip.
+    if (variant != Variant::Lateral) setWindowFlag(Qt::FramelessWindowHint);
     buildWindow();
     FormShow();
 
@@ -101,9 +112,10 @@ void TF_datashow::buildWindow() {
     row->setSpacing(4);
     row->addWidget(buildLoadBlock(), 10);
     row->addWidget(buildDeformationBlock(), 6);
-    row->addWidget(buildDisplacementBlock(), 7);
-    // As wide as the narrow curve window and the control panel beside it, which it sits above.
-    setFixedSize(1056, 124);
+    row->addWidget(m_variant == Variant::Lateral ? buildAxesBlock() : buildDisplacementBlock(), 7);
+    // As wide as the narrow curve window and the control panel beside it, which it sits above; the lateral
+    // machine's control panel is wider.
+    setFixedSize(m_variant == Variant::Axial ? kLateralConsoleWidth_px : kConsoleWidth_px, 124);
 }
 
 QWidget* TF_datashow::buildLoadBlock() {
@@ -164,6 +176,40 @@ QWidget* TF_datashow::buildLoadBlock() {
     return frame;
 }
 
+QWidget* TF_datashow::buildAxesBlock() {
+    QFrame* frame = block(this);
+    auto* grid = new QGridLayout(frame);
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setVerticalSpacing(1);
+    struct RowNames {
+        int card;
+        const char* title;
+        const char* figure;
+        const char* clear;
+    };
+    const RowNames rows[] = {{1, "bsSkinLabel5", "Displacement_Label", "ClearDisplacement_Button"},
+                             {3, "bsSkinLabel1", "Displacement3_Label", "bsSkinSpeedButton2"},
+                             {2, "bsSkinLabel2", "Displacement2_Label", "bsSkinSpeedButton5"}};
+    for (int r = 0; r < 3; ++r) {
+        const RowNames& names = rows[r];
+        AxisRow& row = m_axes[static_cast<size_t>(r)];
+        row.card = names.card;
+        row.title = title(frame, names.title, QString());
+        row.title->setProperty("role", QStringLiteral("rowTitle"));
+        row.figure = figure(frame, names.figure, "0.0000", "rowFigure");
+        QToolButton* clear = makeSpeedButton(frame, QString::fromLatin1(names.clear), QStringLiteral("清零"),
+                                             QStringLiteral("位移清零"));
+        grid->addWidget(row.title, r, 0);
+        grid->addWidget(row.figure, r, 1);
+        grid->addWidget(clear, r, 2);
+        const int card = names.card;
+        connect(clear, &QToolButton::clicked, this, [this, card] { onClearAxis(card); });
+    }
+    grid->setColumnStretch(1, 1);
+    m_displacementTitle = m_axes[0].title;
+    return frame;
+}
+
 QWidget* TF_datashow::buildDeformationBlock() {
     QFrame* frame = block(this);
     auto* column = new QVBoxLayout(frame);
@@ -210,13 +256,16 @@ QWidget* TF_datashow::buildDisplacementBlock() {
 }
 
 void TF_datashow::FormShow() {
+    if (m_variant == Variant::Lateral) setWindowTitle(QStringLiteral("横向数据显示窗口"));
     CardSlot& s = slot();
     if (s.load) {
         layoutGearButtons(s.load->gearTotal());
         m_loadTitle->setText(channelTitle(s.load->Name(), s.load->Units()));
         onGearChanged();  // the gear the channel starts in
     }
-    if (s.displacement) {
+    if (m_variant == Variant::Lateral) {
+        showAxisTitles();
+    } else if (s.displacement) {
         const QString& name = s.displacement->Name();
         const QString& units = s.displacement->Units();
         m_displacementTitle->setText(channelTitle(name, units));
@@ -225,8 +274,41 @@ void TF_datashow::FormShow() {
         else if (name == QStringLiteral("转角"))
             m_deformationTitle->setText(QStringLiteral("扭角  (") + units + ')');
     }
-    // The hydraulic machines set the direction by their fixtures, not by the operator.
-    if (m_ctx.machineType == 2 || m_ctx.machineType == 3) m_directionButton->hide();
+    switch (m_variant) {
+        case Variant::Standard:
+            // The hydraulic machines set the direction by their fixtures, not by the operator.
+            if (m_ctx.machineType == 2 || m_ctx.machineType == 3) m_directionButton->hide();
+            break;
+        case Variant::Axial:
+            // The lateral machine tests in one direction and changes gears only when told.
+            m_autoGearButton->hide();
+            m_directionButton->hide();
+            break;
+        case Variant::Lateral:
+            m_autoGearButton->hide();
+            break;
+    }
+}
+
+void TF_datashow::showAxisTitles() {
+    const auto displacementOf = [this](int card) -> const TDisplacement* {
+        return card < m_ctx.cards.count ? m_ctx.cards.cards[static_cast<size_t>(card)].displacement.get()
+                                        : nullptr;
+    };
+    const QString prefixes[] = {QStringLiteral("Y轴"), QStringLiteral("X轴"), QString()};
+    for (size_t r = 0; r < m_axes.size(); ++r) {
+        const TDisplacement* displacement = displacementOf(m_axes[r].card);
+        if (!displacement) continue;
+        // The turntable's row names what it reads whatever its channel is called.
+        const QString name = r == 2 ? QStringLiteral("转盘角度") : prefixes[r] + displacement->Name();
+        m_axes[r].title->setText(channelTitle(name, displacement->Units()));
+    }
+    if (const TDisplacement* y = displacementOf(m_card)) {
+        if (y->Name() == kDisplacementName)
+            m_deformationTitle->setText(QStringLiteral("Y轴变形  (") + y->Units() + ')');
+        else if (y->Name() == QStringLiteral("转角"))
+            m_deformationTitle->setText(QStringLiteral("扭角  (") + y->Units() + ')');
+    }
 }
 
 void TF_datashow::layoutGearButtons(int gearCount) {
@@ -250,8 +332,17 @@ void TF_datashow::layoutGearButtons(int gearCount) {
 void TF_datashow::refresh() {
     const CardSlot& s = slot();
     const int displacementDecimals = s.displacement ? s.displacement->decimals() : 0;
-    m_displacement->setText(
-        FormatByDecimals(displacementDecimals, s.record.displacement.load(std::memory_order_relaxed)));
+    if (m_variant == Variant::Lateral) {
+        for (const AxisRow& row : m_axes) {
+            if (row.card >= m_ctx.cards.count) continue;
+            const CardSlot& axis = m_ctx.cards.cards[static_cast<size_t>(row.card)];
+            row.figure->setText(FormatByDecimals(axis.displacement ? axis.displacement->decimals() : 0,
+                                                 axis.record.displacement.load(std::memory_order_relaxed)));
+        }
+    } else {
+        m_displacement->setText(
+            FormatByDecimals(displacementDecimals, s.record.displacement.load(std::memory_order_relaxed)));
+    }
     m_deformation->setText(
         FormatByDecimals(displacementDecimals, s.record.deformation.load(std::memory_order_relaxed)));
 
@@ -316,6 +407,13 @@ void TF_datashow::onClearDeformation() {
 void TF_datashow::onClearDisplacement() {
     if (!prompts().question(QStringLiteral("是否位移清零！！"))) return;
     if (TDisplacement* displacement = slot().displacement.get()) displacement->ClearDisplacement();
+}
+
+void TF_datashow::onClearAxis(int card) {
+    if (!prompts().question(QStringLiteral("是否清零！！"))) return;
+    if (card >= m_ctx.cards.count) return;
+    if (TDisplacement* displacement = m_ctx.cards.cards[static_cast<size_t>(card)].displacement.get())
+        displacement->ClearDisplacement();
 }
 
 void TF_datashow::onPresetDisplacement() {

@@ -40,6 +40,11 @@ public:
     void layoutGearButtons(int gearCount);
 
 protected:
+    // The lateral machine's panels are this one with parts hidden (its axial panel) or with the displacement
+    // of its three sideways axes in place of the one (its lateral panel).
+    enum class Variant { Standard, Axial, Lateral };
+    TF_datashow(ConsoleContext& ctx, int card, Variant variant, QWidget* parent);
+
     // The load figure's tooltip is the calibration record of the card's current gear, read when it is
     // asked for: a calibration made meanwhile shows at once.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,7 +55,9 @@ private:
     QWidget* buildLoadBlock();
     QWidget* buildDeformationBlock();
     QWidget* buildDisplacementBlock();
+    QWidget* buildAxesBlock();
     void FormShow();
+    void showAxisTitles();
     void reportAcquisitionFailure();
 
     void onGearChanged();
@@ -59,12 +66,21 @@ private:
     void onClearPeak();
     void onClearDeformation();
     void onClearDisplacement();
+    void onClearAxis(int card);
     void onPresetDisplacement();
     void onAutoGear();
     void onDirection();
 
+    // One displacement row of the lateral panel: the card whose displacement it shows.
+    struct AxisRow {
+        int card = 0;
+        QLabel* title = nullptr;
+        QLabel* figure = nullptr;
+    };
+
     ConsoleContext& m_ctx;
     const int m_card;
+    const Variant m_variant;
     LoadRing m_ring;
     WindowTarget m_gearTarget{[this](int) { onGearChanged(); }};
 
@@ -80,6 +96,7 @@ private:
     QLabel* m_peak = nullptr;
     QLabel* m_deformation = nullptr;
     QLabel* m_displacement = nullptr;
+    std::array<AxisRow, 3> m_axes{};  // lateral panel: Y (card 1), X (card 3), turntable angle (card 2)
     QTimer* m_timer = nullptr;
 };
 

@@ -26,9 +26,18 @@ const QString kSchemeNotes = QStringLiteral(
 }  // namespace
 
 TFtest_set::TFtest_set(const QString& applicationFolder, const QString& loadUnits, QWidget* parent)
-    : SchemeEditorDialog(applicationFolder, {SchemeTable::Standard, BatchKind::Standard}, parent) {
+    : TFtest_set(applicationFolder, loadUnits,
+                 {BatchKind::Standard, kEditorNotes, kSchemeNotes, QStringLiteral("弹簧类型："),
+                  QStringLiteral("压簧"), QStringLiteral("拉簧")},
+                 parent) {
     setObjectName(QStringLiteral("TFtest_set"));
-    buildWindow(kEditorNotes, kSchemeNotes);
+}
+
+TFtest_set::TFtest_set(const QString& applicationFolder, const QString& loadUnits, const Variant& variant,
+                       QWidget* parent)
+    : SchemeEditorDialog(applicationFolder, {SchemeTable::Standard, variant.batchKind}, parent),
+      m_variant(variant) {
+    buildWindow(m_variant.editorNotes, m_variant.schemeNotes);
     m_forceUnit->setText(loadUnits);
 }
 

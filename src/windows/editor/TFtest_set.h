@@ -19,18 +19,35 @@ public:
 
     void checkScheme();  // "验证"
 
+protected:
+    // Another machine's editor on the standard scheme table: its own batches, notes and the captions of the
+    // radio pair, whose first choice is stored as `scheme_type` true and unlocks "是否压并".
+    struct Variant {
+        BatchKind batchKind = BatchKind::Standard;
+        QString editorNotes;
+        QString schemeNotes;
+        QString kindCaption;
+        QString firstKind;
+        QString secondKind;
+    };
+    TFtest_set(const QString& applicationFolder, const QString& loadUnits, const Variant& variant,
+               QWidget* parent);
+
+    std::optional<ShownScheme> showStoredScheme(const QString& name) override;
+
+    QRadioButton* m_compression = nullptr;
+    QRadioButton* m_tension = nullptr;
+    QCheckBox* m_solidHeight = nullptr;
+
 private:
     QGroupBox* buildBasicGroup() override;
     QGroupBox* buildPointGroup() override;
-    std::optional<ShownScheme> showStoredScheme(const QString& name) override;
     std::optional<QVariantMap> saveValues() const override;
     void setSpringKind();
     SchemeForm form() const;
 
+    Variant m_variant;
     QLabel* m_forceUnit = nullptr;
-    QRadioButton* m_compression = nullptr;
-    QRadioButton* m_tension = nullptr;
-    QCheckBox* m_solidHeight = nullptr;
     QLineEdit* m_stiffnessMax = nullptr;
     QLineEdit* m_stiffnessMin = nullptr;
 };

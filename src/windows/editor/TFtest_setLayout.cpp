@@ -27,10 +27,10 @@ QGroupBox* TFtest_set::buildBasicGroup() {
     m_forceUnit->setObjectName(QStringLiteral("bsSkinLabel20"));
 
     returnStrokeBox(group);
-    m_compression = new QRadioButton(QStringLiteral("压簧"), group);
+    m_compression = new QRadioButton(m_variant.firstKind, group);
     m_compression->setObjectName(QStringLiteral("yx_RadioBox"));
     m_compression->setChecked(true);
-    m_tension = new QRadioButton(QStringLiteral("拉簧"), group);
+    m_tension = new QRadioButton(m_variant.secondKind, group);
     m_tension->setObjectName(QStringLiteral("lx_RadioBox"));
     m_solidHeight = new QCheckBox(QStringLiteral("是否压并"), group);
     m_solidHeight->setObjectName(QStringLiteral("YB_CheckBox"));
@@ -51,7 +51,7 @@ QGroupBox* TFtest_set::buildBasicGroup() {
     grid->addWidget(caption(QStringLiteral("初始力："), group), 1, 0);
     grid->addLayout(force, 1, 1);
     grid->addWidget(m_returnStroke, 1, 3);
-    grid->addWidget(caption(QStringLiteral("弹簧类型："), group), 2, 0);
+    grid->addWidget(caption(m_variant.kindCaption, group), 2, 0);
     grid->addLayout(kind, 2, 1);
     grid->addWidget(m_solidHeight, 2, 3);
     grid->setColumnStretch(1, 1);

@@ -10,11 +10,13 @@
 #include "session/CalibrationStatus.h"
 #include "windows/browser/DesktopSpreadsheetOpener.h"
 #include "windows/browser/TF_dp.h"
+#include "windows/browser/TF_dp_HXGD.h"
 #include "windows/browser/TF_dp_gbth.h"
 #include "windows/common/WindowTexts.h"
 #include "windows/console/TF_chart.h"
 #include "windows/editor/TFtest_set.h"
 #include "windows/editor/TFtest_set_GBTH.h"
+#include "windows/editor/TFtest_set_HXGD.h"
 #include "windows/mainwindow/LoginDialog.h"
 #include "windows/mainwindow/SkinDialog.h"
 #include "windows/mainwindow/Skins.h"
@@ -49,10 +51,12 @@ void Tfmain::createScheme() {
             editor.exec();
             break;
         }
-        case 5:
-            // The lateral editor comes with its machine's release.
-            prompts().message(kWindowNotInstalled);
+        case 5: {
+            if (m_session.cards().count == 0) return;
+            TFtest_set_HXGD editor(m_applicationFolder, m_session.cards().cards[0].load->Units(), this);
+            editor.exec();
             break;
+        }
         default:
             break;  // these types have no scheme editor
     }
@@ -78,10 +82,13 @@ void Tfmain::processResults() {
             browser.exec();
             break;
         }
-        case 5:
-            // The lateral browser comes with its machine's release.
-            prompts().message(kWindowNotInstalled);
+        case 5: {
+            const CardSlot& card = m_session.cards().cards[0];
+            DesktopSpreadsheetOpener opener;
+            TF_dp_HXGD browser(m_applicationFolder, card.load ? card.load->Units() : QString(), opener, this);
+            browser.exec();
             break;
+        }
         default:
             break;  // these types have no result browser
     }
@@ -89,7 +96,7 @@ void Tfmain::processResults() {
 
 void Tfmain::setTestSpeed() {
     if (!m_sequencer) return;
-    TF_testspeed window(*m_sequencer, this);
+    TF_testspeed window(*m_sequencer, m_applicationFolder, this);
     window.exec();
 }
 

@@ -5,11 +5,13 @@
 #include "windows/mainwindow/Tfmain.h"
 
 #include "measurement/CardSlot.h"
+#include "measurement/Tload.h"
 #include "platform/Prompts.h"
 #include "session/CalibrationStatus.h"
 #include "windows/browser/TF_ReportSet.h"
 #include "windows/common/FindByName.h"
 #include "windows/common/WindowTexts.h"
+#include "windows/console/TF_datashow_HXGD.h"
 #include "windows/setup/TF_audit.h"
 #include "windows/setup/TF_autozero.h"
 #include "windows/setup/TF_bd.h"
@@ -28,14 +30,6 @@
 #include <QMenu>
 
 namespace springtest {
-
-namespace {
-
-void tellNotInstalled() {
-    prompts().message(kWindowNotInstalled);
-}
-
-}  // namespace
 
 void Tfmain::connectCardWindow(const char* itemName, CardWindow kind) {
     QAction* item = findByName<QAction>(this, QString::fromLatin1(itemName));
@@ -140,8 +134,25 @@ void Tfmain::alignPlatens() {
 }
 
 void Tfmain::showLateralWindow() {
-    // The lateral machine's own data window comes with its release.
-    tellNotInstalled();
+    if (m_startup != Startup::Running || !m_context || machineType() != 5) return;
+    if (m_lateralDataPanel) return;
+    CardTables& cards = m_session.cards();
+    if (cards.count < 2 || !cards.cards[1].load) return;
+    auto* panel = new TF_datashow_HXGD(*m_context, this);
+    panel->setWindowFlag(Qt::Window, true);
+    // Closing it ends it: the next command makes a new one.
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    m_lateralDataPanel = panel;
+    cards.cards[1].load->setGearTarget(&m_lateralGearTarget);
+    panel->show();
+}
+
+TF_datashow* Tfmain::lateralDataPanel() const {
+    return m_lateralDataPanel.data();
+}
+
+void Tfmain::forwardLateralGearChange(int code) {
+    if (m_lateralDataPanel) m_lateralDataPanel->gearTarget()->send(code);
 }
 
 void Tfmain::setReports() {

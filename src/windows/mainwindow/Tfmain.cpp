@@ -225,6 +225,7 @@ void Tfmain::startUp() {
     const int type = m_session.config().machineType;
     m_sequencer = std::make_unique<TTestStyle>(type, m_session.cards());
     installProceduresForMachineType(*m_sequencer);
+    m_sequencer->SetFullRate(m_session.config().fullRateCurve);
     m_context = std::make_unique<ConsoleContext>(
         ConsoleContext{m_applicationFolder, type, m_session.cards(), *m_sequencer, nullptr});
     m_startup = Startup::Running;
@@ -263,6 +264,7 @@ void Tfmain::shutDown() {
     delete m_controlPanel;
     delete m_curveWindow;
     delete m_dataPanel;
+    delete m_lateralDataPanel.data();
     m_controlPanel = nullptr;
     m_curveWindow = nullptr;
     m_dataPanel = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/WindowTarget.h"
 #include "session/MachineSession.h"
 
 #include <QDialog>
@@ -17,8 +18,8 @@ class QToolButton;
 
 namespace springtest {
 
+class ControlPanel;
 class TF_chart;
-class TF_control;
 class TF_datashow;
 class TTestStyle;
 struct ConsoleContext;
@@ -72,7 +73,9 @@ public:
     ConsoleContext* consoleContext() const { return m_context.get(); }
     TF_datashow* dataPanel() const { return m_dataPanel; }
     TF_chart* curveWindow() const { return m_curveWindow; }
-    TF_control* controlPanel() const { return m_controlPanel; }
+    ControlPanel* controlPanel() const { return m_controlPanel; }
+    // The lateral machine's lateral data panel ("横向窗口显示"); null while it is not open.
+    TF_datashow* lateralDataPanel() const;
     // The skin of "皮肤选择" in use: an index into skins().
     int currentSkin() const { return m_skin; }
 
@@ -122,6 +125,7 @@ private:
     void alignPlatens();
     void setDisplacementZero();
     void showLateralWindow();
+    void forwardLateralGearChange(int code);
     void setReports();
     void closeSetupWindows();
 
@@ -131,7 +135,11 @@ private:
     std::unique_ptr<ConsoleContext> m_context;
     TF_datashow* m_dataPanel = nullptr;
     TF_chart* m_curveWindow = nullptr;
-    TF_control* m_controlPanel = nullptr;
+    ControlPanel* m_controlPanel = nullptr;
+    QPointer<TF_datashow> m_lateralDataPanel;
+    // Card 1's gear messages go here for the whole run and on to the lateral data panel while it is open:
+    // the operator may close the panel while the acquisition thread is handing it a gear change.
+    WindowTarget m_lateralGearTarget{[this](int code) { forwardLateralGearChange(code); }};
 
     Startup m_startup = Startup::NotStarted;
     bool m_startupRun = false;

@@ -6,8 +6,11 @@
 #include "windows/common/FindByName.h"
 #include "windows/console/ConsoleContext.h"
 #include "windows/console/TF_chart.h"
+#include "windows/console/TF_chart_HXGD.h"
 #include "windows/console/TF_control.h"
+#include "windows/console/TF_control_HXGD.h"
 #include "windows/console/TF_datashow.h"
+#include "windows/console/TF_datashow_ZXGD.h"
 #include "windows/mainwindow/ComponentAccess.h"
 #include "windows/mainwindow/Tfmain.h"
 
@@ -53,29 +56,45 @@ void Tfmain::createOperatorWindows() {
 
     if (!m_dataPanel) {
         move(2, 2);
-        m_dataPanel = new TF_datashow(context, 0, this);
+        m_dataPanel = lateral ? new TF_datashow_ZXGD(context, this) : new TF_datashow(context, 0, this);
         makeOwnWindow(m_dataPanel);
         card0.load->setGearTarget(m_dataPanel->gearTarget());
         m_dataPanel->show();
     }
     if (!m_curveWindow) {
-        m_curveWindow = new TF_chart(context, this);
+        if (lateral) {
+            auto* charts = new TF_chart_HXGD(context, this);
+            context.livePath = charts->pathSink();
+            m_sequencer->SetLateralChart(context.livePath);
+            m_curveWindow = charts;
+        } else {
+            m_curveWindow = new TF_chart(context, this);
+        }
         makeOwnWindow(m_curveWindow);
         context.liveCurve = m_curveWindow->curveSink();
         m_sequencer->SetCurveChart(context.liveCurve);
         m_curveWindow->show();
     }
     if (!m_controlPanel) {
-        m_controlPanel = new TF_control(context, 0, this);
+        if (lateral) {
+            auto* panel = new TF_control_HXGD(context, this);
+            panel->setLateralPanelOpen([this] { return !m_lateralDataPanel.isNull(); });
+            m_controlPanel = panel;
+        } else {
+            m_controlPanel = new TF_control(context, 0, this);
+        }
         makeOwnWindow(m_controlPanel);
         m_sequencer->setPanelTarget(m_controlPanel->testStateTarget());
         // The lateral machine's cards all report to its panels; elsewhere only card 0 has windows.
         const int wired = lateral ? cards.count : 1;
         for (int i = 0; i < wired; ++i) {
             CardSlot& card = cards.cards[static_cast<size_t>(i)];
-            card.load->setGearTarget(m_dataPanel->gearTarget());
-            card.load->setOverloadTarget(m_controlPanel->overloadTarget());
-            card.motor->setStateTarget(m_controlPanel->motorStateTarget());
+            // The lateral machine's X sensor card has neither load nor drive.
+            if (card.load) {
+                card.load->setGearTarget(m_dataPanel->gearTarget());
+                card.load->setOverloadTarget(m_controlPanel->overloadTarget());
+            }
+            if (card.motor) card.motor->setStateTarget(m_controlPanel->motorStateTarget());
         }
         m_controlPanel->show();
     }

@@ -1,11 +1,15 @@
 #include "windows/setup/TF_testspeed.h"
 
+#include "measurement/ChannelConfig.h"
 #include "platform/NumberEntry.h"
 #include "platform/OperatorTexts.h"
 #include "platform/Prompts.h"
 #include "sequencer/TTestStyle.h"
+#include "session/MachineConfig.h"
+#include "session/SettingsAuditing.h"
 #include "windows/common/DialogButtons.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -27,7 +31,11 @@ QLineEdit* speedEdit(const QString& name, QWidget* parent) {
 
 }  // namespace
 
-TF_testspeed::TF_testspeed(TTestStyle& sequencer, QWidget* parent) : QDialog(parent), m_sequencer(sequencer) {
+TF_testspeed::TF_testspeed(TTestStyle& sequencer, QWidget* parent)
+    : TF_testspeed(sequencer, QString(), parent) {}
+
+TF_testspeed::TF_testspeed(TTestStyle& sequencer, QString applicationFolder, QWidget* parent)
+    : QDialog(parent), m_sequencer(sequencer), m_applicationFolder(std::move(applicationFolder)) {
     setObjectName(QStringLiteral("TF_testspeed"));
     setWindowTitle(QStringLiteral("速度设置"));
 
@@ -48,6 +56,10 @@ TF_testspeed::TF_testspeed(TTestStyle& sequencer, QWidget* parent) : QDialog(par
     grid->addWidget(m_variable, 1, 0);
     grid->addWidget(m_variableSpeed, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("(mm/min)"), group), 1, 2);
+    m_fullRate = new QCheckBox(QStringLiteral("保存全速率曲线（每次采集，约1000点/秒）"), group);
+    m_fullRate->setObjectName(QStringLiteral("FullRateCheckBox"));
+    m_fullRate->setChecked(m_sequencer.fullRate());
+    grid->addWidget(m_fullRate, 2, 0, 1, 3);
 
     const DialogButtons buttons = layOutWithOkCancel(*this, group);
     m_ok = buttons.ok;
@@ -67,6 +79,18 @@ void TF_testspeed::confirm() {
         prompts().message(error, kPromptCaption, PromptIcon::Stop);
         return;
     }
+    const bool fullRate = m_fullRate->isChecked();
+    if (fullRate != m_sequencer.fullRate() && !m_applicationFolder.isEmpty()) {
+        bool saved = false;
+        QString saveError;
+        auditedSave(m_applicationFolder, machineConfigFile(m_applicationFolder),
+                    [&] { saved = writeFullRateCurve(m_applicationFolder, fullRate, &saveError); });
+        if (!saved) {
+            prompts().message(saveError, kPromptCaption, PromptIcon::Stop);
+            return;
+        }
+    }
+    m_sequencer.SetFullRate(fullRate);
     m_sequencer.SetTestSpeed(static_cast<float>(*speed_mm_per_min));
     m_sequencer.SetSpeedMode(constant ? SpeedMode::Constant : SpeedMode::Variable);
     accept();

@@ -8,13 +8,22 @@ FullRateRecorder::FullRateRecorder(CardTables& cards, const std::atomic<int>& st
     : m_cards(cards), m_stroke(stroke) {}
 
 void FullRateRecorder::begin(std::size_t reserved) {
+    m_reserve.store(reserved, std::memory_order_relaxed);
+    m_begun.fetch_add(1, std::memory_order_release);
+}
+
+void FullRateRecorder::applyBegin() {
+    const unsigned begun = m_begun.load(std::memory_order_acquire);
+    if (begun == m_applied) return;
+    m_applied = begun;
     m_readings = FullRateCurve();
-    m_readings.reserve(reserved);
+    m_readings.reserve(m_reserve.load(std::memory_order_relaxed));
     m_overrun = false;
     m_clockStarted = false;
 }
 
 void FullRateRecorder::onSample(int cardIndex) {
+    applyBegin();
     if (!m_recording.load(std::memory_order_acquire) || m_overrun) return;
     if (cardIndex < 0 || cardIndex >= m_cards.count) return;
     if (m_readings.size() >= kMostReadings) {
@@ -36,6 +45,7 @@ void FullRateRecorder::onSample(int cardIndex) {
 }
 
 FullRateCurve FullRateRecorder::take() {
+    applyBegin();
     m_overrun = false;
     return std::exchange(m_readings, FullRateCurve());
 }

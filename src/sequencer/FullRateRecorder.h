@@ -27,8 +27,8 @@ public:
     FullRateRecorder(CardTables& cards, const std::atomic<int>& stroke);
 
     // A new test, or a new pressing of one: no readings (nothing of a test stopped before), room for
-    // `reserved`, the clock not started. Only while the acquisition loop does not call onSample (no test
-    // running), or from onSample's own thread.
+    // `reserved`, the clock not started. Any thread: the buffer is emptied on the thread that fills it, at
+    // its next reading, because a reading of the test just stopped may still be under way there.
     void begin(std::size_t reserved);
     // Readings are kept from when the curve starts to when it stops (any thread).
     void startRecording() { m_recording.store(true, std::memory_order_release); }
@@ -41,9 +41,15 @@ public:
     FullRateCurve take();
 
 private:
+    // The thread that fills the buffer: carries out the latest begin() it has not seen yet.
+    void applyBegin();
+
     CardTables& m_cards;
     const std::atomic<int>& m_stroke;
     std::atomic<bool> m_recording{false};
+    std::atomic<unsigned> m_begun{0};  // begin() calls so far
+    std::atomic<std::size_t> m_reserve{0};
+    unsigned m_applied = 0;  // the filling thread's: begin() calls carried out
     FullRateCurve m_readings;
     bool m_overrun = false;
     bool m_clockStarted = false;

@@ -217,6 +217,8 @@ int runOnMachine(MachineSession& session, const QString& batchPath, const Option
     // Told already, while it happened.
     const QString acquisitionError =
         end == TestEnd::AcquisitionFailed ? session.acquisition()->lastError() : QString();
+    // A run cut short leaves the curve recording; it reads the channels, so it ends before they go.
+    seq.StopCurveTimerAndWait();
     // The acquisition thread reports to the panel and the sequencer: it ends before they do.
     for (const QString& problem : session.shutdown())
         if (problem != acquisitionError) printErr(problem);

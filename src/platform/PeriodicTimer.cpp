@@ -61,6 +61,14 @@ void PeriodicTimer::stop() {
     m_wake.notify_all();
 }
 
+void PeriodicTimer::stopAndWait() {
+    std::unique_lock lock(m_mutex);
+    m_active = false;
+    m_wake.notify_all();
+    if (std::this_thread::get_id() == m_thread.get_id()) return;
+    m_tickDone.wait(lock, [this] { return !m_ticking; });
+}
+
 bool PeriodicTimer::isActive() const {
     std::lock_guard lock(m_mutex);
     return m_active;
@@ -76,9 +84,12 @@ void PeriodicTimer::run() {
         auto deadline = m_clock.now() + m_period;
         while (!stopped()) {
             if (m_clock.waitUntil(m_wake, lock, deadline, stopped)) break;
+            m_ticking = true;
             lock.unlock();
             m_tick();
             lock.lock();
+            m_ticking = false;
+            m_tickDone.notify_all();
             deadline = nextDeadlineOnGrid(deadline + m_period, m_clock.now(), m_period);
         }
     }

@@ -42,6 +42,9 @@ public:
     // Starts ticking one period from now; returns false when it was running already.
     bool start();
     void stop();
+    // Stops and returns once no tick is under way: for whoever is about to take away what the ticks read.
+    // From inside a tick it only stops (the tick under way is the caller's own).
+    void stopAndWait();
     bool isActive() const;
 
 private:
@@ -54,6 +57,8 @@ private:
     std::condition_variable m_wake;
     bool m_active = false;
     bool m_quit = false;
+    bool m_ticking = false;
+    std::condition_variable m_tickDone;
     uint64_t m_generation =
         0;  // bumped by every start, so a stop and restart within one period restarts the phase
     std::thread m_thread;

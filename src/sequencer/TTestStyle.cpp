@@ -219,6 +219,11 @@ void TTestStyle::StopCurveTimer() {
     m_curveTimer.stop();
 }
 
+void TTestStyle::StopCurveTimerAndWait() {
+    m_fullRateRecorder.stopRecording();
+    m_curveTimer.stopAndWait();
+}
+
 void TTestStyle::ChartFeed() {
     if (m_machineType == 5) {
         lateralChartFeed();

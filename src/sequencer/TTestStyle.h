@@ -160,6 +160,9 @@ public:
     void SetCurveChart(CurveSink* sink);
     void StartCurveTimer();
     void StopCurveTimer();
+    // Stops the curve and waits for a tick under way: the ticks read the channels, so this comes before
+    // they go at shutdown.
+    void StopCurveTimerAndWait();
     bool curveTimerActive() const { return m_curveTimer.isActive(); }
     // One tick of the curve timer; public so tests can feed by hand.
     void ChartFeed();

@@ -133,6 +133,7 @@ private slots:
     void stopFromAnotherThread_data();
     void stopFromAnotherThread();
     void stopInsideATick();
+    void stopAndWaitOutlastsATickUnderWay();
     void ticksOnTheSteadyClock();
 };
 
@@ -276,6 +277,38 @@ void TestPeriodicTimer::stopInsideATick() {
     rig.clock.advanceTo(rig.at(5));
     QVERIFY(rig.ticked(3));
     QCOMPARE(rig.tickTimes(), (QList<double>{1, 2, 5}));
+}
+
+// Whoever takes away what the ticks read stops the timer and waits: a tick under way finishes first. From
+// inside a tick the wait would be on itself: it only stops.
+void TestPeriodicTimer::stopAndWaitOutlastsATickUnderWay() {
+    std::atomic<bool> inTick{false}, release{false}, tickFinished{false};
+    std::atomic<int> ticks{0};
+    PeriodicTimer timer(1ms, [&] {
+        if (++ticks == 1) {
+            inTick = true;
+            while (!release) std::this_thread::sleep_for(1ms);
+            tickFinished = true;
+        } else {
+            timer.stopAndWait();
+        }
+    });
+    QVERIFY(timer.start());
+    QVERIFY(waitFor([&] { return inTick.load(); }, 30000));
+    std::atomic<bool> stopped{false};
+    std::thread stopper([&] {
+        timer.stopAndWait();
+        stopped = true;
+    });
+    std::this_thread::sleep_for(50ms);
+    QVERIFY(!stopped);
+    release = true;
+    stopper.join();
+    QVERIFY(tickFinished);
+    QVERIFY(!timer.isActive());
+
+    QVERIFY(timer.start());
+    QVERIFY(waitFor([&] { return ticks >= 2 && !timer.isActive(); }, 30000));
 }
 
 // The program's own clock: the timer ticks, and stops.

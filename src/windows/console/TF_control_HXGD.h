@@ -39,7 +39,7 @@ public:
     static constexpr int kAxialItem = 1;
     // Above this load on card 0 the turntable does not turn: it would twist a loaded spring.
     static constexpr float kMostAxialLoadForTurning = 0.05f;
-    static constexpr int kWidth_px = 470;
+    static constexpr int kWidth_px = 620;
 
     explicit TF_control_HXGD(ConsoleContext& ctx, QWidget* parent = nullptr);
     ~TF_control_HXGD() override;

@@ -28,7 +28,8 @@ namespace {
 
 constexpr int kRefreshInterval_ms = 100;
 constexpr int kConsoleWidth_px = 1056;
-constexpr int kLateralConsoleWidth_px = kConsoleWidth_px + 90;
+// The lateral control panel is 240 px wider than the standard one: its grid has nine columns to show whole.
+constexpr int kLateralConsoleWidth_px = kConsoleWidth_px + 240;
 constexpr int kGearPanelWidth_px = 372;
 constexpr int kGearPanelHeight_px = 26;
 

@@ -250,7 +250,7 @@ void Tfmain::shutDown() {
         thread->stop();
     }
     // A test cut short leaves the curve recording; it reads the channels, so it ends before they go.
-    if (m_sequencer) m_sequencer->StopCurveTimer();
+    if (m_sequencer) m_sequencer->StopCurveTimerAndWait();
     // The loop's error was shown while it happened; it is not told twice.
     QString reportedError;
     if (m_context) {

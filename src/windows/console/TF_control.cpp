@@ -46,27 +46,11 @@ constexpr int kSpeedButtonsPerRow = 5;
 constexpr int kTensionItem = 0;
 constexpr int kCompressionItem = 1;
 
-const char* const kStyle = R"(
-springtest--TF_control { background: #dfe7ef; }
-QLabel#PanelCaption { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4f86bf, stop:1 #2c5d90);
-                      color: white; font-size: 11pt; font-weight: bold; padding: 3px 8px; }
-QTabBar::tab { padding: 4px 8px; color: black; text-decoration: underline; }
-QTabBar::tab:selected { font-weight: bold; text-decoration: none; }
-QToolButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfdfd, stop:1 #d6dee7);
-              border: 1px solid #7d93aa; border-radius: 3px; padding: 3px 6px; color: #12263c; }
-QToolButton:hover { background: #e8f2fc; }
-QToolButton:checked, QToolButton:pressed { background: #2f6fb0; color: white; border-color: #1d4a78; }
-QToolButton:disabled { color: #8a96a3; }
+// Beside the look every control panel shares.
+const char* const kOwnStyle = R"(
 QLabel#Label_speedshow { background: #0b1a0b; color: #32ff5a; font-family: "DejaVu Sans Mono"; font-size: 16pt;
                          font-weight: bold; padding: 0 6px; border: 2px inset #5a6b7c; }
-QLabel[role="status"] { border: 1px solid #8da2b8; background: #f4f7fa; padding: 2px 4px; }
 )";
-
-QToolButton* bigButton(QToolButton* button) {
-    button->setMinimumHeight(36);
-    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    return button;
-}
 
 }  // namespace
 
@@ -92,7 +76,7 @@ ResultGrid* TF_control::resultGrid() {
 void TF_control::buildWindow() {
     setObjectName(QStringLiteral("F_control"));
     setWindowTitle(QStringLiteral("控制面版"));
-    setStyleSheet(QString::fromUtf8(kStyle));
+    setStyleSheet(controlPanelStyle(QStringLiteral("springtest--TF_control")) + QString::fromUtf8(kOwnStyle));
     setAttribute(Qt::WA_StyledBackground);
 
     auto* column = new QVBoxLayout(this);
@@ -202,16 +186,10 @@ QWidget* TF_control::buildProgramPage() {
     auto* column = new QVBoxLayout(page);
     column->setContentsMargins(6, 6, 6, 6);
 
-    auto* buttons = new QHBoxLayout;
-    auto* group = new QButtonGroup(page);
-    m_testStart = bigButton(makeGroupButton(page, group, QStringLiteral("TestStart_SpeedButton"),
-                                            kStartTestButton, kStartTestButton));
-    m_testStop = bigButton(makeGroupButton(page, group, QStringLiteral("TestStop_SpeedButton"),
-                                           kStopTestButton, kStopTestButton));
-    pressButton(m_testStop);
-    buttons->addWidget(m_testStart);
-    buttons->addWidget(m_testStop);
-    column->addLayout(buttons);
+    const TestButtons test = addTestButtons(page, column, QStringLiteral("TestStart_SpeedButton"),
+                                            QStringLiteral("TestStop_SpeedButton"));
+    m_testStart = test.start;
+    m_testStop = test.stop;
 
     auto* results = new QGroupBox(QStringLiteral("测试数据及结果"), page);
     auto* resultColumn = new QVBoxLayout(results);

@@ -77,29 +77,13 @@ const std::array<DriveTexts, TF_control_HXGD::kDrives>& driveTexts() {
 
 const QString kMotorStopped = QStringLiteral("电机状态：停止");
 
-const char* const kStyle = R"(
-springtest--TF_control_HXGD { background: #dfe7ef; }
-QLabel#PanelCaption { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4f86bf, stop:1 #2c5d90);
-                      color: white; font-size: 11pt; font-weight: bold; padding: 3px 8px; }
-QTabBar::tab { padding: 4px 8px; color: black; text-decoration: underline; }
-QTabBar::tab:selected { font-weight: bold; text-decoration: none; }
-QToolButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfdfd, stop:1 #d6dee7);
-              border: 1px solid #7d93aa; border-radius: 3px; padding: 3px 6px; color: #12263c; }
-QToolButton:hover { background: #e8f2fc; }
-QToolButton:checked, QToolButton:pressed { background: #2f6fb0; color: white; border-color: #1d4a78; }
-QToolButton:disabled { color: #8a96a3; }
+// Beside the look every control panel shares.
+const char* const kOwnStyle = R"(
 QLabel[role="speed"] { background: #0b1a0b; color: #32ff5a; font-family: "DejaVu Sans Mono"; font-size: 16pt;
                        font-weight: bold; padding: 0 6px; border: 2px inset #5a6b7c; }
 QLabel[role="result"] { background: #0b1a0b; color: #32ff5a; font-family: "DejaVu Sans Mono"; font-size: 14pt;
                         font-weight: bold; padding: 0 6px; border: 2px inset #5a6b7c; min-width: 110px; }
-QLabel[role="status"] { border: 1px solid #8da2b8; background: #f4f7fa; padding: 2px 4px; }
 )";
-
-QToolButton* bigButton(QToolButton* button) {
-    button->setMinimumHeight(36);
-    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    return button;
-}
 
 QString shortest(double value) {
     return QString::number(value, 'f', QLocale::FloatingPointShortest);
@@ -133,7 +117,8 @@ ResultGrid* TF_control_HXGD::resultGrid() {
 void TF_control_HXGD::buildWindow() {
     setObjectName(QStringLiteral("F_control_HXGD"));
     setWindowTitle(QStringLiteral("控制面版"));
-    setStyleSheet(QString::fromUtf8(kStyle));
+    setStyleSheet(controlPanelStyle(QStringLiteral("springtest--TF_control_HXGD")) +
+                  QString::fromUtf8(kOwnStyle));
     setAttribute(Qt::WA_StyledBackground);
 
     auto* column = new QVBoxLayout(this);
@@ -259,16 +244,10 @@ QWidget* TF_control_HXGD::buildProgramPage() {
     auto* column = new QVBoxLayout(page);
     column->setContentsMargins(6, 6, 6, 6);
 
-    auto* buttons = new QHBoxLayout;
-    auto* group = new QButtonGroup(page);
-    m_testStart = bigButton(makeGroupButton(page, group, QStringLiteral("bsSkinSpeedButton25"),
-                                            kStartTestButton, kStartTestButton));
-    m_testStop = bigButton(makeGroupButton(page, group, QStringLiteral("bsSkinSpeedButton29"),
-                                           kStopTestButton, kStopTestButton));
-    pressButton(m_testStop);
-    buttons->addWidget(m_testStart);
-    buttons->addWidget(m_testStop);
-    column->addLayout(buttons);
+    const TestButtons test = addTestButtons(page, column, QStringLiteral("bsSkinSpeedButton25"),
+                                            QStringLiteral("bsSkinSpeedButton29"));
+    m_testStart = test.start;
+    m_testStop = test.stop;
 
     auto* results = new QGroupBox(QStringLiteral("测试数据及结果"), page);
     auto* resultColumn = new QVBoxLayout(results);

@@ -47,16 +47,9 @@ TTestStyle::StoreOutcome storeLateralTest(const FinishedTest& test) {
     const QString date = storedTestDate(QDateTime::currentDateTime());
     return storeInBatch(test, ResultTable::Standard, [&](Database& db, int serial) {
         for (int stroke = 1; stroke <= std::clamp(scheme.scheme_jh, 1, 2); ++stroke) {
-            QVariantMap row;
-            row.insert(QStringLiteral("xuhao"), serial);
-            row.insert(QStringLiteral("jinhuicheng"),
-                       stroke == 1 ? QStringLiteral("进") : QStringLiteral("回"));
-            for (int k = 1; k <= scheme.scheme_sum; ++k) {
+            QVariantMap row = strokeResultRow(test, serial, stroke);
+            for (int k = 1; scheme.scheme_type && k <= scheme.scheme_sum; ++k) {
                 const QString n = QString::number(k);
-                const PointReadout point = readPoint(results, scheme, stroke, k, test.format);
-                row.insert(QStringLiteral("result") + n, point.value);
-                row.insert(QStringLiteral("gangdu") + n, point.stiffness);
-                if (!scheme.scheme_type) continue;
                 // The offset is the Y sensor's measure as much as the X sensor's: written as finely as Y.
                 row.insert(QStringLiteral("x_value") + n,
                            resultText(test.xDecimals, results[LateralResultIndex::x(k)]));

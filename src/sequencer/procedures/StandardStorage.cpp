@@ -25,6 +25,18 @@ QString storedTestDate(const QDateTime& when) {
     return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+QVariantMap strokeResultRow(const FinishedTest& test, int serial, int stroke) {
+    QVariantMap row;
+    row.insert(QStringLiteral("xuhao"), serial);
+    row.insert(QStringLiteral("jinhuicheng"), stroke == 1 ? QStringLiteral("进") : QStringLiteral("回"));
+    for (int k = 1; k <= test.scheme.scheme_sum; ++k) {
+        const PointReadout point = readPoint(test.results, test.scheme, stroke, k, test.format);
+        row.insert(QStringLiteral("result") + QString::number(k), point.value);
+        row.insert(QStringLiteral("gangdu") + QString::number(k), point.stiffness);
+    }
+    return row;
+}
+
 TTestStyle::LoadOutcome loadStandardBatch(TTestStyle& sequencer, ResultGrid* grid, const QString& batchPath,
                                           ttest_info& out) {
     TTestStyle::LoadOutcome failure;
@@ -50,15 +62,7 @@ TTestStyle::StoreOutcome storeStandardTest(const FinishedTest& test) {
     const QString date = storedTestDate(QDateTime::currentDateTime());
     return storeInBatch(test, ResultTable::Standard, [&](Database& db, int serial) {
         for (int stroke = 1; stroke <= std::clamp(scheme.scheme_jh, 1, 2); ++stroke) {
-            QVariantMap row;
-            row.insert(QStringLiteral("xuhao"), serial);
-            row.insert(QStringLiteral("jinhuicheng"),
-                       stroke == 1 ? QStringLiteral("进") : QStringLiteral("回"));
-            for (int k = 1; k <= scheme.scheme_sum; ++k) {
-                const PointReadout point = readPoint(results, scheme, stroke, k, test.format);
-                row.insert(QStringLiteral("result") + QString::number(k), point.value);
-                row.insert(QStringLiteral("gangdu") + QString::number(k), point.stiffness);
-            }
+            QVariantMap row = strokeResultRow(test, serial, stroke);
             row.insert(QStringLiteral("height"), heightText(results.height(), test.format));
             if (scheme.scheme_yb)
                 row.insert(QStringLiteral("yb_height"), heightText(results.solidHeight(), test.format));

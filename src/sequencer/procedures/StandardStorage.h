@@ -2,6 +2,8 @@
 
 #include "sequencer/TTestStyle.h"
 
+#include <QVariantMap>
+
 class QDateTime;
 
 namespace springtest {
@@ -27,5 +29,9 @@ QString schemeNumberText(double value);
 
 // The date and time a test is stored with, in ISO form: "2024-05-06 10:11:12".
 QString storedTestDate(const QDateTime& when);
+
+// The start of a coil-spring test's `test_result` row for one stroke: its serial, "进" or "回", and each
+// point's value and stiffness as the panel showed them.
+QVariantMap strokeResultRow(const FinishedTest& test, int serial, int stroke);
 
 }  // namespace springtest

@@ -151,18 +151,20 @@ void TTestStyle::beginRun(int cardIndex, bool newTest) {
     const bool fullRate = this->fullRate();
     m_fullRateRecorder.begin(fullRate ? FullRateRecorder::kReservedReadings : 0);
     m_sampleSlot.recorder.store(fullRate ? &m_fullRateRecorder : nullptr, std::memory_order_release);
+
+    // The drive is set going before the loop sees the run: a spring already under load is backed off by the
+    // loop's first look, and a start command issued after that look would drive the crosshead back into it.
+    if (TMotor* motor = m_cards.cards[static_cast<size_t>(cardIndex)].motor.get()) {
+        motor->SetPendantLatch(PendantLatch::Ignored);
+        motor->SetSpeed(testSpeed());
+        if (startsUpward())
+            motor->CommandUp();
+        else
+            motor->CommandDown();
+    }
     m_sampleSlot.running.store(true, std::memory_order_release);
 
     SetState(TestState::Started);
-
-    TMotor* motor = m_cards.cards[static_cast<size_t>(cardIndex)].motor.get();
-    if (!motor) return;
-    motor->SetPendantLatch(PendantLatch::Ignored);
-    motor->SetSpeed(testSpeed());
-    if (startsUpward())
-        motor->CommandUp();
-    else
-        motor->CommandDown();
 }
 
 void TTestStyle::StopTest() {

@@ -401,6 +401,7 @@ void TestLateralRun::commandLineRunsTheAxialTest() {
         if (e["event"] == "result") result = e;
         if (e["event"] == "summary") summary = e;
     }
+    if (seen != states) qInfo().noquote() << run.out << run.err;
     QCOMPARE(seen, states);
     QCOMPARE(points.size(), kAxialPoints_mm.size());
 

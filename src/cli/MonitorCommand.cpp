@@ -154,22 +154,27 @@ void showCard(CardSlot& slot, int index, bool selected) {
     const Tload& load = *slot.load;
     const int dec = load.decimals();
     const int ddec = slot.displacement->decimals();
-    printLine(
-        QStringLiteral("card %1%2 load %3 %4  peak %5  gear %6/%7%8  displacement %9 mm  deformation %10 mm  "
-                       "speed %11 mm/min  %12%13")
-            .arg(index)
-            .arg(selected ? QStringLiteral("*") : QString())
-            .arg(FormatByDecimals(dec, slot.record.load.load()), 10)
-            .arg(load.Units())
-            .arg(FormatByDecimals(dec, load.peak()))
-            .arg(load.currentGear())
-            .arg(load.gearTotal())
-            .arg(load.autoGear() ? QStringLiteral(" auto") : QString())
-            .arg(FormatByDecimals(ddec, slot.record.displacement.load()), 9)
-            .arg(FormatByDecimals(ddec, slot.record.deformation.load()))
-            .arg(FormatByDecimals(1, slot.motor->speed()))
-            .arg(QLatin1String(stateText(slot.motor->state())))
-            .arg(slot.displacement->side() < 0 ? QStringLiteral(", tension side") : QString()));
+    // The turntable of the lateral machine reads degrees; its drive's speed is then a rate setting, not
+    // mm/min.
+    const QString& units = slot.displacement->Units();
+    const QString speedUnits = units == QLatin1String("mm") ? QStringLiteral(" mm/min") : QString();
+    printLine(QStringLiteral(
+                  "card %1%2 load %3 %4  peak %5  gear %6/%7%8  displacement %9 %14  deformation %10 %14  "
+                  "speed %11%15  %12%13")
+                  .arg(index)
+                  .arg(selected ? QStringLiteral("*") : QString())
+                  .arg(FormatByDecimals(dec, slot.record.load.load()), 10)
+                  .arg(load.Units())
+                  .arg(FormatByDecimals(dec, load.peak()))
+                  .arg(load.currentGear())
+                  .arg(load.gearTotal())
+                  .arg(load.autoGear() ? QStringLiteral(" auto") : QString())
+                  .arg(FormatByDecimals(ddec, slot.record.displacement.load()), 9)
+                  .arg(FormatByDecimals(ddec, slot.record.deformation.load()))
+                  .arg(FormatByDecimals(1, slot.motor->speed()))
+                  .arg(QLatin1String(stateText(slot.motor->state())))
+                  .arg(slot.displacement->side() < 0 ? QStringLiteral(", tension side") : QString())
+                  .arg(units, speedUnits));
 }
 
 // One key of the terminal, on the selected card; the number keys choose the card.

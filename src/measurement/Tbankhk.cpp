@@ -55,6 +55,13 @@ void Tbankhk::cycle() {
             r->onSample(cardIndex);
         if (SampleProcedure* p = m_sequencer->procedure.load(std::memory_order_acquire))
             p->onSample(cardIndex);
+        // A stop from the operator that came while the procedure was deciding may have been followed by the
+        // procedure's own drive command: the run is over, so whatever still moves its drive is stopped.
+        if (!m_sequencer->running.load(std::memory_order_acquire)) {
+            if (TMotor* motor = m_cards.cards[static_cast<size_t>(cardIndex)].motor.get();
+                motor && motor->state() != MotionState::Stopped)
+                motor->CommandStop();
+        }
     }
     m_cycles.fetch_add(1, std::memory_order_relaxed);
 }

@@ -36,6 +36,20 @@ struct LoggingProcedure : SampleProcedure {
     }
 };
 
+// Decides to drive the crosshead up, and is overtaken by the operator's stop while it decides: the stop
+// lands between its look at the reading and its drive command.
+struct OvertakenProcedure : SampleProcedure {
+    OvertakenProcedure(CardTables& c, SampleSlot& s) : cards(&c), slot(&s) {}
+    CardTables* cards;
+    SampleSlot* slot;
+    void onSample(int card) override {
+        TMotor& motor = *cards->cards[static_cast<size_t>(card)].motor;
+        motor.CommandStop();
+        slot->running = false;
+        motor.CommandUp();
+    }
+};
+
 // Two cards on the scripted driver, the loop driven cycle by cycle.
 struct LoopRig {
     TempAppDir dir;
@@ -72,6 +86,7 @@ private slots:
     void loadKeepsItsValueForOneCycleAfterAGearChange();
     void sequencerRunsOnlyWhileRunning();
     void recorderSeesEachReadingBeforeTheProcedure();
+    void stopDuringTheProcedureOutlastsItsDriveCommand();
     void threadStopsEveryMotorOnItsWayOut();
 };
 
@@ -177,6 +192,18 @@ void TestTbankhk::recorderSeesEachReadingBeforeTheProcedure() {
     QVERIFY(first != second);
     QCOMPARE(log, (QStringList{"recorder " + first, "procedure " + first, "recorder " + second,
                                "procedure " + second}));
+}
+
+void TestTbankhk::stopDuringTheProcedureOutlastsItsDriveCommand() {
+    LoopRig rig;
+    OvertakenProcedure procedure(rig.cards, rig.sequencer);
+    rig.sequencer.procedure = &procedure;
+    rig.sequencer.cardIndex = 1;
+    rig.sequencer.running = true;
+    Tbankhk loop(rig.cards, &rig.sequencer);
+    loop.cycle();
+    QCOMPARE(rig.cards.cards[1].motor->state(), MotionState::Stopped);
+    QCOMPARE(FakeCard::state(1).moves.back(), std::string("stop"));
 }
 
 void TestTbankhk::threadStopsEveryMotorOnItsWayOut() {

@@ -11,13 +11,20 @@
 
 #include <cfenv>
 #include <cmath>
+#include <limits>
 
 namespace springtest {
 
 namespace {
 const QString kSection = QStringLiteral("Displacement");
-// Enough decimals that a saved float reads back as itself over the crosshead's travel.
-constexpr int kSavedValueDecimals = 6;
+// Enough decimals that a saved value reads back on the same side of every half hundredth it was shown on.
+constexpr int kSavedValueDecimals = 10;
+
+// A saved value beyond what a channel could ever show is no position: the start is taken as 0.
+double savedValue(const ProfileSnapshot& ini, const QString& key) {
+    const double v = ini.readDouble(kSection, key, 0.0);
+    return std::fabs(v) <= double(std::numeric_limits<float>::max()) ? v : 0.0;
+}
 }  // namespace
 
 TDisplacement::TDisplacement(const QString& applicationFolder, int cardIndex, const CardDriver& driver,
@@ -47,11 +54,11 @@ void TDisplacement::LoadDisplacementConfig() {
     {
         std::lock_guard lock(m_zeroMutex);
         m_zeroes = Zeroes{};
-        m_zeroes.pressOffset = ini.readFloat(kSection, QStringLiteral("press_SAVE_VALUE"), 0.0f);
-        m_zeroes.pullOffset = ini.readFloat(kSection, QStringLiteral("pull_SAVE_VALUE"), 0.0f);
+        m_zeroes.pressOffset = savedValue(ini, QStringLiteral("press_SAVE_VALUE"));
+        m_zeroes.pullOffset = savedValue(ini, QStringLiteral("pull_SAVE_VALUE"));
         m_pressValue.store(m_zeroes.pressOffset, std::memory_order_relaxed);
         m_pullValue.store(m_zeroes.pullOffset, std::memory_order_relaxed);
-        m_displacement.store(m_zeroes.pressOffset, std::memory_order_relaxed);
+        m_displacement.store(roundToHundredth(m_zeroes.pressOffset), std::memory_order_relaxed);
     }
     m_direction = directionFrom(ini.readInt(kSection, QStringLiteral("Direction"), 1));
     m_name = ini.readString(kSection, QStringLiteral("Name"), m_name);
@@ -92,8 +99,8 @@ float TDisplacement::ReadDisplacement(ReadingTime loadTime) {
     }
     const double press = (paired - z.pressZero) * coefficient * dir + z.pressOffset + frame;
     const double pull = (z.pullZero - paired) * coefficient * dir + z.pullOffset + frame;
-    m_pressValue.store(static_cast<float>(press), std::memory_order_relaxed);
-    m_pullValue.store(static_cast<float>(pull), std::memory_order_relaxed);
+    m_pressValue.store(press, std::memory_order_relaxed);
+    m_pullValue.store(pull, std::memory_order_relaxed);
 
     const float value = roundToHundredth(side() == 1 ? press : pull);
     m_displacement.store(value, std::memory_order_relaxed);
@@ -119,10 +126,10 @@ void TDisplacement::zeroCurrentSide() {
     std::lock_guard lock(m_zeroMutex);
     if (side() == 1) {
         m_zeroes.pressZero = n;
-        m_zeroes.pressOffset = 0.0f;
+        m_zeroes.pressOffset = 0.0;
     } else {
         m_zeroes.pullZero = n;
-        m_zeroes.pullOffset = 0.0f;
+        m_zeroes.pullOffset = 0.0;
     }
 }
 
@@ -174,9 +181,9 @@ bool TDisplacement::SaveDisplacementState(QString* error) {
                     {kSection, QStringLiteral("press_save_pulse"), QString::number(m_pressPulsesNow.load())},
                     {kSection, QStringLiteral("pull_save_pulse"), QString::number(m_pullPulsesNow.load())},
                     {kSection, QStringLiteral("press_SAVE_VALUE"),
-                     FormatByDecimals(kSavedValueDecimals, m_pressValue.load())},
+                     QString::number(m_pressValue.load(), 'f', kSavedValueDecimals)},
                     {kSection, QStringLiteral("pull_SAVE_VALUE"),
-                     FormatByDecimals(kSavedValueDecimals, m_pullValue.load())},
+                     QString::number(m_pullValue.load(), 'f', kSavedValueDecimals)},
                     {QStringLiteral("close"), QStringLiteral("close_flag"), QStringLiteral("1")},
                 },
                 error);

@@ -74,15 +74,17 @@ private:
     struct Zeroes {
         int32_t pressZero = 0;
         int32_t pullZero = 0;
-        float pressOffset = 0.0f;
-        float pullOffset = 0.0f;
+        // Kept and saved in double precision: a value on a half hundredth by the count sits a shade above it
+        // by the float coefficient, and single precision would put it back below on the next start.
+        double pressOffset = 0.0;
+        double pullOffset = 0.0;
     };
     mutable std::mutex m_zeroMutex;
     Zeroes m_zeroes;
 
     std::atomic<int8_t> m_side{1};
-    std::atomic<float> m_pressValue{0.0f};
-    std::atomic<float> m_pullValue{0.0f};
+    std::atomic<double> m_pressValue{0.0};
+    std::atomic<double> m_pullValue{0.0};
     std::atomic<float> m_displacement{0.0f};
     std::atomic<double> m_deformationReference{0.0};
     std::atomic<float> m_deformation{0.0f};

@@ -236,6 +236,11 @@ void TestTDisplacement::restartShowsTheDisplacementItLeft_data() {
         << QByteArray("[Displacement]\nDecimal_Places=0\n") << 4021 << 1.01f;
     QTest::newRow("just below a half hundredth") << QByteArray() << 4019 << 1.0f;
     QTest::newRow("far along the travel") << QByteArray() << 332021 << 83.01f;
+    // On a half hundredth by the count, a shade above it by the float coefficient: shown rounded up, and a
+    // value kept in single precision falls back below it.
+    QTest::newRow("on a half hundredth") << QByteArray() << 4020 << 1.01f;
+    QTest::newRow("on a half hundredth, far along the travel") << QByteArray() << 332060 << 83.02f;
+    QTest::newRow("on a half hundredth, further still") << QByteArray() << 1332060 << 333.02f;
 }
 
 void TestTDisplacement::restartShowsTheDisplacementItLeft() {

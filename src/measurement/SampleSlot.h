@@ -17,6 +17,9 @@ public:
 // sees each cycle before the procedure does.
 struct SampleSlot {
     std::atomic<bool> running{false};
+    // Bumped by every start before its first drive command: a run that ended while a new one was being
+    // started is told from one that simply ended.
+    std::atomic<unsigned> runsBegun{0};
     std::atomic<int> cardIndex{0};
     std::atomic<SampleProcedure*> procedure{nullptr};
     std::atomic<SampleProcedure*> recorder{nullptr};

@@ -279,8 +279,13 @@ bool TMotor::CommandDown() {
 }
 
 void TMotor::CommandStop() {
+    CommandStopIf([] { return true; });
+}
+
+bool TMotor::CommandStopIf(const std::function<bool()>& stillDue) {
     {
         std::lock_guard lock(m_commandMutex);
+        if (!stillDue()) return false;
         setState(MotionState::Stopped);
         switch (m_controlMode) {
             case ControlMode::Direct:
@@ -297,6 +302,7 @@ void TMotor::CommandStop() {
         }
     }
     notifyState();
+    return true;
 }
 
 bool TMotor::MoveDirection(int dir) {

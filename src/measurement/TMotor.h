@@ -8,6 +8,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <mutex>
 
 class QTimer;
@@ -87,6 +88,9 @@ public:
     bool CommandUp();
     bool CommandDown();
     void CommandStop();
+    // Stops when `stillDue` says so, asked under the command lock: a command another thread gave before
+    // this one is seen by it, one given after wins. Returns whether it stopped.
+    bool CommandStopIf(const std::function<bool()>& stillDue);
     bool MoveDirection(int dir);
 
     void RampDisplacement(float rate_mm_per_min);

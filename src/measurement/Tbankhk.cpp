@@ -51,16 +51,20 @@ void Tbankhk::cycle() {
     }
     if (m_sequencer && m_sequencer->running.load(std::memory_order_acquire)) {
         const int cardIndex = m_sequencer->cardIndex.load(std::memory_order_relaxed);
+        const unsigned run = m_sequencer->runsBegun.load(std::memory_order_acquire);
         if (SampleProcedure* r = m_sequencer->recorder.load(std::memory_order_acquire))
             r->onSample(cardIndex);
         if (SampleProcedure* p = m_sequencer->procedure.load(std::memory_order_acquire))
             p->onSample(cardIndex);
         // A stop from the operator that came while the procedure was deciding may have been followed by the
-        // procedure's own drive command: the run is over, so whatever still moves its drive is stopped.
+        // procedure's own drive command: the run is over, so whatever still moves its drive is stopped. Not
+        // when a new run has begun meanwhile: the drive is then that run's.
         if (!m_sequencer->running.load(std::memory_order_acquire)) {
-            if (TMotor* motor = m_cards.cards[static_cast<size_t>(cardIndex)].motor.get();
-                motor && motor->state() != MotionState::Stopped)
-                motor->CommandStop();
+            if (TMotor* motor = m_cards.cards[static_cast<size_t>(cardIndex)].motor.get())
+                motor->CommandStopIf([&] {
+                    return motor->state() != MotionState::Stopped &&
+                           m_sequencer->runsBegun.load(std::memory_order_acquire) == run;
+                });
         }
     }
     m_cycles.fetch_add(1, std::memory_order_relaxed);

@@ -154,6 +154,7 @@ void TTestStyle::beginRun(int cardIndex, bool newTest) {
 
     // The drive is set going before the loop sees the run: a spring already under load is backed off by the
     // loop's first look, and a start command issued after that look would drive the crosshead back into it.
+    m_sampleSlot.runsBegun.fetch_add(1, std::memory_order_acq_rel);
     if (TMotor* motor = m_cards.cards[static_cast<size_t>(cardIndex)].motor.get()) {
         motor->SetPendantLatch(PendantLatch::Ignored);
         motor->SetSpeed(testSpeed());

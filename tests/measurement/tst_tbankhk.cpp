@@ -37,16 +37,22 @@ struct LoggingProcedure : SampleProcedure {
 };
 
 // Decides to drive the crosshead up, and is overtaken by the operator's stop while it decides: the stop
-// lands between its look at the reading and its drive command.
+// lands between its look at the reading and its drive command. With `restarted`, the operator has started
+// the next run as well, which has sent its first drive command and is about to be seen as running.
 struct OvertakenProcedure : SampleProcedure {
-    OvertakenProcedure(CardTables& c, SampleSlot& s) : cards(&c), slot(&s) {}
+    OvertakenProcedure(CardTables& c, SampleSlot& s, bool r) : cards(&c), slot(&s), restarted(r) {}
     CardTables* cards;
     SampleSlot* slot;
+    bool restarted;
     void onSample(int card) override {
         TMotor& motor = *cards->cards[static_cast<size_t>(card)].motor;
         motor.CommandStop();
         slot->running = false;
         motor.CommandUp();
+        if (restarted) {
+            ++slot->runsBegun;
+            motor.CommandDown();
+        }
     }
 };
 
@@ -86,6 +92,7 @@ private slots:
     void loadKeepsItsValueForOneCycleAfterAGearChange();
     void sequencerRunsOnlyWhileRunning();
     void recorderSeesEachReadingBeforeTheProcedure();
+    void stopDuringTheProcedureOutlastsItsDriveCommand_data();
     void stopDuringTheProcedureOutlastsItsDriveCommand();
     void threadStopsEveryMotorOnItsWayOut();
 };
@@ -194,16 +201,28 @@ void TestTbankhk::recorderSeesEachReadingBeforeTheProcedure() {
                                "procedure " + second}));
 }
 
+void TestTbankhk::stopDuringTheProcedureOutlastsItsDriveCommand_data() {
+    QTest::addColumn<bool>("restarted");
+    QTest::addColumn<int>("state");  // MotionState
+    QTest::addColumn<QByteArray>("lastMove");
+    QTest::newRow("stopped") << false << int(MotionState::Stopped) << QByteArray("stop");
+    // The new run's drive is left alone.
+    QTest::newRow("stopped and started again") << true << int(MotionState::Down) << QByteArray("down");
+}
+
 void TestTbankhk::stopDuringTheProcedureOutlastsItsDriveCommand() {
+    QFETCH(bool, restarted);
+    QFETCH(int, state);
+    QFETCH(QByteArray, lastMove);
     LoopRig rig;
-    OvertakenProcedure procedure(rig.cards, rig.sequencer);
+    OvertakenProcedure procedure(rig.cards, rig.sequencer, restarted);
     rig.sequencer.procedure = &procedure;
     rig.sequencer.cardIndex = 1;
     rig.sequencer.running = true;
     Tbankhk loop(rig.cards, &rig.sequencer);
     loop.cycle();
-    QCOMPARE(rig.cards.cards[1].motor->state(), MotionState::Stopped);
-    QCOMPARE(FakeCard::state(1).moves.back(), std::string("stop"));
+    QCOMPARE(int(rig.cards.cards[1].motor->state()), state);
+    QCOMPARE(QByteArray::fromStdString(FakeCard::state(1).moves.back()), lastMove);
 }
 
 void TestTbankhk::threadStopsEveryMotorOnItsWayOut() {
